@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// Diagnostic lines on standard output: one line per call, UTF-8, line feed at
+// the end, flushed at once so the order with other output is kept.
+namespace Diagnostics {
+void print(const QString &line);
+}

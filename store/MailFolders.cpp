@@ -1,0 +1,129 @@
+#include "store/MailFolders.h"
+
+#include "store/Diagnostics.h"
+#include "store/PropertyList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Directories directly inside folder, hidden ones skipped, in the order the
+// file system yields them (symbolic links to directories count, as a
+// directory test that follows links reports them). None with an error text
+// when the folder cannot be listed.
+std::optional<QStringList> listDirectories(const QString &folder, QString *error)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    DIR *dir = ::opendir(native.constData());
+    if (!dir) {
+        *error = QStringLiteral("%1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return std::nullopt;
+    }
+    QStringList names;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const QByteArray child = native + '/' + entry->d_name;
+        struct stat st {};
+        if (::stat(child.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::optional<quint64> versionNumber(const QString &name)
+{
+    bool ok = false;
+    const QStringView digits = QStringView(name).mid(1);
+    if (digits.isEmpty() || !digits.front().isDigit())
+        return std::nullopt;
+    const quint64 number = digits.toULongLong(&ok);
+    return ok ? std::optional<quint64>(number) : std::nullopt;
+}
+
+} // namespace
+
+QString MailFolders::userLibraryFolder()
+{
+    return QDir::homePath() + QStringLiteral("/Library");
+}
+
+QString MailFolders::mailFolder()
+{
+    return userLibraryFolder() + QStringLiteral("/Mail");
+}
+
+std::optional<QString> MailFolders::findVersionFolder()
+{
+    const QString mail = mailFolder();
+    QString error;
+    const std::optional<QStringList> directories = listDirectories(mail, &error);
+    if (!directories) {
+        Diagnostics::print(QStringLiteral("Error while accessing directory: ") + error);
+        return std::nullopt;
+    }
+    QStringList candidates;
+    for (const QString &name : *directories) {
+        if (name.startsWith(QLatin1Char('V')))
+            candidates.append(name);
+    }
+    const std::optional<QString> chosen =
+        chooseVersionFolder(candidates, candidates.size() > 1 ? lastUsedVersionName(mail) : std::nullopt);
+    if (!chosen) {
+        Diagnostics::print(QStringLiteral("No folder starting with 'V' found."));
+        return std::nullopt;
+    }
+    return mail + QLatin1Char('/') + *chosen;
+}
+
+std::optional<QString> MailFolders::chooseVersionFolder(const QStringList &candidates,
+                                                        const std::optional<QString> &lastUsed)
+{
+    if (candidates.isEmpty())
+        return std::nullopt;
+    if (lastUsed && candidates.contains(*lastUsed))
+        return *lastUsed;
+    std::optional<QString> best;
+    std::optional<quint64> bestNumber;
+    for (const QString &name : candidates) {
+        const std::optional<quint64> number = versionNumber(name);
+        if (number && (!bestNumber || *number > *bestNumber)) {
+            best = name;
+            bestNumber = number;
+        }
+    }
+    return best ? best : candidates.first();
+}
+
+std::optional<QString> MailFolders::lastUsedVersionName(const QString &mailFolder)
+{
+    const std::optional<PropertyList> info =
+        PropertyList::fromFile(mailFolder + QLatin1Char('/') + QLatin1String(persistenceInfoName));
+    if (!info)
+        return std::nullopt;
+    return PropertyList::text(PropertyList::value(info->root(), lastUsedVersionKey));
+}
+
+std::optional<QString> MailFolders::signaturesFolder()
+{
+    const std::optional<QString> version = findVersionFolder();
+    if (!version)
+        return std::nullopt;
+    return *version + QStringLiteral("/MailData/Signatures");
+}
+
+std::optional<QString> MailFolders::fileIn(const QString &folder, const QString &name)
+{
+    if (name.contains(QLatin1Char('/')) || name.contains(QChar(u'\0')) || name == QLatin1String(".") ||
+        name == QLatin1String(".."))
+        return std::nullopt;
+    return folder + QLatin1Char('/') + name;
+}

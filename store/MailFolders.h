@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Where Mail keeps its signatures: <Library>/Mail/V<n>/MailData/Signatures.
+// Every location is computed afresh from the file system on each call.
+class MailFolders
+{
+public:
+    static QString userLibraryFolder();
+    static QString mailFolder();
+
+    // The version folder in use. Prints "Error while accessing directory: ..."
+    // or "No folder starting with 'V' found." when there is none.
+    static std::optional<QString> findVersionFolder();
+
+    static std::optional<QString> signaturesFolder();
+
+    // name joined to folder as one component; none for a name that could
+    // leave the folder ("/", ".", "..", NUL).
+    static std::optional<QString> fileIn(const QString &folder, const QString &name);
+
+    // Of the version folder names, in listing order, the one Mail uses:
+    // the name recorded as last used when it is among them, otherwise the
+    // highest number after "V", otherwise the first.
+    static std::optional<QString> chooseVersionFolder(const QStringList &candidates,
+                                                      const std::optional<QString> &lastUsed);
+
+    static constexpr const char *persistenceInfoName = "PersistenceInfo.plist";
+    static constexpr const char *lastUsedVersionKey = "LastUsedVersionDirectoryName";
+
+private:
+    static std::optional<QString> lastUsedVersionName(const QString &mailFolder);
+};

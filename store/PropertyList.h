@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+using plist_t = void *;
+
+// An owned property-list tree parsed with libplist. The encoding (XML or
+// binary) is detected from the data, never from a file name.
+class PropertyList
+{
+public:
+    static std::optional<PropertyList> fromData(const QByteArray &data);
+    // Reads the whole file; none when it cannot be read, is too large or does not parse.
+    static std::optional<PropertyList> fromFile(const QString &path);
+
+    PropertyList(PropertyList &&other) noexcept;
+    PropertyList &operator=(PropertyList &&other) noexcept;
+    PropertyList(const PropertyList &) = delete;
+    PropertyList &operator=(const PropertyList &) = delete;
+    ~PropertyList();
+
+    plist_t root() const { return m_root; }
+
+    // Helpers on nodes of the tree: the text of a string node, the value of a
+    // dictionary key; none when the node is of another kind.
+    static std::optional<QString> text(plist_t node);
+    static plist_t value(plist_t dictionary, const char *key);
+
+    // Files larger than this are not property lists Mail would write.
+    static constexpr qint64 maximumFileSize = 64 * 1024 * 1024;
+
+private:
+    explicit PropertyList(plist_t root) : m_root(root) {}
+    plist_t m_root = nullptr;
+};

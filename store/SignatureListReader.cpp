@@ -1,0 +1,53 @@
+#include "store/SignatureListReader.h"
+
+#include "store/MailFolders.h"
+#include "store/PropertyList.h"
+#include "store/RegularFile.h"
+#include "store/SignaturesEngine.h"
+
+#include <plist/plist.h>
+
+std::optional<QList<std::pair<std::optional<QString>, std::optional<QString>>>>
+SignatureListReader::parseEntries(const QByteArray &data)
+{
+    const std::optional<PropertyList> list = PropertyList::fromData(data);
+    if (!list || plist_get_node_type(list->root()) != PLIST_ARRAY)
+        return std::nullopt;
+    const uint32_t count = plist_array_get_size(list->root());
+    QList<std::pair<std::optional<QString>, std::optional<QString>>> entries;
+    entries.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        plist_t item = plist_array_get_item(list->root(), i);
+        if (!item || plist_get_node_type(item) != PLIST_DICT)
+            return std::nullopt;
+        entries.append({PropertyList::text(PropertyList::value(item, "SignatureUniqueId")),
+                        PropertyList::text(PropertyList::value(item, "SignatureName"))});
+    }
+    return entries;
+}
+
+std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &listFile)
+{
+    const std::optional<QByteArray> bytes = RegularFile::read(listFile, PropertyList::maximumFileSize);
+    if (!bytes)
+        return std::nullopt;
+    const auto entries = parseEntries(*bytes);
+    if (!entries)
+        return std::nullopt;
+    QList<SignatureModel> signatures;
+    if (entries->isEmpty())
+        return signatures;
+    // One folder search for the whole list: searching once per entry would make
+    // a load cost grow with the list size times the Mail folder's size.
+    const std::optional<QString> folder = MailFolders::signaturesFolder();
+    signatures.reserve(entries->size());
+    for (const auto &[id, name] : *entries) {
+        SignatureModel signature{id.value_or(QString()), name.value_or(QString()), false};
+        if (folder) {
+            if (const auto file = SignaturesEngine::signatureFileIn(*folder, signature.id))
+                signature.isFileLocked = SignaturesEngine::isFileImmutable(*file);
+        }
+        signatures.append(signature);
+    }
+    return signatures;
+}

@@ -1,0 +1,23 @@
+#include "store/SignatureModel.h"
+
+#include <QHash>
+
+bool canonicallyEqual(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    return a.normalized(QString::NormalizationForm_D) == b.normalized(QString::NormalizationForm_D);
+}
+
+bool operator==(const SignatureModel &a, const SignatureModel &b)
+{
+    return a.isFileLocked == b.isFileLocked && canonicallyEqual(a.id, b.id) && canonicallyEqual(a.name, b.name);
+}
+
+size_t qHash(const SignatureModel &signature, size_t seed)
+{
+    // Hash the normalised texts so canonically equal records hash equally.
+    return qHashMulti(seed, signature.id.normalized(QString::NormalizationForm_D),
+                      signature.name.normalized(QString::NormalizationForm_D),
+                      static_cast<unsigned char>(signature.isFileLocked ? 1 : 0));
+}

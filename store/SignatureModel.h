@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+// One signature of Mail's list. Rows are keyed by id; two records are equal
+// only when all three fields are (texts compared as canonically equivalent
+// Unicode, so a decomposed "é" equals a precomposed one).
+struct SignatureModel
+{
+    QString id;
+    QString name;
+    bool isFileLocked = false;
+
+    friend bool operator==(const SignatureModel &a, const SignatureModel &b);
+    friend bool operator!=(const SignatureModel &a, const SignatureModel &b) { return !(a == b); }
+};
+
+// Equality of texts as the records use it: canonical equivalence.
+bool canonicallyEqual(const QString &a, const QString &b);
+
+size_t qHash(const SignatureModel &signature, size_t seed = 0);
+
+Q_DECLARE_METATYPE(SignatureModel)

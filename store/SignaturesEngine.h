@@ -1,0 +1,77 @@
+#pragma once
+
+#include "store/AppleSignatureContent.h"
+#include "store/Cancellable.h"
+#include "store/SignatureModel.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class EngineServices;
+class SignatureListUIModel;
+class SignatureRenderUIModel;
+class SignatureSelectionUIModel;
+class SignaturesEngineAccessAuthorize;
+
+// Owns the published state of the signature store and carries its operations.
+// Everything runs on the main thread; nothing here blocks on the user.
+class SignaturesEngine : public QObject
+{
+    Q_OBJECT
+public:
+    // Subscribes to the selection, then restores folder access or asks for it.
+    explicit SignaturesEngine(std::unique_ptr<EngineServices> services, QObject *parent = nullptr);
+    ~SignaturesEngine() override;
+
+    SignatureListUIModel *uiModel() const { return m_uiModel.get(); }
+    SignatureRenderUIModel *renderedUiModel() const { return m_renderedUiModel.get(); }
+    SignatureSelectionUIModel *selectionUiModel() const { return m_selectionUiModel.get(); }
+    SignaturesEngineAccessAuthorize *accessAuthorize() const { return m_accessAuthorize.get(); }
+    QObject *folderMonitor() const { return m_folderMonitor.get(); }
+    EngineServices &services() const { return *m_services; }
+
+    void accessGranted();
+    void startFolderMonitor();
+    void loadSignatures();
+    void loadSignatureContent(const std::optional<SignatureModel> &signature);
+    void insertSignature(const QString &html);
+    // The confirmed unlock of a row: clear the file's flag, then reload in any case.
+    void unlockSignature(const QString &id);
+
+    // Locations, computed afresh from the file system on every call.
+    static QString mailFolderURL();
+    static std::optional<QString> findMailVersionFolder();
+    static std::optional<QString> signaturesFolderURL();
+    static std::optional<QString> allSignaturesListURL();
+    // None when there is no signatures folder, when id could name something
+    // outside it ("/", NUL, "." or ".."), or when the file is a symbolic link.
+    static std::optional<QString> signatureFileURL(const QString &id);
+    static std::optional<QString> signatureFileIn(const QString &signaturesFolder, const QString &id);
+    static std::optional<QList<SignatureModel>> readSignatureList(const QString &listFile);
+
+    static bool isFileImmutable(const QString &file);
+    static bool setFileLocked(const QString &file, bool locked);
+    static bool unlockFile(const QString &file);
+
+private:
+    void observeSelection();
+    // Replaces the whole file atomically, keeping its permission bits.
+    static bool writeAtomically(const QString &file, const QString &text, QString *error);
+
+    std::unique_ptr<SignatureListUIModel> m_uiModel;
+    std::unique_ptr<SignatureRenderUIModel> m_renderedUiModel;
+    std::unique_ptr<SignatureSelectionUIModel> m_selectionUiModel;
+    std::unique_ptr<SignaturesEngineAccessAuthorize> m_accessAuthorize;
+    std::unique_ptr<QObject> m_folderMonitor;
+    std::unique_ptr<EngineServices> m_services;
+    // The signature the previewed content was read from; none while the
+    // previewed content is not a real split of a file (it is then empty and
+    // writing its header would destroy the file's header).
+    std::optional<QString> m_previewSourceId;
+    std::vector<Cancellable> m_cancellables;
+};

@@ -1,0 +1,55 @@
+#include "tests/common/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+TestEnvironment::TestEnvironment()
+    : m_oldHome(qgetenv("HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
+{
+    qputenv("HOME", QFile::encodeName(m_dir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/.config")));
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    // Locked files would make the temporary folder impossible to remove.
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-R"), QStringLiteral("-i"), m_dir.path()});
+    qputenv("HOME", m_oldHome);
+    if (m_oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+}
+
+QString TestEnvironment::makeSignaturesFolder(const QString &version) const
+{
+    const QString path = mailFolder() + QLatin1Char('/') + version + QStringLiteral("/MailData/Signatures");
+    QDir().mkpath(path);
+    return path;
+}
+
+bool TestEnvironment::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(bytes) == bytes.size();
+}
+
+QByteArray TestEnvironment::readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool TestEnvironment::chattr(const QString &path, const QString &mode)
+{
+    QProcess process;
+    process.start(QStringLiteral("chattr"), {mode, path});
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
