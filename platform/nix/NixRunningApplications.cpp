@@ -1,0 +1,145 @@
+#include "platform/nix/NixRunningApplications.h"
+
+#include <plist/plist.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 maximumInfoPlistSize = 4 * 1024 * 1024;
+
+bool isProcessId(const char *name)
+{
+    if (!*name)
+        return false;
+    for (; *name; ++name) {
+        if (*name < '0' || *name > '9')
+            return false;
+    }
+    return true;
+}
+
+std::optional<QByteArray> readSmallFile(const QByteArray &path, qint64 expectedSize)
+{
+    if (expectedSize <= 0 || expectedSize > maximumInfoPlistSize)
+        return std::nullopt;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray bytes(expectedSize, Qt::Uninitialized);
+    qint64 total = 0;
+    while (total < expectedSize) {
+        const ssize_t n = ::read(fd, bytes.data() + total, static_cast<size_t>(expectedSize - total));
+        if (n <= 0)
+            break;
+        total += n;
+    }
+    ::close(fd);
+    bytes.truncate(total);
+    return bytes;
+}
+
+std::optional<QString> bundleIdentifierOf(const QByteArray &plistBytes)
+{
+    plist_t root = nullptr;
+    const auto length = static_cast<uint32_t>(plistBytes.size());
+    if (plistBytes.startsWith("bplist00"))
+        plist_from_bin(plistBytes.constData(), length, &root);
+    else
+        plist_from_xml(plistBytes.constData(), length, &root);
+    if (!root)
+        return std::nullopt;
+    std::optional<QString> identifier;
+    if (plist_get_node_type(root) == PLIST_DICT) {
+        plist_t node = plist_dict_get_item(root, "CFBundleIdentifier");
+        if (node && plist_get_node_type(node) == PLIST_STRING) {
+            char *value = nullptr;
+            plist_get_string_val(node, &value);
+            if (value) {
+                identifier = QString::fromUtf8(value);
+                std::free(value);
+            }
+        }
+    }
+    plist_free(root);
+    return identifier;
+}
+
+} // namespace
+
+NixRunningApplications::NixRunningApplications(QByteArray procRoot) : m_procRoot(std::move(procRoot)) {}
+
+std::optional<QByteArray> NixRunningApplications::bundleOfExecutable(const QByteArray &executable)
+{
+    static const QByteArray marker = QByteArrayLiteral(".app/Contents/MacOS/");
+    // The innermost bundle owns the executable (helpers nest inside apps).
+    const qsizetype at = executable.lastIndexOf(marker);
+    if (at <= 0 || executable.at(at - 1) == '/' || !executable.startsWith('/'))
+        return std::nullopt;
+    const QByteArray name = executable.mid(at + marker.size());
+    if (name.isEmpty() || name.contains('/'))
+        return std::nullopt;
+    return executable.left(at + 4);
+}
+
+const std::optional<QString> &NixRunningApplications::identifierOfBundle(const QByteArray &bundle)
+{
+    BundleInfo &info = m_bundles[bundle];
+    info.seen = true;
+    const QByteArray plistPath = bundle + "/Contents/Info.plist";
+    struct stat st {};
+    if (::stat(plistPath.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        info = BundleInfo{};
+        info.seen = true;
+        return info.identifier;
+    }
+    const qint64 mtime = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (mtime == info.mtimeNanoseconds && st.st_size == info.size && st.st_ino == info.inode)
+        return info.identifier;
+    info.mtimeNanoseconds = mtime;
+    info.size = st.st_size;
+    info.inode = st.st_ino;
+    const std::optional<QByteArray> bytes = readSmallFile(plistPath, st.st_size);
+    info.identifier = bytes ? bundleIdentifierOf(*bytes) : std::nullopt;
+    return info.identifier;
+}
+
+int NixRunningApplications::countWithBundleIdentifier(const QString &bundleIdentifier)
+{
+    DIR *proc = ::opendir(m_procRoot.constData());
+    if (!proc)
+        return 0;
+    for (BundleInfo &info : m_bundles)
+        info.seen = false;
+    const int procFd = ::dirfd(proc);
+    int count = 0;
+    char target[4096];
+    char link[300];
+    while (const dirent *entry = ::readdir(proc)) {
+        if (!isProcessId(entry->d_name))
+            continue;
+        std::snprintf(link, sizeof link, "%s/exe", entry->d_name);
+        // Kernel threads and other users' processes have no readable link.
+        const ssize_t length = ::readlinkat(procFd, link, target, sizeof target);
+        if (length <= 0 || length == ssize_t(sizeof target))
+            continue;
+        const QByteArray executable = QByteArray::fromRawData(target, length);
+        if (!executable.contains(".app/Contents/MacOS/"))
+            continue;
+        const std::optional<QByteArray> bundle = bundleOfExecutable(QByteArray(target, length));
+        if (!bundle)
+            continue;
+        const std::optional<QString> &identifier = identifierOfBundle(*bundle);
+        if (identifier && *identifier == bundleIdentifier)
+            ++count;
+    }
+    ::closedir(proc);
+    // Forget bundles no process runs from any more, so the cache stays small.
+    m_bundles.removeIf([](const auto &item) { return !item.value().seen; });
+    return count;
+}
