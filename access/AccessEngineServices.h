@@ -1,0 +1,13 @@
+#pragma once
+
+#include "store/EngineServices.h"
+
+// The engine's real outside world: folder access through the bookmark and the
+// folder chooser, and a FolderMonitor on the signatures folder.
+class AccessEngineServices : public EngineServices
+{
+public:
+    std::optional<QString> restoreFolderAccess() override;
+    void requestFolderAccess(std::function<void(bool granted)> completion) override;
+    std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *delegate) override;
+};

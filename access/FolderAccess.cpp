@@ -1,0 +1,94 @@
+#include "access/FolderAccess.h"
+
+#include "platform/FolderBookmark.h"
+#include "platform/Platform.h"
+#include "store/Diagnostics.h"
+#include "store/SignaturesEngine.h"
+
+#include <QFileDialog>
+#include <QSettings>
+
+#include <memory>
+
+std::optional<QString> FolderAccess::restoreFolderAccess()
+{
+    const QVariant stored = QSettings().value(QLatin1String(bookmarkKey));
+    if (!stored.isValid())
+        return std::nullopt;
+    FolderBookmark &bookmark = Platform::folderBookmark();
+    QString error;
+    const std::optional<FolderBookmark::Resolved> resolved = bookmark.resolve(stored.toByteArray(), &error);
+    if (!resolved) {
+        Diagnostics::print(QStringLiteral("Failed to resolve bookmark: ") + error);
+        return std::nullopt;
+    }
+    // A stale bookmark still opens the folder; it is deliberately not rewritten.
+    if (resolved->isStale)
+        Diagnostics::print(QStringLiteral("Bookmark data is stale, consider re-saving the bookmark."));
+    if (!bookmark.startAccessing(resolved->folder)) {
+        Diagnostics::print(QStringLiteral("Failed to access security-scoped resource."));
+        return std::nullopt;
+    }
+    Diagnostics::print(QStringLiteral("Security scoped resource accessed."));
+    return resolved->folder;
+}
+
+void FolderAccess::requestFolderAccess(std::function<void(bool granted)> completion)
+{
+    auto *chooser = new QFileDialog(nullptr, QStringLiteral("Select the Mail folder to authorize access"),
+                                    SignaturesEngine::mailFolderURL());
+    chooser->setObjectName(QLatin1String(chooserObjectName));
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    // Qt's own dialog behaves the same everywhere and can be driven headless.
+    chooser->setOption(QFileDialog::DontUseNativeDialog);
+    chooser->setOption(QFileDialog::ShowDirsOnly);
+    chooser->setFileMode(QFileDialog::Directory);
+    chooser->setAcceptMode(QFileDialog::AcceptOpen);
+    chooser->setLabelText(QFileDialog::Accept, QStringLiteral("Authorize"));
+
+    // Whichever comes first, the answer or the chooser's end, calls back; the
+    // other finds the completion already spent.
+    auto pending = std::make_shared<std::function<void(bool)>>(std::move(completion));
+    auto complete = [pending](bool granted) {
+        if (!*pending)
+            return;
+        const std::function<void(bool)> callback = std::exchange(*pending, {});
+        callback(granted);
+    };
+    QObject::connect(chooser, &QDialog::finished, chooser, [chooser, complete](int result) {
+        if (result != QDialog::Accepted) {
+            complete(false);
+            return;
+        }
+        const QStringList chosen = chooser->selectedFiles();
+        if (chosen.isEmpty() || chosen.first().isEmpty()) {
+            complete(false);
+            return;
+        }
+        // What counts is whether Mail's folder can now be read, not which
+        // folder was chosen.
+        if (!SignaturesEngine::findMailVersionFolder()) {
+            complete(false);
+            return;
+        }
+        Diagnostics::print(QStringLiteral("CREATE BOOKMARK"));
+        saveFolderBookmark(chosen.first());
+        complete(true);
+    });
+    QObject::connect(chooser, &QObject::destroyed, [complete] { complete(false); });
+    chooser->show();
+}
+
+void FolderAccess::saveFolderBookmark(const QString &folder)
+{
+    QString error;
+    const std::optional<QByteArray> data = Platform::folderBookmark().create(folder, &error);
+    if (!data) {
+        Diagnostics::print(QStringLiteral("Failed to create bookmark: ") + error);
+        return;
+    }
+    QSettings settings;
+    settings.setValue(QLatin1String(bookmarkKey), *data);
+    settings.sync();
+    Diagnostics::print(QStringLiteral("Bookmark created and saved."));
+}

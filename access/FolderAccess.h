@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// Access to Mail's folder: restored at start-up from the bookmark kept in the
+// settings, or asked for through a folder chooser and then remembered.
+// Main thread only.
+class FolderAccess
+{
+public:
+    // The folder the stored bookmark opens, or none when there is no usable
+    // bookmark. Prints what happened on the way.
+    static std::optional<QString> restoreFolderAccess();
+
+    // Opens a non-modal folder chooser and returns at once. completion runs
+    // exactly once, when the chooser closes, with whether Mail's folder can now
+    // be read; a confirmed choice is saved as the bookmark.
+    static void requestFolderAccess(std::function<void(bool granted)> completion);
+
+    // Stores a bookmark of folder in the settings, replacing any earlier one.
+    static void saveFolderBookmark(const QString &folder);
+
+    // The settings key of the bookmark blob.
+    static constexpr const char *bookmarkKey = "MailFolderBookmark3";
+    // The chooser's object name, so it can be found among the top-level widgets.
+    static constexpr const char *chooserObjectName = "MailFolderChooser";
+};

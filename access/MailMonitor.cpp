@@ -1,0 +1,19 @@
+#include "access/MailMonitor.h"
+
+#include "platform/Platform.h"
+#include "platform/RunningApplications.h"
+
+MailMonitor::MailMonitor(QObject *parent) : QObject(parent), m_isMainRunning(false, [this] { emit changed(); })
+{
+    m_timer.setInterval(pollIntervalMilliseconds);
+    connect(&m_timer, &QTimer::timeout, this, &MailMonitor::checkMailProcess);
+    m_timer.start();
+}
+
+void MailMonitor::checkMailProcess()
+{
+    const bool running =
+        Platform::runningApplications().countWithBundleIdentifier(QLatin1String(mailBundleIdentifier)) > 0;
+    if (running != m_isMainRunning.get())
+        m_isMainRunning.set(running);
+}
