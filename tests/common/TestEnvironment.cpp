@@ -16,7 +16,11 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     // Locked files would make the temporary folder impossible to remove.
-    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-R"), QStringLiteral("-i"), m_dir.path()});
+    QProcess unlock;
+    unlock.setStandardOutputFile(QProcess::nullDevice());
+    unlock.setStandardErrorFile(QProcess::nullDevice());
+    unlock.start(QStringLiteral("chattr"), {QStringLiteral("-R"), QStringLiteral("-f"), QStringLiteral("-i"), m_dir.path()});
+    unlock.waitForFinished(30000);
     qputenv("HOME", m_oldHome);
     if (m_oldConfig.isNull())
         qunsetenv("XDG_CONFIG_HOME");

@@ -1,0 +1,125 @@
+#include "store/SignatureListReader.h"
+#include "store/SignaturesEngine.h"
+#include "tests/common/MailFixture.h"
+#include "tests/common/StdoutCapture.h"
+#include "tests/common/TestEnvironment.h"
+
+#include <QDir>
+#include <QTest>
+
+class TestSignatureListReader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void readsLockStateAndOrder();
+    void unusableFiles();
+};
+
+using Entries = QList<std::pair<std::optional<QString>, std::optional<QString>>>;
+
+void TestSignatureListReader::parse_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<QStringList>("ids"); // "<none>" for a missing or non-text value
+    QTest::addColumn<QStringList>("names");
+
+    const QList<MailFixture::Entry> two = {{"B-ID", "Beta"}, {"A-ID", "Alpha"}};
+    auto plist = [](const QByteArray &body) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\">" + body + "</plist>";
+    };
+    QTest::newRow("xml") << MailFixture::listXml(two) << true << QStringList{"B-ID", "A-ID"}
+                         << QStringList{"Beta", "Alpha"};
+    QTest::newRow("binary") << MailFixture::listBinary(two) << true << QStringList{"B-ID", "A-ID"}
+                            << QStringList{"Beta", "Alpha"};
+    QTest::newRow("empty array") << plist("<array/>") << true << QStringList{} << QStringList{};
+    QTest::newRow("missing id, number name")
+        << plist("<array><dict><key>SignatureName</key><integer>7</integer></dict></array>") << true
+        << QStringList{"<none>"} << QStringList{"<none>"};
+    QTest::newRow("duplicates kept") << MailFixture::listXml({{"X", "One"}, {"X", "Two"}}) << true
+                                     << QStringList{"X", "X"} << QStringList{"One", "Two"};
+    QTest::newRow("unicode") << MailFixture::listXml({{"\u00e9", "\u65e5\u672c"}}) << true
+                             << QStringList{"\u00e9"} << QStringList{"\u65e5\u672c"};
+    QTest::newRow("root is a dictionary") << plist("<dict><key>a</key><string>b</string></dict>") << false
+                                          << QStringList{} << QStringList{};
+    QTest::newRow("root is text") << plist("<string>x</string>") << false << QStringList{} << QStringList{};
+    QTest::newRow("element not a dictionary")
+        << plist("<array><dict><key>SignatureUniqueId</key><string>a</string></dict><string>b</string></array>")
+        << false << QStringList{} << QStringList{};
+    QTest::newRow("truncated xml") << MailFixture::listXml(two).left(120) << false << QStringList{}
+                                   << QStringList{};
+    QTest::newRow("truncated binary") << MailFixture::listBinary(two).left(40) << false << QStringList{}
+                                      << QStringList{};
+    QTest::newRow("garbage") << QByteArray("\xff\xfe\x00garbage", 10) << false << QStringList{} << QStringList{};
+    QTest::newRow("empty file") << QByteArray() << false << QStringList{} << QStringList{};
+}
+
+void TestSignatureListReader::parse()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, usable);
+    QFETCH(QStringList, ids);
+    QFETCH(QStringList, names);
+    const auto entries = SignatureListReader::parseEntries(data);
+    QCOMPARE(entries.has_value(), usable);
+    if (!entries)
+        return;
+    QStringList gotIds, gotNames;
+    for (const auto &[id, name] : *entries) {
+        gotIds.append(id.value_or(QStringLiteral("<none>")));
+        gotNames.append(name.value_or(QStringLiteral("<none>")));
+    }
+    QCOMPARE(gotIds, ids);
+    QCOMPARE(gotNames, names);
+}
+
+void TestSignatureListReader::readsLockStateAndOrder()
+{
+    TestEnvironment env;
+    MailFixture mail(env.makeSignaturesFolder());
+    const auto entries = mail.writeSample();
+    QVERIFY(TestEnvironment::chattr(mail.signatureFile(entries[1].id), QStringLiteral("+i")));
+    // An entry without id reads the lock of ".mailsignature"; a missing file is not locked.
+    TestEnvironment::writeFile(mail.folder() + QStringLiteral("/.mailsignature"), "H\n\n<b/>");
+    QVERIFY(TestEnvironment::chattr(mail.folder() + QStringLiteral("/.mailsignature"), QStringLiteral("+i")));
+    const QByteArray xml = MailFixture::listXml(entries).replace(
+        "</array>", "<dict><key>SignatureName</key><string>No id</string></dict>"
+                    "<dict><key>SignatureUniqueId</key><string>MISSING</string></dict>"
+                    "<dict><key>SignatureUniqueId</key><string>../../../escape</string></dict></array>");
+    TestEnvironment::writeFile(mail.listFile(), xml);
+
+    const auto list = SignaturesEngine::readSignatureList(mail.listFile());
+    QVERIFY(list);
+    QCOMPARE(list->size(), 6);
+    QCOMPARE(list->at(0), (SignatureModel{entries[0].id, QStringLiteral("Work"), false}));
+    QCOMPARE(list->at(1), (SignatureModel{entries[1].id, QStringLiteral("Personal"), true}));
+    QCOMPARE(list->at(2).name, QStringLiteral("Short"));
+    QCOMPARE(list->at(3), (SignatureModel{QString(), QStringLiteral("No id"), true}));
+    QCOMPARE(list->at(4), (SignatureModel{QStringLiteral("MISSING"), QString(), false}));
+    QCOMPARE(list->at(5).isFileLocked, false);
+
+    QVERIFY(TestEnvironment::chattr(mail.signatureFile(entries[1].id), QStringLiteral("-i")));
+    QCOMPARE(SignaturesEngine::readSignatureList(mail.listFile())->at(1).isFileLocked, false);
+    // The same list as a binary property list reads the same.
+    TestEnvironment::writeFile(mail.listFile(), MailFixture::listBinary(entries));
+    QCOMPARE(SignaturesEngine::readSignatureList(mail.listFile())->size(), 3);
+}
+
+void TestSignatureListReader::unusableFiles()
+{
+    TestEnvironment env;
+    MailFixture mail(env.makeSignaturesFolder());
+    StdoutCapture out;
+    QVERIFY(!SignaturesEngine::readSignatureList(mail.listFile())); // missing
+    QDir().mkpath(mail.listFile());                                  // a folder in its place
+    QVERIFY(!SignaturesEngine::readSignatureList(mail.listFile()));
+    QDir().rmdir(mail.listFile());
+    TestEnvironment::writeFile(mail.listFile(), "<plist><array><dict>");
+    QVERIFY(!SignaturesEngine::readSignatureList(mail.listFile()));
+    QCOMPARE(out.lines(), QStringList()); // list failures print nothing
+}
+
+QTEST_GUILESS_MAIN(TestSignatureListReader)
+#include "tst_signaturelistreader.moc"
