@@ -1,0 +1,92 @@
+#include "ui/SignatureListModel.h"
+
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+
+SignatureListModel::SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection,
+                                       QObject *parent)
+    : QAbstractListModel(parent), m_list(list), m_selection(selection), m_rows(list.signatures().get()),
+      m_selected(selection.signature().get())
+{
+    connect(&m_list, &SignatureListUIModel::changed, this, &SignatureListModel::reloadRows);
+    connect(&m_selection, &SignatureSelectionUIModel::changed, this, &SignatureListModel::reloadSelection);
+}
+
+int SignatureListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant SignatureListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const SignatureModel &signature = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case NameRole:
+        return signature.name;
+    case Qt::ToolTipRole:
+        return signature.name;
+    case IdRole:
+        return signature.id;
+    case LockedRole:
+        return signature.isFileLocked;
+    case SelectedRole:
+        return m_selected.has_value() && *m_selected == signature;
+    case RecordRole:
+        return QVariant::fromValue(signature);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags SignatureListModel::flags(const QModelIndex &index) const
+{
+    // Rows take clicks but never the item view's own selection: the highlight
+    // comes from the published selection only.
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+QHash<int, QByteArray> SignatureListModel::roleNames() const
+{
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(IdRole, "id");
+    names.insert(NameRole, "name");
+    names.insert(LockedRole, "isFileLocked");
+    names.insert(SelectedRole, "isSelected");
+    names.insert(RecordRole, "record");
+    return names;
+}
+
+std::optional<SignatureModel> SignatureListModel::record(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return std::nullopt;
+    return m_rows.at(row);
+}
+
+std::optional<int> SignatureListModel::rowOf(const QString &id) const
+{
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row).id == id)
+            return row;
+    }
+    return std::nullopt;
+}
+
+void SignatureListModel::reloadRows()
+{
+    beginResetModel();
+    m_rows = m_list.signatures().get();
+    endResetModel();
+}
+
+void SignatureListModel::reloadSelection()
+{
+    m_selected = m_selection.signature().get();
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0), index(int(m_rows.size()) - 1), {SelectedRole});
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "store/SignatureModel.h"
+
+#include <QAbstractListModel>
+#include <QList>
+
+#include <optional>
+
+class SignatureListUIModel;
+class SignatureSelectionUIModel;
+
+// The published signatures as item-view rows, in published order. Every
+// publish of the list resets the rows (they are keyed by id, and a reload may
+// change any of them); every publish of the selection refreshes which row is
+// selected, where selected means the selection equals the row's whole record.
+class SignatureListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    enum Role {
+        IdRole = Qt::UserRole + 1,
+        NameRole,
+        LockedRole,
+        SelectedRole,
+        RecordRole,
+    };
+
+    SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // The record shown in row, if there is such a row.
+    std::optional<SignatureModel> record(int row) const;
+    // The row showing the record with this id, if any.
+    std::optional<int> rowOf(const QString &id) const;
+
+private:
+    void reloadRows();
+    void reloadSelection();
+
+    SignatureListUIModel &m_list;
+    SignatureSelectionUIModel &m_selection;
+    // Copies of the published values, so the rows only change between the
+    // reset notifications.
+    QList<SignatureModel> m_rows;
+    std::optional<SignatureModel> m_selected;
+};

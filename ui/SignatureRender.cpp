@@ -1,0 +1,27 @@
+#include "ui/SignatureRender.h"
+
+#include "preview/ControlWebviewModel.h"
+
+#include <QWebEngineView> // completes the bridge's weak view pointer
+#include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderWebView.h"
+
+#include <QVBoxLayout>
+
+SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
+    : QWidget(parent), m_javascriptModel(std::make_unique<ControlWebviewModel>()),
+      m_topbar(new SignatureRenderTopbar(environment, *m_javascriptModel, this)),
+      m_webView(new SignatureRenderWebView(environment.rendered, *m_javascriptModel, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_topbar);
+    layout->addWidget(m_webView, 1);
+}
+
+SignatureRender::~SignatureRender()
+{
+    // Both children refer to the bridge: they go first.
+    delete m_topbar;
+    delete m_webView;
+}

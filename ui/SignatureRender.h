@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/WindowEnvironment.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class ControlWebviewModel;
+class SignatureRenderTopbar;
+class SignatureRenderWebView;
+
+// The right pane: the top bar above the preview. It owns the script bridge
+// that both the preview and the insert button use.
+class SignatureRender : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SignatureRender(const WindowEnvironment &environment, QWidget *parent = nullptr);
+    ~SignatureRender() override;
+
+    ControlWebviewModel &javascriptModel() const { return *m_javascriptModel; }
+    SignatureRenderTopbar *topbar() const { return m_topbar; }
+    SignatureRenderWebView *webView() const { return m_webView; }
+
+private:
+    std::unique_ptr<ControlWebviewModel> m_javascriptModel;
+    SignatureRenderTopbar *m_topbar;
+    SignatureRenderWebView *m_webView;
+};

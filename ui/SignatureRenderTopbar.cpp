@@ -1,0 +1,27 @@
+#include "ui/SignatureRenderTopbar.h"
+
+#include "access/MailMonitor.h"
+#include "ui/SignatureRenderTopbarInsertButton.h"
+#include "ui/SignatureRenderTopbarMessageMailRunning.h"
+
+#include <QHBoxLayout>
+
+SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environment,
+                                             ControlWebviewModel &javascriptModel, QWidget *parent)
+    : QWidget(parent), m_mailMonitor(std::make_unique<MailMonitor>()),
+      m_message(new SignatureRenderTopbarMessageMailRunning(*m_mailMonitor, this)),
+      m_button(new SignatureRenderTopbarInsertButton(environment, javascriptModel, *m_mailMonitor, this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_message, 0, Qt::AlignVCenter);
+    layout->addStretch(1);
+    layout->addWidget(m_button, 0, Qt::AlignVCenter);
+}
+
+SignatureRenderTopbar::~SignatureRenderTopbar()
+{
+    // The children refer to the monitor: they go first.
+    delete m_message;
+    delete m_button;
+}

@@ -1,0 +1,29 @@
+#include "ui/TopbarActions.h"
+
+#include "access/PasteModel.h"
+#include "preview/ControlWebviewModel.h"
+
+#include <QWebEngineView> // completes the bridge's weak view pointer
+#include "store/EngineServices.h"
+#include "store/SignaturesEngine.h"
+
+#include <QPointer>
+
+void TopbarActions::insertFromClipboard(PasteModel &paste, ControlWebviewModel &preview, SignaturesEngine &engine)
+{
+    const std::optional<QString> html = paste.readClipboardHTML();
+    if (!html)
+        return;
+    preview.update(*html);
+    engine.insertSignature(*html);
+}
+
+void TopbarActions::authorize(SignaturesEngine &engine)
+{
+    // The chooser outlives this call; the engine may be gone when it answers.
+    QPointer<SignaturesEngine> weak(&engine);
+    engine.services().requestFolderAccess([weak](bool granted) {
+        if (granted && weak)
+            weak->accessGranted();
+    });
+}
