@@ -1,0 +1,59 @@
+#include "preview/WebView.h"
+
+#include "preview/ControlWebviewModel.h"
+#include "preview/Coordinator.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QWebEngineContextMenuRequest>
+
+WebView::WebView(const QString &html, ControlWebviewModel *model, QWidget *parent)
+    : QWebEngineView(parent)
+    , m_coordinator(new Coordinator(this))
+    , m_model(model)
+{
+    setPage(m_coordinator);
+    connect(m_coordinator, &Coordinator::previewReloaded, this, &WebView::handToModel);
+    m_coordinator->loadPreview(html);
+    // Queued: the bridge gets the view only after construction, with the load started.
+    QTimer::singleShot(0, this, &WebView::handToModel);
+}
+
+WebView::~WebView()
+{
+    delete m_devTools;
+}
+
+void WebView::handToModel()
+{
+    if (m_model)
+        m_model->setWebView(this);
+}
+
+void WebView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The standard menu needs the page's context-menu request; without one
+    // (an event sent from elsewhere) the menu holds only the inspector.
+    QMenu *menu = lastContextMenuRequest() ? createStandardContextMenu() : new QMenu(this);
+    menu->removeAction(pageAction(QWebEnginePage::InspectElement));
+    menu->addSeparator();
+    QAction *inspect = menu->addAction(tr("Inspect"));
+    connect(inspect, &QAction::triggered, this, &WebView::openDevTools);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void WebView::openDevTools()
+{
+    if (!m_devTools) {
+        m_devTools = new QWebEngineView;
+        m_devTools->setAttribute(Qt::WA_DeleteOnClose);
+        m_devTools->setWindowTitle(tr("Inspector"));
+        m_devTools->resize(900, 600);
+        page()->setDevToolsPage(m_devTools->page());
+    }
+    m_devTools->show();
+    m_devTools->raise();
+    triggerPageAction(QWebEnginePage::InspectElement);
+}
