@@ -28,7 +28,7 @@ public:
     // The button's action: shows the alert for signature, if it is clickable.
     void activate(const SignatureModel &signature);
 
-    bool showAlert() const { return !m_alert.isNull(); }
+    bool showAlert() const { return m_alert && m_alert->isVisible(); }
     QMessageBox *alert() const { return m_alert; }
 
 private:
