@@ -1,0 +1,49 @@
+#include "app/ContentView.h"
+
+#include "store/EngineServices.h"
+#include "store/SignaturesEngine.h"
+#include "ui/SignatureListView.h"
+#include "ui/SignatureRender.h"
+#include "ui/WindowEnvironment.h"
+
+#include <QHBoxLayout>
+#include <QStyle>
+
+namespace {
+int defaultPadding(const QStyle *style, QStyle::PixelMetric metric, const QWidget *widget)
+{
+    const int value = style->pixelMetric(metric, nullptr, widget);
+    return value >= 0 ? value : 0;
+}
+} // namespace
+
+ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *parent)
+    : QWidget(parent), m_model(std::make_unique<SignaturesEngine>(std::move(services)))
+{
+    const WindowEnvironment environment = WindowEnvironment::of(*m_model);
+    m_listPane = new SignatureListView(environment, this);
+    m_previewPane = new SignatureRender(environment, this);
+
+    m_listPane->setFixedWidth(listPaneWidth);
+
+    // The list column carries the default padding on its trailing edge only.
+    auto *listColumn = new QHBoxLayout;
+    const int trailing = defaultPadding(style(), layoutDirection() == Qt::RightToLeft ? QStyle::PM_LayoutLeftMargin
+                                                                                      : QStyle::PM_LayoutRightMargin,
+                                        this);
+    listColumn->setContentsMargins(0, 0, 0, 0);
+    listColumn->addWidget(m_listPane);
+    listColumn->addSpacing(trailing);
+
+    auto *layout = new QHBoxLayout(this);
+    // Default margins and spacing come from the style.
+    layout->addLayout(listColumn);
+    layout->addWidget(m_previewPane, 1);
+}
+
+ContentView::~ContentView()
+{
+    // The panes hold references into the engine: they go before it.
+    delete m_listPane;
+    delete m_previewPane;
+}

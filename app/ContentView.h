@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class EngineServices;
+class SignaturesEngine;
+class SignatureListView;
+class SignatureRender;
+
+// The window's root: owns the one engine for as long as the window lives and
+// lays out the list pane (250 wide, then a trailing padding) beside the
+// preview pane, which takes the rest.
+class ContentView : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int listPaneWidth = 250;
+
+    explicit ContentView(std::unique_ptr<EngineServices> services, QWidget *parent = nullptr);
+    ~ContentView() override;
+
+    SignaturesEngine &engine() const { return *m_model; }
+    SignatureListView *listPane() const { return m_listPane; }
+    SignatureRender *previewPane() const { return m_previewPane; }
+
+private:
+    std::unique_ptr<SignaturesEngine> m_model;
+    SignatureListView *m_listPane;
+    SignatureRender *m_previewPane;
+};
