@@ -90,6 +90,9 @@ std::optional<QByteArray> NixRunningApplications::bundleOfExecutable(const QByte
 const std::optional<QString> &NixRunningApplications::identifierOfBundle(const QByteArray &bundle)
 {
     BundleInfo &info = m_bundles[bundle];
+    // Several processes of one bundle: its Info.plist is looked at once per call.
+    if (info.seen)
+        return info.identifier;
     info.seen = true;
     const QByteArray plistPath = bundle + "/Contents/Info.plist";
     struct stat st {};
