@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include <memory>
+#include <utility>
 
 std::optional<QString> FolderAccess::restoreFolderAccess()
 {
