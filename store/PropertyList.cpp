@@ -1,5 +1,6 @@
 #include "store/PropertyList.h"
 
+#include "store/PropertyListShape.h"
 #include "store/RegularFile.h"
 
 #include <plist/plist.h>
@@ -10,7 +11,7 @@
 std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
 {
     static const QByteArray binaryMagic("bplist00");
-    if (data.isEmpty() || data.size() > maximumFileSize)
+    if (data.isEmpty() || data.size() > maximumFileSize || !PropertyListShape::isShallowEnough(data))
         return std::nullopt;
     plist_t root = nullptr;
     const auto length = static_cast<uint32_t>(data.size());

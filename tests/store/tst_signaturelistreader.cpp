@@ -17,7 +17,32 @@ private slots:
     void unusableFiles();
 };
 
-using Entries = QList<std::pair<std::optional<QString>, std::optional<QString>>>;
+// A binary property list of arrays nested depth deep (each holding the next);
+// with cycle the last one holds the first again.
+static QByteArray nestedBinary(quint32 depth, bool cycle)
+{
+    QByteArray data("bplist00");
+    QList<quint64> offsets;
+    auto be = [](quint64 v, int width) {
+        QByteArray out(width, '\0');
+        for (int i = width - 1; i >= 0; --i, v >>= 8)
+            out[i] = char(v & 0xff);
+        return out;
+    };
+    for (quint32 i = 0; i < depth; ++i) {
+        offsets.append(quint64(data.size()));
+        const bool last = i + 1 == depth;
+        if (last && !cycle)
+            data += char(0xA0);
+        else
+            data += char(0xA1) + be(last ? 0 : i + 1, 4);
+    }
+    const quint64 table = quint64(data.size());
+    for (quint64 offset : offsets)
+        data += be(offset, 8);
+    data += QByteArray(6, '\0') + char(8) + char(4) + be(depth, 8) + be(0, 8) + be(table, 8);
+    return data;
+}
 
 void TestSignatureListReader::parse_data()
 {
@@ -54,6 +79,16 @@ void TestSignatureListReader::parse_data()
                                       << QStringList{};
     QTest::newRow("garbage") << QByteArray("\xff\xfe\x00garbage", 10) << false << QStringList{} << QStringList{};
     QTest::newRow("empty file") << QByteArray() << false << QStringList{} << QStringList{};
+    // Nesting deep enough to exhaust the parser's stack is refused before parsing.
+    QTest::newRow("deep xml") << plist(QByteArray("<array>").repeated(200000) + QByteArray("</array>").repeated(200000))
+                              << false << QStringList{} << QStringList{};
+    QTest::newRow("deep binary") << nestedBinary(200000, false) << false << QStringList{} << QStringList{};
+    QTest::newRow("cyclic binary") << nestedBinary(3, true) << false << QStringList{} << QStringList{};
+    QTest::newRow("shallow binary") << nestedBinary(3, false) << false << QStringList{} << QStringList{};
+    QTest::newRow("extra levels inside entries")
+        << plist("<array><dict><key>SignatureUniqueId</key><string>a</string><key>More</key>" +
+                 QByteArray("<array>").repeated(50) + QByteArray("</array>").repeated(50) + "</dict></array>")
+        << true << QStringList{"a"} << QStringList{"<none>"};
 }
 
 void TestSignatureListReader::parse()
