@@ -3,6 +3,7 @@
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "store/SignatureListUIModel.h"
+#include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
@@ -172,6 +173,8 @@ void tst_ApplicationWindow::clickingARowShowsItsPreview()
 void tst_ApplicationWindow::insertWritesAndLocksTheSelectedSignature()
 {
     const QColor unlockedSlot = lockSlotPixel(1);
+    const std::optional<AppleSignatureContent> published = content()->engine().renderedUiModel()->signature().get();
+    QVERIFY(published);
     const QString html = QStringLiteral("<div style=\"color: #336\"><b>Grace Hopper</b> \u2014 Navy</div>");
     auto *mime = new QMimeData;
     mime->setHtml(html);
@@ -190,6 +193,13 @@ void tst_ApplicationWindow::insertWritesAndLocksTheSelectedSignature()
                              15000);
     // The other files are untouched.
     QVERIFY(!WindowTestSupport::isImmutable(m_home->signatureFile(0)));
+
+    // The preview shows the clipboard; the published content is still what
+    // was read at selection. Clicking the row again reads the file back.
+    QCOMPARE(content()->engine().renderedUiModel()->signature().get(), published);
+    clickRow(1);
+    QCOMPARE(content()->engine().renderedUiModel()->signature().get()->htmlContent, html);
+    QCOMPARE(content()->engine().renderedUiModel()->signature().get()->header, published->header);
 }
 
 void tst_ApplicationWindow::confirmedUnlockClearsTheFlag()
