@@ -29,7 +29,7 @@ void StdoutCapture::restore()
 
 QStringList StdoutCapture::lines()
 {
-    std::fflush(stdout);
+    restore();
     QFile reader(m_file.fileName());
     if (!reader.open(QIODevice::ReadOnly))
         return {};

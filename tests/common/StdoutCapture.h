@@ -13,7 +13,8 @@ public:
     StdoutCapture(const StdoutCapture &) = delete;
     StdoutCapture &operator=(const StdoutCapture &) = delete;
 
-    // Everything written so far, split into lines (the final line feed dropped).
+    // Ends the capture (so test failures reach the real output again) and
+    // returns everything written, split into lines (the final line feed dropped).
     QStringList lines();
 
 private:

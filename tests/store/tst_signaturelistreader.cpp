@@ -85,6 +85,11 @@ void TestSignatureListReader::parse_data()
     QTest::newRow("deep binary") << nestedBinary(200000, false) << false << QStringList{} << QStringList{};
     QTest::newRow("cyclic binary") << nestedBinary(3, true) << false << QStringList{} << QStringList{};
     QTest::newRow("shallow binary") << nestedBinary(3, false) << false << QStringList{} << QStringList{};
+    // libplist asserts when a string holding a NUL byte is read as a C string.
+    QTest::newRow("NUL bytes in strings")
+        << plist(QByteArray("<array><dict><key>SignatureUniqueId</key><string>a") + '\0' +
+                 "b</string><key>SignatureName</key><string>" + '\0' + "</string></dict></array>")
+        << true << QStringList{QStringLiteral("a") + QChar(0) + QStringLiteral("b")} << QStringList{QString(QChar(0))};
     QTest::newRow("extra levels inside entries")
         << plist("<array><dict><key>SignatureUniqueId</key><string>a</string><key>More</key>" +
                  QByteArray("<array>").repeated(50) + QByteArray("</array>").repeated(50) + "</dict></array>")
