@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 
 TestEnvironment::TestEnvironment()
@@ -11,6 +12,9 @@ TestEnvironment::TestEnvironment()
     qputenv("HOME", QFile::encodeName(m_dir.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/.config")));
     QStandardPaths::setTestModeEnabled(true);
+    // Qt looks the settings folder up once per process; point it here for every test.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/.config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/.config"));
 }
 
 TestEnvironment::~TestEnvironment()
