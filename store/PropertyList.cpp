@@ -54,18 +54,35 @@ std::optional<QString> PropertyList::text(plist_t node)
 {
     if (!node || plist_get_node_type(node) != PLIST_STRING)
         return std::nullopt;
-    char *value = nullptr;
-    plist_get_string_val(node, &value);
+    // By pointer and length: a string holding a NUL byte would trip
+    // libplist's own length assertion in plist_get_string_val and abort.
+    uint64_t length = 0;
+    const char *value = plist_get_string_ptr(node, &length);
     if (!value)
         return std::nullopt;
-    QString result = QString::fromUtf8(value);
-    std::free(value);
-    return result;
+    return QString::fromUtf8(value, static_cast<qsizetype>(length));
 }
 
 plist_t PropertyList::value(plist_t dictionary, const char *key)
 {
     if (!dictionary || plist_get_node_type(dictionary) != PLIST_DICT)
         return nullptr;
-    return plist_dict_get_item(dictionary, key);
+    // A key written twice: the XML parser keeps the last value, the binary one
+    // keeps both and plist_dict_get_item would answer the first. The last wins
+    // here too, so both encodings of one dictionary read the same. Keys are not
+    // copied out: a key holding a NUL byte trips libplist's length assertion.
+    plist_t found = nullptr;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(dictionary, &iterator);
+    if (!iterator)
+        return nullptr;
+    for (plist_t item = nullptr;;) {
+        plist_dict_next_item(dictionary, iterator, nullptr, &item);
+        if (!item)
+            break;
+        if (plist_key_val_compare(plist_dict_item_get_key(item), key) == 0)
+            found = item;
+    }
+    std::free(iterator);
+    return found;
 }

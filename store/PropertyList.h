@@ -25,7 +25,8 @@ public:
     plist_t root() const { return m_root; }
 
     // Helpers on nodes of the tree: the text of a string node, the value of a
-    // dictionary key; none when the node is of another kind.
+    // dictionary key (the last one when the key occurs twice); none when the
+    // node is of another kind.
     static std::optional<QString> text(plist_t node);
     static plist_t value(plist_t dictionary, const char *key);
 

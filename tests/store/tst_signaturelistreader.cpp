@@ -15,6 +15,7 @@ private slots:
     void parse();
     void readsLockStateAndOrder();
     void unusableFiles();
+    void nulBytesInXmlStrings();
 };
 
 // A binary property list of arrays nested depth deep (each holding the next);
@@ -41,6 +42,29 @@ static QByteArray nestedBinary(quint32 depth, bool cycle)
     for (quint64 offset : offsets)
         data += be(offset, 8);
     data += QByteArray(6, '\0') + char(8) + char(4) + be(depth, 8) + be(0, 8) + be(table, 8);
+    return data;
+}
+
+// A binary list of one dictionary that holds "SignatureName" twice, first
+// "first" then "second" (the binary format can say so, XML parsing cannot keep it).
+static QByteArray binaryWithRepeatedName()
+{
+    QByteArray data("bplist00");
+    QList<char> offsets;
+    auto object = [&](const QByteArray &bytes) {
+        offsets.append(char(data.size()));
+        data += bytes;
+    };
+    object(QByteArray("\xA1\x01", 2));             // 0: array [1]
+    object(QByteArray("\xD2\x02\x02\x03\x04", 5)); // 1: dict {2: 3, 2: 4}
+    object("\x5D" + QByteArray("SignatureName"));  // 2
+    object("\x55" + QByteArray("first"));          // 3
+    object("\x56" + QByteArray("second"));         // 4
+    const char table = char(data.size());
+    for (char offset : offsets)
+        data += offset;
+    data += QByteArray(6, '\0') + char(1) + char(1);
+    data += QByteArray(7, '\0') + char(offsets.size()) + QByteArray(8, '\0') + QByteArray(7, '\0') + table;
     return data;
 }
 
@@ -85,11 +109,13 @@ void TestSignatureListReader::parse_data()
     QTest::newRow("deep binary") << nestedBinary(200000, false) << false << QStringList{} << QStringList{};
     QTest::newRow("cyclic binary") << nestedBinary(3, true) << false << QStringList{} << QStringList{};
     QTest::newRow("shallow binary") << nestedBinary(3, false) << false << QStringList{} << QStringList{};
-    // libplist asserts when a string holding a NUL byte is read as a C string.
-    QTest::newRow("NUL bytes in strings")
-        << plist(QByteArray("<array><dict><key>SignatureUniqueId</key><string>a") + '\0' +
-                 "b</string><key>SignatureName</key><string>" + '\0' + "</string></dict></array>")
-        << true << QStringList{QStringLiteral("a") + QChar(0) + QStringLiteral("b")} << QStringList{QString(QChar(0))};
+    // A repeated key: the last value counts, in either encoding.
+    QTest::newRow("repeated key, binary")
+        << binaryWithRepeatedName() << true << QStringList{"<none>"} << QStringList{"second"};
+    QTest::newRow("repeated key, xml")
+        << plist("<array><dict><key>SignatureName</key><string>first</string>"
+                 "<key>SignatureName</key><string>second</string></dict></array>")
+        << true << QStringList{"<none>"} << QStringList{"second"};
     QTest::newRow("extra levels inside entries")
         << plist("<array><dict><key>SignatureUniqueId</key><string>a</string><key>More</key>" +
                  QByteArray("<array>").repeated(50) + QByteArray("</array>").repeated(50) + "</dict></array>")
@@ -159,6 +185,21 @@ void TestSignatureListReader::unusableFiles()
     TestEnvironment::writeFile(mail.listFile(), "<plist><array><dict>");
     QVERIFY(!SignaturesEngine::readSignatureList(mail.listFile()));
     QCOMPARE(out.lines(), QStringList()); // list failures print nothing
+}
+
+void TestSignatureListReader::nulBytesInXmlStrings()
+{
+    // Not valid XML, but read without aborting: libplist asserts when a string
+    // holding a NUL byte is copied out as a C string. What follows the NUL is
+    // libplist's business.
+    const QByteArray xml = QByteArray("<plist><array><dict><key>SignatureUniqueId</key><string>a") + '\0' +
+                           "b</string><key>SignatureName</key><string>" + '\0' +
+                           "</string></dict></array></plist>";
+    const auto entries = SignatureListReader::parseEntries(xml);
+    QVERIFY(entries);
+    QCOMPARE(entries->size(), 1);
+    QVERIFY(entries->at(0).first && entries->at(0).first->startsWith(QStringLiteral("a") + QChar(0)));
+    QVERIFY(entries->at(0).second && entries->at(0).second->startsWith(QChar(0)));
 }
 
 QTEST_GUILESS_MAIN(TestSignatureListReader)
