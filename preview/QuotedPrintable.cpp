@@ -78,7 +78,11 @@ QString QuotedPrintable::decodedFromQuotedPrintable(const QString &text, QString
             p = next;
         } while (p < text.size() && text.at(p) == u'=');
 
-        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        // A run that begins with EF BB BF is a U+FEFF in the text, not a
+        // byte-order mark: without ConvertInitialBom it would vanish, or not,
+        // depending on whether the character before it happened to be escaped.
+        QStringDecoder decoder(encoding,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         const QString decoded = decoder.decode(run);
         if (decoder.hasError())
             return text;

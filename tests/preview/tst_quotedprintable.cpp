@@ -26,6 +26,8 @@ void TestQuotedPrintable::decoded_data()
     QTest::newRow("width=100 in decodable text")
         << QStringLiteral("<td width=100>caf=C3=A9</td>")
         << QStringLiteral("<td width") + QChar(0x10) + QStringLiteral("0>café</td>");
+    QTest::newRow("U+FEFF starting a run") << QStringLiteral("a=EF=BB=BFb") << QStringLiteral("a\uFEFFb");
+    QTest::newRow("U+FEFF inside a run") << QStringLiteral("=61=EF=BB=BFb") << QStringLiteral("a\uFEFFb");
     QTest::newRow("wide characters before an escape")
         << QStringLiteral("\U0001F600 caf=C3=A9") << QStringLiteral("\U0001F600 café");
 
