@@ -1,7 +1,7 @@
 #include "store/MailFolders.h"
 
 #include "store/Diagnostics.h"
-#include "store/PropertyList.h"
+#include "platform/PropertyList.h"
 
 #include <QDir>
 #include <QFile>

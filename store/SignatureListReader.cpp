@@ -1,8 +1,8 @@
 #include "store/SignatureListReader.h"
 
 #include "store/MailFolders.h"
-#include "store/PropertyList.h"
-#include "store/RegularFile.h"
+#include "platform/PropertyList.h"
+#include "platform/RegularFile.h"
 #include "store/SignaturesEngine.h"
 
 #include <plist/plist.h>

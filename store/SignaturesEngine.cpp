@@ -5,7 +5,7 @@
 #include "store/Diagnostics.h"
 #include "store/EngineServices.h"
 #include "store/MailFolders.h"
-#include "store/RegularFile.h"
+#include "platform/RegularFile.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureListReader.h"
 #include "store/SignatureListUIModel.h"

@@ -1,6 +1,8 @@
 #include "platform/nix/NixRunningApplications.h"
 
-#include <plist/plist.h>
+#include "platform/PropertyList.h"
+
+#include <QFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,52 +24,6 @@ bool isProcessId(const char *name)
             return false;
     }
     return true;
-}
-
-std::optional<QByteArray> readSmallFile(const QByteArray &path, qint64 expectedSize)
-{
-    if (expectedSize <= 0 || expectedSize > maximumInfoPlistSize)
-        return std::nullopt;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    QByteArray bytes(expectedSize, Qt::Uninitialized);
-    qint64 total = 0;
-    while (total < expectedSize) {
-        const ssize_t n = ::read(fd, bytes.data() + total, static_cast<size_t>(expectedSize - total));
-        if (n <= 0)
-            break;
-        total += n;
-    }
-    ::close(fd);
-    bytes.truncate(total);
-    return bytes;
-}
-
-std::optional<QString> bundleIdentifierOf(const QByteArray &plistBytes)
-{
-    plist_t root = nullptr;
-    const auto length = static_cast<uint32_t>(plistBytes.size());
-    if (plistBytes.startsWith("bplist00"))
-        plist_from_bin(plistBytes.constData(), length, &root);
-    else
-        plist_from_xml(plistBytes.constData(), length, &root);
-    if (!root)
-        return std::nullopt;
-    std::optional<QString> identifier;
-    if (plist_get_node_type(root) == PLIST_DICT) {
-        plist_t node = plist_dict_get_item(root, "CFBundleIdentifier");
-        if (node && plist_get_node_type(node) == PLIST_STRING) {
-            char *value = nullptr;
-            plist_get_string_val(node, &value);
-            if (value) {
-                identifier = QString::fromUtf8(value);
-                std::free(value);
-            }
-        }
-    }
-    plist_free(root);
-    return identifier;
 }
 
 } // namespace
@@ -107,8 +63,10 @@ const std::optional<QString> &NixRunningApplications::identifierOfBundle(const Q
     info.mtimeNanoseconds = mtime;
     info.size = st.st_size;
     info.inode = st.st_ino;
-    const std::optional<QByteArray> bytes = readSmallFile(plistPath, st.st_size);
-    info.identifier = bytes ? bundleIdentifierOf(*bytes) : std::nullopt;
+    const std::optional<PropertyList> plist =
+        st.st_size <= maximumInfoPlistSize ? PropertyList::fromFile(QFile::decodeName(plistPath)) : std::nullopt;
+    info.identifier =
+        plist ? PropertyList::text(PropertyList::value(plist->root(), "CFBundleIdentifier")) : std::nullopt;
     return info.identifier;
 }
 

@@ -1,5 +1,5 @@
 // Reading AllSignatures.plist from arbitrary bytes, XML or binary.
-#include "store/PropertyList.h"
+#include "platform/PropertyList.h"
 #include "store/SignatureListReader.h"
 #include "tests/fuzz/FuzzSupport.h"
 

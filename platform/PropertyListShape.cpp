@@ -1,4 +1,4 @@
-#include "store/PropertyListShape.h"
+#include "platform/PropertyListShape.h"
 
 #include <cstdint>
 #include <cstring>

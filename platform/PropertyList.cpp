@@ -1,7 +1,7 @@
-#include "store/PropertyList.h"
+#include "platform/PropertyList.h"
 
-#include "store/PropertyListShape.h"
-#include "store/RegularFile.h"
+#include "platform/PropertyListShape.h"
+#include "platform/RegularFile.h"
 
 #include <plist/plist.h>
 

@@ -1,4 +1,4 @@
-#include "store/RegularFile.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 
