@@ -22,21 +22,47 @@ std::optional<QChar> single(const QString &text, qsizetype from, qsizetype to)
     return text.at(from);
 }
 
+// Whether the two characters after the equals sign are single ASCII units
+// with a character boundary after them. Only CR LF and marks outside ASCII
+// join units into one character, so that holds when both are ASCII but not
+// CR and what follows is ASCII or the end.
+bool isPlainPair(const QString &text, qsizetype equalsSign)
+{
+    const qsizetype end = equalsSign + 3;
+    if (end > text.size())
+        return false;
+    const auto plain = [](QChar c) { return c.unicode() < 0x80 && c != u'\r'; };
+    return plain(text.at(equalsSign + 1)) && plain(text.at(equalsSign + 2)) &&
+           (end == text.size() || text.at(end).unicode() < 0x80);
+}
+
 } // namespace
 
-std::optional<char> QuotedPrintable::byteAfter(const QString &text, QTextBoundaryFinder &characters,
+std::optional<char> QuotedPrintable::byteAfter(const QString &text, std::optional<QTextBoundaryFinder> &characters,
                                                qsizetype equalsSign, qsizetype *next)
 {
-    characters.setPosition(equalsSign + 1);
-    const qsizetype firstEnd = characters.toNextBoundary();
-    const qsizetype secondEnd = firstEnd < 0 ? -1 : characters.toNextBoundary();
-    if (secondEnd < 0) {
-        *next = -1; // fewer than two characters left
-        return std::nullopt;
+    std::optional<QChar> first;
+    std::optional<QChar> second;
+    if (isPlainPair(text, equalsSign)) {
+        *next = equalsSign + 3;
+        first = text.at(equalsSign + 1);
+        second = text.at(equalsSign + 2);
+    } else {
+        // Made on first need: finding every boundary of a long text costs
+        // more than all the rest of the decoding.
+        if (!characters)
+            characters.emplace(QTextBoundaryFinder::Grapheme, text);
+        characters->setPosition(equalsSign + 1);
+        const qsizetype firstEnd = characters->toNextBoundary();
+        const qsizetype secondEnd = firstEnd < 0 ? -1 : characters->toNextBoundary();
+        if (secondEnd < 0) {
+            *next = -1; // fewer than two characters left
+            return std::nullopt;
+        }
+        *next = secondEnd;
+        first = single(text, equalsSign + 1, firstEnd);
+        second = single(text, firstEnd, secondEnd);
     }
-    *next = secondEnd;
-    const std::optional<QChar> first = single(text, equalsSign + 1, firstEnd);
-    const std::optional<QChar> second = single(text, firstEnd, secondEnd);
     if (!first || !second)
         return std::nullopt;
     const int low = hexValue(*second);
@@ -56,13 +82,16 @@ QString QuotedPrintable::decodedFromQuotedPrintable(const QString &text, QString
 {
     // Positions count user-perceived characters, so the two characters after
     // an equals sign are found by grapheme boundaries, not by UTF-16 units.
-    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    std::optional<QTextBoundaryFinder> characters;
     QString result;
+    result.reserve(text.size());
     qsizetype p = 0;
     while (true) {
         const qsizetype equalsSign = text.indexOf(u'=', p);
-        if (equalsSign < 0)
-            return result + text.mid(p);
+        if (equalsSign < 0) {
+            result += QStringView(text).sliced(p);
+            return result;
+        }
         result += QStringView(text).mid(p, equalsSign - p);
         p = equalsSign;
 

@@ -16,6 +16,6 @@ public:
                                               QStringConverter::Encoding encoding = QStringConverter::Utf8);
 
 private:
-    static std::optional<char> byteAfter(const QString &text, QTextBoundaryFinder &characters, qsizetype equalsSign,
-                                         qsizetype *next);
+    static std::optional<char> byteAfter(const QString &text, std::optional<QTextBoundaryFinder> &characters,
+                                         qsizetype equalsSign, qsizetype *next);
 };
