@@ -1,0 +1,51 @@
+// The program's own start-up (the same steps as app/main.cpp, on the same
+// window) with marks: when the list is first painted with its rows, and when
+// the preview page is ready to take scripts. Quits after both.
+#include "app/ContentView.h"
+#include "app/Vellix_Mac_MailApp.h"
+#include "bench/StartMarks.h"
+#include "preview/ControlWebview.h"
+#include "preview/LoadingState.h"
+#include "preview/WebView.h"
+#include "ui/SignatureListView.h"
+#include "ui/SignatureRender.h"
+#include "ui/SignatureRenderWebView.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QTimer>
+
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vellix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vellix Mail"));
+    QApplication application(argc, argv);
+
+    Vellix_Mac_MailApp window;
+
+    int marks = 0;
+    auto oneMore = [&marks] {
+        if (++marks == 3)
+            QCoreApplication::exit(0);
+    };
+    QListView *list = window.contentView()->listPane()->listView();
+    StartMarks::afterFirstExpose(&window, "window-shown", oneMore);
+    StartMarks::afterFirstPaint(
+        list->viewport(), "list-shown", [list] { return list->model()->rowCount() > 0; }, oneMore);
+    QWebEnginePage *page = window.contentView()->previewPane()->webView()->host()->webView()->page();
+    QObject::connect(LoadingState::of(page), &LoadingState::isLoadingChanged, &window, [oneMore](bool loading) {
+        if (loading)
+            return;
+        StartMarks::print("preview-ready");
+        oneMore();
+    });
+
+    window.show();
+    QTimer::singleShot(60000, [] { QCoreApplication::exit(1); });
+    return application.exec();
+}

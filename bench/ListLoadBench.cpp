@@ -1,0 +1,139 @@
+// Loading Mail's list of signatures: AllSignatures.plist parsed, then each
+// entry's file looked up and its lock flag read, in a real temporary home.
+#include "bench/SampleSignatures.h"
+#include "bench/TargetReport.h"
+#include "store/EngineServices.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignaturesEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+using SampleSignatures::MailHome;
+
+// Every tenth signature locked, as after a few inserts.
+constexpr int lockEvery = 10;
+constexpr qsizetype bodyBytes = 1500;
+
+// No grant, no chooser, no monitor: the benchmark calls the load itself.
+class IdleServices : public EngineServices
+{
+public:
+    std::optional<QString> restoreFolderAccess() override { return std::nullopt; }
+    void requestFolderAccess(std::function<void(bool)>) override {}
+    std::unique_ptr<QObject> startFolderMonitor(const QString &, SignaturesEngine *) override { return nullptr; }
+};
+
+std::map<std::pair<int, int>, std::unique_ptr<MailHome>> homes;
+
+// Homes are built once per shape and reused across the benchmark's runs.
+const MailHome *enterHome(benchmark::State &state, int count, int otherFolders)
+{
+    auto &home = homes[{count, otherFolders}];
+    if (!home)
+        home = std::make_unique<MailHome>(count, bodyBytes, lockEvery, otherFolders);
+    if (!home->isValid()) {
+        state.SkipWithError("could not build the sample Mail folder");
+        return nullptr;
+    }
+    home->enter();
+    return home.get();
+}
+
+void BM_LoadSignatures(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    if (!enterHome(state, count, 0))
+        return;
+    SignaturesEngine engine(std::make_unique<IdleServices>());
+    for (auto _ : state)
+        engine.loadSignatures();
+    if (engine.uiModel()->signatures().get().size() != count)
+        state.SkipWithError("the load did not find every signature");
+    state.SetComplexityN(count);
+    state.counters["per_entry"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_ReadSignatureList(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const MailHome *home = enterHome(state, count, 0);
+    if (!home)
+        return;
+    const QString listFile = home->listFile();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SignaturesEngine::readSignatureList(listFile));
+    state.SetComplexityN(count);
+    state.counters["per_entry"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// 1,000 signatures beside a few or many other folders in Mail/: the version
+// folder is searched once per load, not once per entry.
+void BM_LoadSignaturesMailFolder(benchmark::State &state)
+{
+    const int otherFolders = int(state.range(0));
+    if (!enterHome(state, 1000, otherFolders))
+        return;
+    SignaturesEngine engine(std::make_unique<IdleServices>());
+    for (auto _ : state)
+        engine.loadSignatures();
+    state.counters["other_folders"] = otherFolders;
+}
+
+BENCHMARK(BM_LoadSignatures)
+    ->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)
+    ->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSignatureList)
+    ->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)
+    ->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadSignaturesMailFolder)->Arg(10)->Arg(500)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void printTargets(const TargetReporter &reporter)
+{
+    using namespace TargetReport;
+    const auto at10 = reporter.seconds("BM_LoadSignatures/10");
+    const auto at100 = reporter.seconds("BM_LoadSignatures/100");
+    const auto at1000 = reporter.seconds("BM_LoadSignatures/1000");
+    const auto at10000 = reporter.seconds("BM_LoadSignatures/10000");
+    if (at10)
+        print("list load, 10 signatures", milliseconds(*at10), "-", true);
+    if (at100)
+        print("list load, 100 signatures", milliseconds(*at100), "-", true);
+    if (at1000)
+        print("list load, 1,000 signatures", milliseconds(*at1000), "<= 20 ms", *at1000 <= 0.020);
+    if (at10000)
+        print("list load, 10,000 signatures", milliseconds(*at10000), "-", true);
+    if (at100 && at10000) {
+        print("list load, per entry at 100 / at 10,000",
+              microseconds(*at100 / 100) + " / " + microseconds(*at10000 / 10000),
+              "no faster than linear (at 10,000 <= 1.5 x at 100)",
+              isLinear(*at100, 100, *at10000, 10000));
+    }
+    const auto few = reporter.seconds("BM_LoadSignaturesMailFolder/10");
+    const auto many = reporter.seconds("BM_LoadSignaturesMailFolder/500");
+    if (few && many) {
+        print("list load, 1,000 signatures, 10 / 500 other folders in Mail",
+              milliseconds(*few) + " / " + milliseconds(*many), "independent of Mail's size (<= 1.5 x)",
+              *many <= 1.5 * *few);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    TargetReporter reporter;
+    const int status = TargetReport::run(argc, argv, reporter);
+    printTargets(reporter);
+    homes.clear();
+    return status;
+}

@@ -1,0 +1,61 @@
+#include "bench/TargetReport.h"
+
+#include <cstdio>
+
+void TargetReporter::ReportRuns(const std::vector<Run> &runs)
+{
+    ConsoleReporter::ReportRuns(runs);
+    m_runs.insert(m_runs.end(), runs.begin(), runs.end());
+}
+
+std::optional<double> TargetReporter::seconds(const std::string &name) const
+{
+    for (const Run &run : m_runs) {
+        // Named without the "/real_time" and similar suffixes.
+        const std::string args = run.run_name.args.empty() ? std::string() : "/" + run.run_name.args;
+        if (run.run_type != Run::RT_Iteration || run.error_occurred || run.run_name.function_name + args != name)
+            continue;
+        return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+    return std::nullopt;
+}
+
+namespace TargetReport {
+
+void print(const std::string &figure, const std::string &value, const std::string &target, bool met)
+{
+    std::printf("TARGET | %s | %s | %s | %s\n", figure.c_str(), value.c_str(), target.c_str(),
+                met ? "met" : "MISSED");
+    std::fflush(stdout);
+}
+
+std::string milliseconds(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+    return text;
+}
+
+std::string microseconds(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
+    return text;
+}
+
+bool isLinear(double smallSeconds, double smallN, double largeSeconds, double largeN, double slack)
+{
+    return largeSeconds / largeN <= slack * (smallSeconds / smallN);
+}
+
+int run(int argc, char **argv, TargetReporter &reporter)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace TargetReport

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Prints Google Benchmark's usual table and keeps the runs, so a benchmark's
+// main can set each figure beside its target afterwards.
+class TargetReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override;
+
+    // Real time per iteration of the named run, in seconds.
+    std::optional<double> seconds(const std::string &name) const;
+
+private:
+    std::vector<Run> m_runs;
+};
+
+namespace TargetReport {
+
+// One line that scripts/bench gathers into its summary:
+// "TARGET | figure | value | target | met" (or "MISSED").
+void print(const std::string &figure, const std::string &value, const std::string &target, bool met);
+
+std::string milliseconds(double seconds);
+std::string microseconds(double seconds);
+
+// Whether cost grows no faster than linearly: the per-unit cost at the
+// largest size is at most `slack` times the per-unit cost at the smallest.
+bool isLinear(double smallSeconds, double smallN, double largeSeconds, double largeN, double slack = 1.5);
+
+// Runs every benchmark the command line selects through `reporter`.
+int run(int argc, char **argv, TargetReporter &reporter);
+
+} // namespace TargetReport

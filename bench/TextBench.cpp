@@ -1,0 +1,153 @@
+// The text work behind a preview: a signature file split into header and
+// HTML and composed back, quoted-printable decoding, and the update script.
+#include "bench/SampleSignatures.h"
+#include "bench/TargetReport.h"
+#include "preview/QuotedPrintable.h"
+#include "preview/UpdateScript.h"
+#include "store/SignatureFileFormat.h"
+#include "tests/common/MailFixture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+constexpr qsizetype megabyte = 1024 * 1024;
+
+// The same inputs for every run of a size.
+struct Inputs
+{
+    QByteArray fileBytes; // header, blank line, quoted-printable body
+    QString fileText;
+    QString header;
+    QString body;
+    QString encodedHtml; // soft breaks removed, as the preview decodes it
+};
+
+const Inputs &inputs(qsizetype bytes)
+{
+    static std::map<qsizetype, Inputs> cache;
+    Inputs &in = cache[bytes];
+    if (in.fileBytes.isEmpty()) {
+        const QString id = QStringLiteral("6F0A3C2E-5B1D-4C8A-9E7F-1A2B3C4D5E6F");
+        // Encoding makes the text longer: aim the HTML so the file is `bytes`.
+        const QByteArray encoded = SampleSignatures::quotedPrintable(SampleSignatures::html(bytes * 4 / 5).toUtf8());
+        const QByteArray header = MailFixture::header(id);
+        // Cut after a line end, so no escape is torn in two.
+        const QByteArray body = encoded.left(encoded.lastIndexOf('\n', bytes - header.size() - 2) + 1);
+        in.fileBytes = header + "\n\n" + body;
+        in.fileText = QString::fromUtf8(in.fileBytes);
+        in.header = QString::fromUtf8(header);
+        in.body = QString::fromUtf8(body);
+        in.encodedHtml = SampleSignatures::withoutSoftBreaks(body);
+    }
+    return in;
+}
+
+void finish(benchmark::State &state, qsizetype bytes)
+{
+    state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
+    state.SetComplexityN(bytes);
+    state.counters["per_MB"] = benchmark::Counter(double(bytes) / megabyte,
+                                                  benchmark::Counter::kIsIterationInvariantRate |
+                                                      benchmark::Counter::kInvert);
+}
+
+void BM_DecodeUtf8(benchmark::State &state)
+{
+    const Inputs &in = inputs(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SignatureFileFormat::decodeUtf8(in.fileBytes));
+    finish(state, in.fileBytes.size());
+}
+
+void BM_Split(benchmark::State &state)
+{
+    const Inputs &in = inputs(state.range(0));
+    if (!SignatureFileFormat::split(in.fileText))
+        state.SkipWithError("the sample file does not split");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SignatureFileFormat::split(in.fileText));
+    finish(state, in.fileText.size());
+}
+
+void BM_Compose(benchmark::State &state)
+{
+    const Inputs &in = inputs(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SignatureFileFormat::compose(in.header, in.body));
+    finish(state, in.header.size() + in.body.size());
+}
+
+void BM_QuotedPrintable(benchmark::State &state)
+{
+    const Inputs &in = inputs(state.range(0));
+    if (QuotedPrintable::decodedFromQuotedPrintable(in.encodedHtml) == in.encodedHtml)
+        state.SkipWithError("the sample does not decode");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QuotedPrintable::decodedFromQuotedPrintable(in.encodedHtml));
+    finish(state, in.encodedHtml.size());
+}
+
+void BM_UpdateScript(benchmark::State &state)
+{
+    const Inputs &in = inputs(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(UpdateScript::build(in.body));
+    finish(state, in.body.size());
+}
+
+#define TEXT_SIZES ->Arg(1 * megabyte)->Arg(4 * megabyte)->Arg(16 * megabyte)
+BENCHMARK(BM_DecodeUtf8) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Split) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compose) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QuotedPrintable) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateScript) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+#undef TEXT_SIZES
+
+void printTargets(const TargetReporter &reporter)
+{
+    using namespace TargetReport;
+    const struct
+    {
+        const char *name;
+        const char *figure;
+    } figures[] = {
+        {"BM_Split", "split of a signature file"},
+        {"BM_Compose", "compose of a signature file"},
+        {"BM_QuotedPrintable", "quoted-printable decoding"},
+        {"BM_UpdateScript", "update script building"},
+        {"BM_DecodeUtf8", "UTF-8 check of a signature file"},
+    };
+    // Linearity is judged from 4 to 16 MB, with room for the memory system:
+    // 1 MB inputs still fit in the processor's caches, and 16 MB results are
+    // fresh memory from the kernel each time (beyond the allocator's reuse),
+    // so larger sizes cost somewhat more per MB for reasons that are not the
+    // algorithm's. A step that grows with the square of the size would cost
+    // 4 x per MB there.
+    for (const auto &figure : figures) {
+        const std::string name = figure.name;
+        const auto one = reporter.seconds(name + "/" + std::to_string(1 * megabyte));
+        const auto four = reporter.seconds(name + "/" + std::to_string(4 * megabyte));
+        const auto sixteen = reporter.seconds(name + "/" + std::to_string(16 * megabyte));
+        if (!one || !four || !sixteen)
+            continue;
+        const double worstPerMB = std::max({*one, *four / 4, *sixteen / 16});
+        const bool linear = *sixteen / 16 <= std::max(2 * *four / 4, *four / 4 + 0.003);
+        print(std::string(figure.figure) + ", per MB at 1 / 4 / 16 MB",
+              milliseconds(*one) + " / " + milliseconds(*four / 4) + " / " + milliseconds(*sixteen / 16),
+              "<= 10 ms per MB; linear (per MB at 16 MB within 2 x or 3 ms of 4 MB)",
+              worstPerMB <= 0.010 && linear);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TargetReporter reporter;
+    const int status = TargetReport::run(argc, argv, reporter);
+    printTargets(reporter);
+    return status;
+}
