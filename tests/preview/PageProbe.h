@@ -1,36 +1,38 @@
 #pragma once
 
-#include <QString>
-#include <QVariant>
+#include "preview/PreviewPage.h"
 
-class QWebEnginePage;
+#include <QDeadlineTimer>
+#include <QTest>
+#include <QWebEnginePage>
 
-// Synchronous reads of a live page for tests, and the environment a headless
-// WebEngine needs.
-class PageProbe
+#include <memory>
+#include <optional>
+
+// Synchronous reads of a live page for tests.
+namespace PageProbe {
+
+inline QVariant evaluate(QWebEnginePage *page, const QString &script, int timeoutMs = 15000)
 {
-public:
-    // Offscreen platform, no GPU, and no sandbox when running as root.
-    static void prepareEnvironment();
+    auto result = std::make_shared<std::optional<QVariant>>();
+    page->runJavaScript(script, [result](const QVariant &value) { *result = value; });
+    QDeadlineTimer deadline(timeoutMs);
+    while (!*result && !deadline.hasExpired())
+        QTest::qWait(5);
+    return result->value_or(QVariant());
+}
 
-    // Evaluates `script` in the page's main world and waits for its result.
-    static QVariant evaluate(QWebEnginePage *page, const QString &script, int timeoutMs = 5000);
-    static QString containerHtml(QWebEnginePage *page);
-    // True once the page's `update` function exists.
-    static bool waitForPreview(QWebEnginePage *page, int timeoutMs = 10000);
-    // Centre of the element with `id`, in view coordinates.
-    static QPoint centreOf(QWebEnginePage *page, const QString &id);
-};
+inline QString containerHtml(QWebEnginePage *page)
+{
+    return evaluate(page, QStringLiteral("(function () { var c = document.getElementById('%1');"
+                                         " return c ? c.innerHTML : null; })()")
+                              .arg(PreviewPage::containerId()))
+        .toString();
+}
 
-#define PREVIEW_WEBENGINE_TEST_MAIN(TestObject)                                                            \
-    int main(int argc, char **argv)                                                                         \
-    {                                                                                                       \
-        PageProbe::prepareEnvironment();                                                                    \
-        QApplication app(argc, argv);                                                                       \
-        int result = 0;                                                                                     \
-        {                                                                                                   \
-            TestObject test;                                                                                \
-            result = QTest::qExec(&test, argc, argv);                                                       \
-        }                                                                                                   \
-        return result;                                                                                      \
-    }
+inline bool hasUpdate(QWebEnginePage *page)
+{
+    return evaluate(page, QStringLiteral("typeof update === 'function'"), 1000).toBool();
+}
+
+} // namespace PageProbe

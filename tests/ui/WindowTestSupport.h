@@ -1,34 +1,36 @@
 #pragma once
 
+#include "access/FolderAccess.h"
 #include "tests/common/MailFixture.h"
 #include "tests/common/TestEnvironment.h"
+#include "tests/preview/PageProbe.h"
 
-#include <QString>
-#include <QVariant>
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QWebEngineView>
 
-#include <memory>
-
-class QMessageBox;
-class QPushButton;
-class QWebEngineView;
-class QWidget;
-
-// A throw-away home holding Mail's folder with the three sample signatures.
+// A throw-away home holding Mail's folder with the three sample signatures,
+// and the settings pointed at it, so each case starts without a stored grant.
 class SampleHome
 {
 public:
-    SampleHome();
-
+    SampleHome() : m_fixture(m_environment.makeSignaturesFolder())
+    {
+        const QString config = m_environment.home() + QStringLiteral("/.config");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+        m_entries = m_fixture.writeSample();
+    }
     bool isValid() const { return m_environment.isValid(); }
     const TestEnvironment &environment() const { return m_environment; }
-    QString signaturesFolder() const { return m_fixture.folder(); }
     QString signatureFile(int index) const { return m_fixture.signatureFile(m_entries.at(index).id); }
     QString id(int index) const { return m_entries.at(index).id; }
     QString name(int index) const { return m_entries.at(index).name; }
-    const MailFixture &fixture() const { return m_fixture; }
-
     // Stores the folder grant a confirmed chooser would have stored.
-    void storeGrant() const;
+    void storeGrant() const { FolderAccess::saveFolderBookmark(m_environment.mailFolder()); }
 
 private:
     TestEnvironment m_environment;
@@ -36,33 +38,47 @@ private:
     QList<MailFixture::Entry> m_entries;
 };
 
-class WindowTestSupport
+namespace WindowTestSupport {
+
+// The alert shown over window, when one is up.
+inline QMessageBox *openAlert(QWidget *window)
 {
-public:
-    // Sets what a test needs before the application object exists, and the
-    // names the settings are kept under.
-    static void prepareApplication();
-    static void nameApplication();
+    for (QMessageBox *alert : window->findChildren<QMessageBox *>()) {
+        if (alert->isVisible())
+            return alert;
+    }
+    return nullptr;
+}
 
-    // The alert shown over window, when one is up.
-    static QMessageBox *openAlert(QWidget *window);
-    static QPushButton *alertButton(QMessageBox *alert, const QString &text);
+inline QAbstractButton *alertButton(QMessageBox *alert, const QString &text)
+{
+    for (QAbstractButton *button : alert->buttons()) {
+        if (button->text().remove(QLatin1Char('&')) == text)
+            return button;
+    }
+    return nullptr;
+}
 
-    // The immutable flag as the file system tool reports it.
-    static bool isImmutable(const QString &path);
+// The immutable flag as the file system tool reports it.
+inline bool isImmutable(const QString &path)
+{
+    QProcess lsattr;
+    lsattr.start(QStringLiteral("lsattr"), {QStringLiteral("-d"), path});
+    return lsattr.waitForFinished(10000) && lsattr.exitCode() == 0
+           && lsattr.readAllStandardOutput().split(' ').value(0).contains('i');
+}
 
-    // Runs script in the view's page and waits for its result.
-    static QVariant evaluate(QWebEngineView *view, const QString &script, int timeoutMs = 15000);
-    // The text of the preview page's container (its innerHTML).
-    static QString previewContainerHtml(QWebEngineView *view);
-};
+inline QString containerHtml(QWebEngineView *view) { return PageProbe::containerHtml(view->page()); }
+
+} // namespace WindowTestSupport
 
 #define WINDOW_TEST_MAIN(TestObject)                                                                                   \
     int main(int argc, char *argv[])                                                                                   \
     {                                                                                                                  \
-        WindowTestSupport::prepareApplication();                                                                       \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                                    \
         QApplication app(argc, argv);                                                                                  \
-        WindowTestSupport::nameApplication();                                                                          \
+        QCoreApplication::setOrganizationName(QStringLiteral("VellixTests"));                                          \
+        QCoreApplication::setApplicationName(QStringLiteral("window-tests"));                                          \
         TestObject test;                                                                                               \
         return QTest::qExec(&test, argc, argv);                                                                        \
     }

@@ -1,0 +1,170 @@
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureRenderUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "ui/PreviewUpdateWatch.h"
+#include "ui/SignatureListModel.h"
+#include "ui/TopbarState.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using Content = std::optional<AppleSignatureContent>;
+using Contents = QList<Content>;
+
+class tst_UiModels : public QObject
+{
+    Q_OBJECT
+private slots:
+    void topbar_data();
+    void topbar();
+    void previewUpdates_data();
+    void previewUpdates();
+    void listRows();
+    void listSelection_data();
+    void listSelection();
+};
+
+void tst_UiModels::topbar_data()
+{
+    QTest::addColumn<bool>("isAuthorized");
+    QTest::addColumn<bool>("isMailRunning");
+    QTest::addColumn<bool>("hasContent");
+    QTest::addColumn<bool>("messageVisible");
+    QTest::addColumn<bool>("buttonEnabled");
+    // Not authorised: whatever the preview holds, asking for access is offered.
+    QTest::newRow("unauthorized, Mail closed, no content") << false << false << false << false << true;
+    QTest::newRow("unauthorized, Mail closed, content") << false << false << true << false << true;
+    QTest::newRow("unauthorized, Mail running, no content") << false << true << false << true << true;
+    QTest::newRow("unauthorized, Mail running, content") << false << true << true << true << true;
+    QTest::newRow("authorized, Mail closed, no content") << true << false << false << false << false;
+    QTest::newRow("authorized, Mail closed, content") << true << false << true << false << true;
+    QTest::newRow("authorized, Mail running, no content") << true << true << false << true << false;
+    QTest::newRow("authorized, Mail running, content") << true << true << true << true << false;
+}
+
+void tst_UiModels::topbar()
+{
+    QFETCH(bool, isAuthorized);
+    QFETCH(bool, isMailRunning);
+    QFETCH(bool, hasContent);
+    QFETCH(bool, messageVisible);
+    QFETCH(bool, buttonEnabled);
+    const TopbarState state = TopbarState::compute(isAuthorized, isMailRunning, hasContent);
+    QCOMPARE(state.messageVisible, messageVisible);
+    QCOMPARE(state.buttonTitle(), isAuthorized ? QStringLiteral("Insert Signature from Clipboard")
+                                               : QStringLiteral("Authorize Access to Mail Signature folder"));
+    QCOMPARE(state.buttonEnabled, buttonEnabled);
+    QCOMPARE(state.action, isAuthorized ? TopbarState::Action::Insert : TopbarState::Action::Authorize);
+    QCOMPARE(TopbarState::messageText(), QStringLiteral("Mail must be closed before inserting a signature"));
+}
+
+void tst_UiModels::previewUpdates_data()
+{
+    QTest::addColumn<Content>("before"); // published before the watch starts
+    QTest::addColumn<Contents>("published");
+    QTest::addColumn<QStringList>("pushed");
+    const AppleSignatureContent a{QStringLiteral("H"), QStringLiteral("<b>a</b>")};
+    const AppleSignatureContent b{QStringLiteral("H"), QStringLiteral("<i>b</i>")};
+    const AppleSignatureContent a2{QStringLiteral("H2"), QStringLiteral("<b>a</b>")};
+    const Content none;
+    QTest::newRow("first content") << none << Contents{a} << QStringList{a.htmlContent};
+    QTest::newRow("same content again") << none << Contents{a, a} << QStringList{a.htmlContent};
+    QTest::newRow("another content") << none << Contents{a, b} << QStringList{a.htmlContent, b.htmlContent};
+    QTest::newRow("only the header changed") << none << Contents{a, a2} << QStringList{a.htmlContent, a2.htmlContent};
+    QTest::newRow("back from none") << none << Contents{a, none, a} << QStringList{a.htmlContent, a.htmlContent};
+    QTest::newRow("none again") << none << Contents{none, none} << QStringList{};
+    QTest::newRow("empty content is content") << none << Contents{AppleSignatureContent{}} << QStringList{QString()};
+    QTest::newRow("starting value not pushed") << Content(a) << Contents{a, b} << QStringList{b.htmlContent};
+}
+
+void tst_UiModels::previewUpdates()
+{
+    QFETCH(Content, before);
+    QFETCH(Contents, published);
+    QFETCH(QStringList, pushed);
+    SignatureRenderUIModel rendered;
+    rendered.signature().set(before);
+    QStringList received;
+    {
+        PreviewUpdateWatch watch(rendered, [&received](const QString &html) { received.append(html); });
+        for (const Content &content : published)
+            rendered.signature().set(content);
+    }
+    rendered.signature().set(AppleSignatureContent{QStringLiteral("H"), QStringLiteral("after the watch")});
+    QCOMPARE(received, pushed);
+}
+
+static QList<SignatureModel> sample()
+{
+    return {{QStringLiteral("A"), QStringLiteral("Work"), false},
+            {QStringLiteral("B"), QStringLiteral("Personal"), true},
+            {QStringLiteral("C"), QStringLiteral("Short"), false}};
+}
+
+void tst_UiModels::listRows()
+{
+    SignatureListUIModel list;
+    SignatureSelectionUIModel selection;
+    SignatureListModel model(list, selection);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    QCOMPARE(model.rowCount(), 0);
+    list.signatures().set(sample());
+    list.signatures().set(sample());
+    QCOMPARE(reset.size(), 2); // every publish, even an equal one
+    QCOMPARE(model.rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex index = model.index(row);
+        QCOMPARE(index.data(Qt::DisplayRole).toString(), sample().at(row).name);
+        QCOMPARE(index.data(SignatureListModel::IdRole).toString(), sample().at(row).id);
+        QCOMPARE(index.data(SignatureListModel::LockedRole).toBool(), sample().at(row).isFileLocked);
+        QCOMPARE(index.data(SignatureListModel::RecordRole).value<SignatureModel>(), sample().at(row));
+        QVERIFY(!(model.flags(index) & Qt::ItemIsSelectable)); // rows take clicks, never the view's selection
+    }
+    QCOMPARE(model.rowOf(QStringLiteral("C")), std::optional<int>(2));
+    QCOMPARE(model.rowOf(QStringLiteral("Z")), std::nullopt);
+
+    // A reload that locks the selected record's file ends its highlight.
+    selection.signature().set(sample().at(0));
+    QVERIFY(model.index(0).data(SignatureListModel::SelectedRole).toBool());
+    QList<SignatureModel> locked = sample();
+    locked[0].isFileLocked = true;
+    list.signatures().set(locked);
+    QVERIFY(!model.index(0).data(SignatureListModel::SelectedRole).toBool());
+    list.signatures().set({});
+    QCOMPARE(model.rowCount(), 0);
+    QVERIFY(!model.record(0));
+}
+
+void tst_UiModels::listSelection_data()
+{
+    QTest::addColumn<SignatureModel>("selected");
+    QTest::addColumn<int>("selectedRow");
+    QTest::newRow("equal record") << SignatureModel{QStringLiteral("B"), QStringLiteral("Personal"), true} << 1;
+    QTest::newRow("lock flag differs") << SignatureModel{QStringLiteral("B"), QStringLiteral("Personal"), false} << -1;
+    QTest::newRow("renamed") << SignatureModel{QStringLiteral("A"), QStringLiteral("Office"), false} << -1;
+    QTest::newRow("unknown id") << SignatureModel{QStringLiteral("Z"), QStringLiteral("Work"), false} << -1;
+}
+
+void tst_UiModels::listSelection()
+{
+    QFETCH(SignatureModel, selected);
+    QFETCH(int, selectedRow);
+    SignatureListUIModel list;
+    SignatureSelectionUIModel selection;
+    SignatureListModel model(list, selection);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.signatures().set(sample());
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    selection.signature().set(selected);
+    QCOMPARE(changed.size(), 1);
+    QVERIFY(changed.at(0).at(2).value<QList<int>>().contains(SignatureListModel::SelectedRole));
+    for (int row = 0; row < model.rowCount(); ++row)
+        QCOMPARE(model.index(row).data(SignatureListModel::SelectedRole).toBool(), row == selectedRow);
+    selection.signature().set(std::nullopt);
+    QVERIFY(!model.index(1).data(SignatureListModel::SelectedRole).toBool());
+}
+
+QTEST_GUILESS_MAIN(tst_UiModels)
+#include "tst_uimodels.moc"
