@@ -45,7 +45,7 @@ private:
     ContentView *content() const { return m_window->contentView(); }
     SignatureListView *list() const { return content()->listPane(); }
     SignatureRenderTopbar *topbar() const { return content()->previewPane()->topbar(); }
-    QString preview() const { return containerHtml(m_window->findChild<QWebEngineView *>()); }
+    QString preview() const { return PageProbe::containerHtml(m_window->findChild<QWebEngineView *>()->page()); }
     bool locked(int row) const { return list()->model()->index(row).data(SignatureListModel::LockedRole).toBool(); }
     QImage lockSlot(int row) const { return list()->listView()->viewport()->grab(list()->lockRect(row)).toImage(); }
     void clickRow(int row) { QTest::mouseClick(list()->listView()->viewport(), Qt::LeftButton, {}, list()->rowRect(row).center()); }

@@ -31,10 +31,8 @@ void TestPreviewText::decoded_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("no escapes") << QStringLiteral("<b>plain</b>") << same;
     QTest::newRow("=C3=A9") << QStringLiteral("caf=C3=A9!") << QStringLiteral("café!");
     QTest::newRow("lower case, =3D") << QStringLiteral("caf=c3=a9=3D") << QStringLiteral("café=");
-    QTest::newRow("four bytes") << QStringLiteral("=F0=9F=98=80") << QStringLiteral("\U0001F600");
     QTest::newRow("=+A") << QStringLiteral("a=+Ab") << QStringLiteral("a\nb");
     QTest::newRow("=-0") << QStringLiteral("a=-0b") << QStringLiteral("a") + QChar(0) + QStringLiteral("b");
     QTest::newRow("width=100") << QStringLiteral("<td width=100>caf=C3=A9</td>")
@@ -87,7 +85,6 @@ void TestPreviewText::script_data()
     QTest::newRow("CR removed with LF") << QStringLiteral("<p>a</p>\r\n<p>b</p>\r\n")
                                         << QStringLiteral("<p>a</p><p>b</p>");
     QTest::newRow("lone CR") << QStringLiteral("a\rb") << QStringLiteral("ab");
-    QTest::newRow("tab and non-ASCII pass") << QStringLiteral("a\t\u00fc\U0001F600") << QStringLiteral("a\t\u00fc\U0001F600");
 }
 
 void TestPreviewText::script()

@@ -74,34 +74,32 @@ void TestPreviewWeb::scriptsWaitForTheLoadedPage()
 
     QElapsedTimer clock;
     clock.start();
-    WebView view(PreviewPage::html(), &model);
+    auto view = std::make_unique<WebView>(PreviewPage::html(), &model);
     QVERIFY(!model.webView()); // handed over only after construction
-    QTRY_COMPARE(model.webView(), &view);
+    QTRY_COMPARE(model.webView(), view.get());
     QVERIFY(model.isObservingLoading()); // arrived while loading
     model.runJavascript(run("third")); // replaces the waiting one
     QTRY_VERIFY_WITH_TIMEOUT(!model.isObservingLoading(), 20000);
     qInfo("construction to page ready to take scripts: %lld ms", clock.elapsed());
-    QTRY_COMPARE(PageProbe::evaluate(view.page(), QStringLiteral("JSON.stringify(window.runs)")).toString(),
+    QTRY_COMPARE(PageProbe::evaluate(view->page(), QStringLiteral("JSON.stringify(window.runs)")).toString(),
                  QStringLiteral("[\"third\"]"));
     QCOMPARE(model.lastJavascriptToRun(), std::optional(run("third"))); // never cleared
 
     // After the load a script runs at once, without touching the kept one.
     model.runJavascript(run("now"));
-    QCOMPARE(PageProbe::evaluate(view.page(), QStringLiteral("window.runs.join()")).toString(), QStringLiteral("third,now"));
+    QCOMPARE(PageProbe::evaluate(view->page(), QStringLiteral("window.runs.join()")).toString(), QStringLiteral("third,now"));
     QCOMPARE(model.lastJavascriptToRun(), std::optional(run("third")));
 
     // Another model attached after loading arms nothing and runs nothing; it
     // holds the view weakly, so once the view is gone scripts wait again.
     ControlWebviewModel other;
     other.update(QStringLiteral("<b>waits</b>"));
-    auto gone = std::make_unique<WebView>(PreviewPage::html(), &model);
-    QTRY_VERIFY(PageProbe::hasUpdate(gone->page()) && !gone->page()->isLoading());
-    other.setWebView(gone.get());
+    other.setWebView(view.get());
     QVERIFY(!other.isObservingLoading());
     QTest::qWait(100);
-    QCOMPARE(PageProbe::containerHtml(gone->page()), QString());
-    gone.reset();
-    QVERIFY(!other.webView());
+    QCOMPARE(PageProbe::containerHtml(view->page()), QString());
+    view.reset();
+    QVERIFY(!other.webView() && !model.webView());
     other.update(QStringLiteral("<b>later</b>"));
     QCOMPARE(other.lastJavascriptToRun(), std::optional(UpdateScript::build(QStringLiteral("<b>later</b>"))));
 }

@@ -68,8 +68,6 @@ inline bool isImmutable(const QString &path)
            && lsattr.readAllStandardOutput().split(' ').value(0).contains('i');
 }
 
-inline QString containerHtml(QWebEngineView *view) { return PageProbe::containerHtml(view->page()); }
-
 } // namespace WindowTestSupport
 
 #define WINDOW_TEST_MAIN(TestObject)                                                                                   \

