@@ -1,6 +1,12 @@
 #include "bench/TargetReport.h"
 
 #include <cstdio>
+#include <unistd.h>
+
+TargetReporter::TargetReporter()
+    : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular)
+{
+}
 
 void TargetReporter::ReportRuns(const std::vector<Run> &runs)
 {
@@ -10,14 +16,20 @@ void TargetReporter::ReportRuns(const std::vector<Run> &runs)
 
 std::optional<double> TargetReporter::seconds(const std::string &name) const
 {
+    std::optional<double> single;
     for (const Run &run : m_runs) {
         // Named without the "/real_time" and similar suffixes.
         const std::string args = run.run_name.args.empty() ? std::string() : "/" + run.run_name.args;
-        if (run.run_type != Run::RT_Iteration || run.error_occurred || run.run_name.function_name + args != name)
+        if (run.error_occurred || run.run_name.function_name + args != name)
             continue;
-        return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        const double value = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        // With repetitions, their median speaks for the benchmark.
+        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+            return value;
+        if (run.run_type == Run::RT_Iteration && !single)
+            single = value;
     }
-    return std::nullopt;
+    return single;
 }
 
 namespace TargetReport {

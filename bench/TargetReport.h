@@ -11,9 +11,13 @@
 class TargetReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Colours only on a terminal, so saved output stays plain text.
+    TargetReporter();
+
     void ReportRuns(const std::vector<Run> &runs) override;
 
-    // Real time per iteration of the named run, in seconds.
+    // Real time per iteration of the named run, in seconds: the median of its
+    // repetitions when it has several.
     std::optional<double> seconds(const std::string &name) const;
 
 private:

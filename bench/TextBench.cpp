@@ -99,11 +99,11 @@ void BM_UpdateScript(benchmark::State &state)
 }
 
 #define TEXT_SIZES ->Arg(1 * megabyte)->Arg(4 * megabyte)->Arg(16 * megabyte)
-BENCHMARK(BM_DecodeUtf8) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Split) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Compose) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QuotedPrintable) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UpdateScript) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeUtf8) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Split) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Compose) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_QuotedPrintable) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_UpdateScript) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 #undef TEXT_SIZES
 
 void printTargets(const TargetReporter &reporter)
