@@ -9,34 +9,20 @@ AppBundleFixture::~AppBundleFixture()
         stop(process.get());
 }
 
-QByteArray AppBundleFixture::infoPlist(const QString &bundleIdentifier, const QString &executableName)
-{
-    return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                             "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-                             "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                             "<plist version=\"1.0\">\n<dict>\n"
-                             "\t<key>CFBundleExecutable</key>\n\t<string>") +
-           executableName.toUtf8() +
-           QByteArrayLiteral("</string>\n"
-                             "\t<key>CFBundleIdentifier</key>\n\t<string>") +
-           bundleIdentifier.toUtf8() + QByteArrayLiteral("</string>\n</dict>\n</plist>\n");
-}
-
 QString AppBundleFixture::create(const QString &folder, const QString &name, const QString &bundleIdentifier)
 {
     const QString contents = folder + QLatin1Char('/') + name + QStringLiteral(".app/Contents");
     const QString executable = contents + QStringLiteral("/MacOS/") + name;
-    if (!QDir().mkpath(contents + QStringLiteral("/MacOS")))
-        return {};
+    const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                           "<key>CFBundleExecutable</key><string>" + name.toUtf8() +
+                           "</string><key>CFBundleIdentifier</key><string>" + bundleIdentifier.toUtf8() +
+                           "</string></dict></plist>\n";
     QFile plist(contents + QStringLiteral("/Info.plist"));
-    if (!plist.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        plist.write(infoPlist(bundleIdentifier, name)) < 0)
+    if (!QDir().mkpath(contents + QStringLiteral("/MacOS")) || !plist.open(QIODevice::WriteOnly) ||
+        plist.write(xml) != xml.size() ||
+        (!QFile::exists(executable) && !QFile::copy(QStringLiteral("/bin/sleep"), executable)))
         return {};
-    plist.close();
-    if (!QFile::exists(executable) && !QFile::copy(QStringLiteral("/bin/sleep"), executable))
-        return {};
-    QFile::setPermissions(executable, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                          QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    QFile::setPermissions(executable, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return executable;
 }
 
@@ -44,16 +30,13 @@ QProcess *AppBundleFixture::start(const QString &executable)
 {
     auto process = std::make_unique<QProcess>();
     process->start(executable, {QStringLiteral("600")});
-    if (!process->waitForStarted(10000))
-        return nullptr;
-    m_processes.push_back(std::move(process));
-    return m_processes.back().get();
+    return process->waitForStarted(10000) ? m_processes.emplace_back(std::move(process)).get() : nullptr;
 }
 
 void AppBundleFixture::stop(QProcess *process)
 {
-    if (!process || process->state() == QProcess::NotRunning)
-        return;
-    process->kill();
-    process->waitForFinished(10000);
+    if (process && process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(10000);
+    }
 }

@@ -8,6 +8,15 @@
 #include <QPushButton>
 #include <QTest>
 
+static bool press(QFileDialog *chooser, const QString &text)
+{
+    for (QPushButton *button : chooser->findChildren<QPushButton *>()) {
+        if (button->text() == text && button->isVisible() && button->isEnabled())
+            return QTest::mouseClick(button, Qt::LeftButton), true;
+    }
+    return false;
+}
+
 QList<QFileDialog *> FolderChooserDriver::openChoosers()
 {
     QList<QFileDialog *> choosers;
@@ -19,37 +28,16 @@ QList<QFileDialog *> FolderChooserDriver::openChoosers()
     return choosers;
 }
 
-QPushButton *FolderChooserDriver::button(QFileDialog *chooser, const QString &text)
-{
-    for (QPushButton *candidate : chooser->findChildren<QPushButton *>()) {
-        if (candidate->text() == text && candidate->isVisible())
-            return candidate;
-    }
-    return nullptr;
-}
-
 bool FolderChooserDriver::confirm(QFileDialog *chooser, const QString &folder)
 {
     chooser->setDirectory(folder);
-    // As if typed into the name field, which is what settles the button's state.
     auto *nameField = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    if (!nameField)
-        return false;
-    nameField->setText(folder);
-    QPushButton *authorize = button(chooser, QStringLiteral("Authorize"));
-    if (!authorize || !authorize->isEnabled())
-        return false;
-    QTest::mouseClick(authorize, Qt::LeftButton);
-    return true;
+    return nameField && (nameField->setText(folder), press(chooser, QStringLiteral("Authorize")));
 }
 
 bool FolderChooserDriver::cancel(QFileDialog *chooser)
 {
-    QPushButton *cancelButton = button(chooser, QStringLiteral("Cancel"));
-    if (!cancelButton)
-        return false;
-    QTest::mouseClick(cancelButton, Qt::LeftButton);
-    return true;
+    return press(chooser, QStringLiteral("Cancel"));
 }
 
 void FolderChooserDriver::closeAll()
