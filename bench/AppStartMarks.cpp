@@ -1,6 +1,7 @@
 // The program's own start-up (the same steps as app/main.cpp, on the same
 // window) with marks: when the list is first painted with its rows, and when
 // the preview page is ready to take scripts. Quits after both.
+#include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/StartMarks.h"
@@ -15,15 +16,9 @@
 #include <QListView>
 #include <QTimer>
 
-#include <unistd.h>
-
 int main(int argc, char *argv[])
 {
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QCoreApplication::setOrganizationName(QStringLiteral("Vellix"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vellix Mail"));
+    ApplicationSetup::prepare();
     QApplication application(argc, argv);
 
     Vellix_Mac_MailApp window;

@@ -3,6 +3,7 @@
 // script bridge and the web engine running the update, in a real web view.
 // Prints median and 90th percentile, and the page loads seen meanwhile.
 #include "access/FolderAccess.h"
+#include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/SampleSignatures.h"
@@ -24,8 +25,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
-
 namespace {
 
 constexpr int signatureCount = 8;
@@ -79,11 +78,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     home.enter();
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QCoreApplication::setOrganizationName(QStringLiteral("Vellix"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vellix Mail"));
+    ApplicationSetup::prepare();
     QApplication application(argc, argv);
 
     // As if the folder had been authorised on an earlier start.

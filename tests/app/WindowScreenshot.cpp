@@ -3,6 +3,7 @@
 // Used by scripts/demo --screenshot; needs a real display.
 
 #include "access/FolderAccess.h"
+#include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "store/SignatureListUIModel.h"
@@ -16,15 +17,9 @@
 #include <QTextStream>
 #include <QWebEngineView>
 
-#include <unistd.h>
-
 int main(int argc, char *argv[])
 {
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QCoreApplication::setOrganizationName(QStringLiteral("Vellix"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vellix Mail"));
+    ApplicationSetup::prepare();
     QApplication application(argc, argv);
     QTextStream err(stderr);
     if (argc < 2) {
