@@ -1,9 +1,10 @@
 #include "access/PasteModel.h"
 
+#include "store/SignatureFileFormat.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QStringDecoder>
 
 namespace {
 const QLatin1String htmlType("text/html");
@@ -28,20 +29,8 @@ std::optional<QString> PasteModel::readClipboardHTML() const
             hasPlainText = true;
     }
     if (hasHtml)
-        return decodeHtml(mime->data(htmlType));
+        return SignatureFileFormat::decodeUtf8(mime->data(htmlType));
     if (hasPlainText)
         return mime->text();
     return std::nullopt;
-}
-
-std::optional<QString> PasteModel::decodeHtml(const QByteArray &bytes)
-{
-    // Kept exactly: a byte order mark stays, and an invalid or cut-off
-    // sequence anywhere makes the whole text unusable.
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
 }

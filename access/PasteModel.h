@@ -17,7 +17,4 @@ public:
     // neither is offered or the HTML is not valid UTF-8 (plain text is then not
     // consulted).
     std::optional<QString> readClipboardHTML() const;
-
-    // A clipboard's HTML bytes as text: strict UTF-8, nothing when invalid.
-    static std::optional<QString> decodeHtml(const QByteArray &bytes);
 };

@@ -1,8 +1,6 @@
 #include "ui/SignatureRender.h"
 
 #include "preview/ControlWebviewModel.h"
-
-#include <QWebEngineView> // completes the bridge's weak view pointer
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderWebView.h"
 

@@ -3,8 +3,6 @@
 #include "preview/ControlWebview.h"
 #include "preview/ControlWebviewModel.h"
 
-#include <QWebEngineView> // completes the bridge's weak view pointer
-
 #include <QVBoxLayout>
 
 SignatureRenderWebView::SignatureRenderWebView(SignatureRenderUIModel &rendererModel,

@@ -2,8 +2,6 @@
 
 #include "access/PasteModel.h"
 #include "preview/ControlWebviewModel.h"
-
-#include <QWebEngineView> // completes the bridge's weak view pointer
 #include "store/EngineServices.h"
 #include "store/SignaturesEngine.h"
 
