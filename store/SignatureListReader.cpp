@@ -1,9 +1,10 @@
 #include "store/SignatureListReader.h"
 
-#include "store/MailFolders.h"
 #include "platform/PropertyList.h"
 #include "platform/RegularFile.h"
 #include "store/SignaturesEngine.h"
+
+#include <QFileInfo>
 
 #include <plist/plist.h>
 
@@ -37,16 +38,15 @@ std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &li
     QList<SignatureModel> signatures;
     if (entries->isEmpty())
         return signatures;
-    // One folder search for the whole list: searching once per entry would make
-    // a load cost grow with the list size times the Mail folder's size.
-    const std::optional<QString> folder = MailFolders::signaturesFolder();
+    // The signature files lie beside the list file: no second search of the
+    // Mail folder, and none per entry, which would make a load cost grow with
+    // the list size times the Mail folder's size.
+    const QString folder = QFileInfo(listFile).path();
     signatures.reserve(entries->size());
     for (const auto &[id, name] : *entries) {
         SignatureModel signature{id.value_or(QString()), name.value_or(QString()), false};
-        if (folder) {
-            if (const auto file = SignaturesEngine::signatureFileIn(*folder, signature.id))
-                signature.isFileLocked = SignaturesEngine::isFileImmutable(*file);
-        }
+        if (const auto file = SignaturesEngine::signatureFileIn(folder, signature.id))
+            signature.isFileLocked = SignaturesEngine::isFileImmutable(*file);
         signatures.append(signature);
     }
     return signatures;

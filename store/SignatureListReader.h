@@ -7,7 +7,8 @@
 
 #include <optional>
 
-// Turns AllSignatures.plist into records, each with its file's lock state.
+// Turns AllSignatures.plist into records, each with the lock state of its
+// file, which lies beside the list file.
 class SignatureListReader
 {
 public:
