@@ -1,41 +1,180 @@
 #include "store/SignatureFileFormat.h"
 
+#include "store/MimeHeader.h"
+#include "store/MimeLibrary.h"
+
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
-// Cuts text at separator when it occurs exactly once.
-std::optional<std::pair<QString, QString>> cutOnce(const QString &text, QLatin1String separator)
+const QByteArray contentTypeField = QByteArrayLiteral("Content-Type");
+const QByteArray encodingField = QByteArrayLiteral("Content-Transfer-Encoding");
+
+bool isAscii(const QByteArray &bytes)
 {
-    const qsizetype first = text.indexOf(separator);
-    if (first < 0)
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// One pass of GMime's encoder or decoder over all of bytes.
+QByteArray transcoded(const QByteArray &bytes, GMimeContentEncoding encoding, bool encode)
+{
+    GMimeEncoding state;
+    if (encode)
+        g_mime_encoding_init_encode(&state, encoding);
+    else
+        g_mime_encoding_init_decode(&state, encoding);
+    const auto size = static_cast<size_t>(bytes.size());
+    QByteArray out(static_cast<qsizetype>(g_mime_encoding_outlen(&state, size)), Qt::Uninitialized);
+    out.truncate(static_cast<qsizetype>(g_mime_encoding_flush(&state, bytes.constData(), size, out.data())));
+    return out;
+}
+
+// GMime writes a CR LF of the text as a plain line break, which decodes to
+// LF alone; ending a pass right after such a CR writes it as "=0D" and a soft
+// line break instead, so both bytes come back.
+QByteArray quotedPrintable(const QByteArray &bytes)
+{
+    QByteArray out;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype lineBreak = bytes.indexOf("\r\n", from);
+        const qsizetype to = lineBreak < 0 ? bytes.size() : lineBreak + 1;
+        out += transcoded(bytes.mid(from, to - from), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE, true);
+        if (lineBreak < 0)
+            return out;
+        from = to;
+    }
+}
+
+// The transfer encoding the header declares; 7bit when it declares none.
+GMimeContentEncoding declaredEncoding(const MimeHeader &header)
+{
+    const std::optional<QByteArray> value = header.value(encodingField);
+    return value ? g_mime_content_encoding_from_string(value->trimmed().constData())
+                 : GMIME_CONTENT_ENCODING_7BIT;
+}
+
+// The encoding the text is written in: the declared one where it can carry
+// the text, quoted-printable otherwise.
+GMimeContentEncoding encodingFor(GMimeContentEncoding declared, bool ascii, bool multipart)
+{
+    if (multipart)
+        return GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
+    switch (declared) {
+    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
+    case GMIME_CONTENT_ENCODING_BASE64:
+    case GMIME_CONTENT_ENCODING_8BIT:
+    case GMIME_CONTENT_ENCODING_BINARY:
+        return declared;
+    case GMIME_CONTENT_ENCODING_7BIT:
+        return ascii ? declared : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
+    default:
+        return GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
+    }
+}
+
+// The Content-Type value that declares the text: none when the declared one
+// does. A missing, multipart or non-text type becomes text/html in UTF-8.
+std::optional<QByteArray> contentTypeFor(const MimeHeader &header, bool ascii)
+{
+    const std::optional<QByteArray> declared = header.value(contentTypeField);
+    const auto type = MimeLibrary::own(g_mime_content_type_parse(nullptr, declared.value_or("").constData()));
+    if (!declared || !g_mime_content_type_is_type(type.get(), "text", "*"))
+        return QByteArrayLiteral("text/html; charset=utf-8");
+    const char *charset = g_mime_content_type_get_parameter(type.get(), "charset");
+    if (ascii || (charset && g_ascii_strcasecmp(charset, "utf-8") == 0))
         return std::nullopt;
-    const qsizetype rest = first + separator.size();
-    if (text.indexOf(separator, rest) >= 0)
-        return std::nullopt;
-    return std::make_pair(text.left(first), text.mid(rest));
+    g_mime_content_type_set_parameter(type.get(), "charset", "utf-8");
+    GMimeFormatOptions *options = g_mime_format_options_new();
+    g_mime_format_options_set_newline_format(
+        options, header.lineBreak() == "\r\n" ? GMIME_NEWLINE_FORMAT_DOS : GMIME_NEWLINE_FORMAT_UNIX);
+    char *encoded = g_mime_content_type_encode(type.get(), options);
+    const QByteArray value = QByteArray(encoded).trimmed();
+    g_free(encoded);
+    g_mime_format_options_free(options);
+    return value;
 }
 
 } // namespace
 
 std::optional<AppleSignatureContent> SignatureFileFormat::split(const QString &text)
 {
-    if (const auto parts = cutOnce(text, QLatin1String("\n\n<")))
-        return AppleSignatureContent{parts->first, QLatin1Char('<') + parts->second};
-    if (const auto parts = cutOnce(text, QLatin1String("\n\n")))
-        return AppleSignatureContent{parts->first, parts->second};
+    qsizetype line = 0;
+    qsizetype previousBreak = 0;
+    while (line < text.size()) {
+        const qsizetype emptyLine = text.at(line) == u'\n' ? 1 : text.mid(line, 2) == u"\r\n" ? 2 : 0;
+        if (emptyLine > 0)
+            return AppleSignatureContent{text.left(line - previousBreak), text.mid(line + emptyLine)};
+        const qsizetype feed = text.indexOf(u'\n', line);
+        if (feed < 0)
+            break;
+        previousBreak = feed > 0 && text.at(feed - 1) == u'\r' ? 2 : 1;
+        line = feed + 1;
+    }
     return std::nullopt;
 }
 
-QString SignatureFileFormat::compose(const QString &header, const QString &html)
+std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, const QString &html)
 {
-    return header + QLatin1String("\n\n") + html;
+    MimeLibrary::ensureInitialized();
+    std::optional<MimeHeader> fields = MimeHeader::parse(header.toUtf8());
+    if (!fields)
+        return std::nullopt;
+    const QByteArray text = html.toUtf8();
+    const bool ascii = isAscii(text);
+    const std::optional<QByteArray> declaredType = fields->value(contentTypeField);
+    const auto type =
+        MimeLibrary::own(g_mime_content_type_parse(nullptr, declaredType.value_or("").constData()));
+    const bool multipart = declaredType && g_mime_content_type_is_type(type.get(), "multipart", "*");
+    const GMimeContentEncoding declared = declaredEncoding(*fields);
+    const GMimeContentEncoding encoding = encodingFor(declared, ascii, multipart);
+
+    if (const std::optional<QByteArray> value = contentTypeFor(*fields, ascii))
+        fields = fields->with(contentTypeField, *value);
+    if (fields && encoding != declared)
+        fields = fields->with(encodingField, QByteArrayLiteral("quoted-printable"));
+    if (!fields)
+        return std::nullopt;
+
+    QByteArray body = text;
+    if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
+        body = quotedPrintable(text);
+    else if (encoding == GMIME_CONTENT_ENCODING_BASE64)
+        body = transcoded(text, encoding, true);
+    const QByteArray lineBreak = fields->lineBreak();
+    return fields->bytes() + lineBreak + lineBreak + body;
+}
+
+QString SignatureFileFormat::previewBody(const AppleSignatureContent &content)
+{
+    MimeLibrary::ensureInitialized();
+    const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
+    const GMimeContentEncoding encoding =
+        fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
+    // The preview decodes quoted-printable itself, leniently, as Mail's own
+    // files need it; everything else is decoded here as a MIME reader would.
+    if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
+        return content.htmlContent;
+    QByteArray bytes = content.htmlContent.toUtf8();
+    if (encoding == GMIME_CONTENT_ENCODING_BASE64)
+        bytes = transcoded(bytes, encoding, false);
+    const std::optional<QString> text = decodeUtf8(bytes);
+    return text ? previewText(*text) : content.htmlContent;
+}
+
+QString SignatureFileFormat::previewText(const QString &html)
+{
+    MimeLibrary::ensureInitialized();
+    return QString::fromLatin1(quotedPrintable(html.toUtf8()));
 }
 
 std::optional<QString> SignatureFileFormat::decodeUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                       QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;

@@ -7,17 +7,31 @@
 
 #include <optional>
 
-// A .mailsignature file: a header kept verbatim, a blank line ("\n\n"), then
-// the HTML body.
+// A .mailsignature file: a MIME header (Content-Type, Content-Transfer-Encoding,
+// Message-Id, ...), an empty line, then the HTML body, encoded as the header
+// says. What this program writes, any MIME reader decodes to exactly the
+// inserted text.
 class SignatureFileFormat
 {
 public:
-    // Splits at the one "\n\n<" (the "<" stays with the body), otherwise at the
-    // one "\n\n". None when neither occurs exactly once.
+    // Splits as a MIME reader does: the header ends at the first empty line
+    // (LF LF, or CR LF CR LF), everything after it is the body. None when the
+    // text has no empty line.
     static std::optional<AppleSignatureContent> split(const QString &text);
 
-    // header, "\n\n", html; nothing trimmed or added.
-    static QString compose(const QString &header, const QString &html);
+    // The file that puts html into a signature with this header: the body
+    // encoded as the header declares, and only the header fields that must
+    // change rewritten (the transfer encoding when the text cannot go as
+    // declared, the charset when non-ASCII text is not declared as UTF-8, a
+    // multipart or missing type made text/html). None when the header holds a
+    // line that belongs to no field.
+    static std::optional<QByteArray> compose(const QString &header, const QString &html);
+
+    // The body of content as text for the preview, which reads it as
+    // quoted-printable: a body declared otherwise is decoded and encoded again.
+    static QString previewBody(const AppleSignatureContent &content);
+    // Any text as quoted-printable, so the preview shows exactly that text.
+    static QString previewText(const QString &html);
 
     // Strict UTF-8: none when any byte sequence is invalid. A leading byte-order
     // mark is kept so the header stays byte for byte.

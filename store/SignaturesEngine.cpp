@@ -2,18 +2,20 @@
 
 #include "platform/FileFlags.h"
 #include "platform/Platform.h"
+#include "platform/RegularFile.h"
 #include "store/Diagnostics.h"
 #include "store/EngineServices.h"
 #include "store/MailFolders.h"
-#include "platform/RegularFile.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureListReader.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
+#include "store/SignatureStatusUIModel.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -27,7 +29,8 @@ SignaturesEngine::SignaturesEngine(std::unique_ptr<EngineServices> services, QOb
     : QObject(parent), m_uiModel(std::make_unique<SignatureListUIModel>()),
       m_renderedUiModel(std::make_unique<SignatureRenderUIModel>()),
       m_selectionUiModel(std::make_unique<SignatureSelectionUIModel>()),
-      m_accessAuthorize(std::make_unique<SignaturesEngineAccessAuthorize>()), m_services(std::move(services))
+      m_accessAuthorize(std::make_unique<SignaturesEngineAccessAuthorize>()),
+      m_statusUiModel(std::make_unique<SignatureStatusUIModel>()), m_services(std::move(services))
 {
     observeSelection();
     if (m_services->restoreFolderAccess()) {
@@ -48,8 +51,12 @@ void SignaturesEngine::observeSelection()
     QPointer<SignaturesEngine> weak(this);
     m_cancellables.push_back(
         m_selectionUiModel->signature().sink([weak](const std::optional<SignatureModel> &signature) {
-            if (weak)
-                weak->loadSignatureContent(signature);
+            if (!weak)
+                return;
+            // A new look at a signature starts without the last insert's news.
+            if (signature && weak->m_statusUiModel->message().get())
+                weak->m_statusUiModel->message().set(std::nullopt);
+            weak->loadSignatureContent(signature);
         }));
 }
 
@@ -85,7 +92,8 @@ void SignaturesEngine::loadSignatureContent(const std::optional<SignatureModel> 
     if (!signature)
         return;
     const std::optional<QString> file = signatureFileURL(signature->id);
-    const std::optional<QByteArray> bytes = file ? RegularFile::read(*file, maximumSignatureFileSize) : std::nullopt;
+    const std::optional<QByteArray> bytes =
+        file ? RegularFile::read(*file, maximumSignatureFileSize) : std::nullopt;
     if (!bytes) {
         Diagnostics::print(QStringLiteral("ERROR"));
         return;
@@ -97,36 +105,65 @@ void SignaturesEngine::loadSignatureContent(const std::optional<SignatureModel> 
     m_renderedUiModel->signature().set(content.value_or(AppleSignatureContent{}));
 }
 
-void SignaturesEngine::insertSignature(const QString &html)
+bool SignaturesEngine::insertSignature(const QString &html)
 {
+    if (html.trimmed().isEmpty())
+        return false;
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
-    if (!selected)
-        return;
+    const std::optional<AppleSignatureContent> previewed = m_renderedUiModel->signature().get();
+    if (!selected || !previewed)
+        return false;
     const std::optional<QString> file = signatureFileURL(selected->id);
     if (!file)
-        return;
-    const std::optional<AppleSignatureContent> previewed = m_renderedUiModel->signature().get();
-    if (!previewed)
-        return;
-    if (!m_previewSourceId) {
-        Diagnostics::print(QStringLiteral("Insert refused: the signature file could not be split into a header "
-                                          "and a body, so its header would be lost."));
-        return;
+        return refuseInsert(*selected, QStringLiteral("The signature's file could not be found."));
+    if (!m_previewSourceId || *m_previewSourceId != selected->id) {
+        Diagnostics::print(
+            !m_previewSourceId
+                ? QStringLiteral("Insert refused: the signature file could not be split into a header "
+                                 "and a body, so its header would be lost.")
+                : QStringLiteral("Insert refused: the preview was read from another signature's file."));
+        return refuseInsert(
+            *selected, QStringLiteral("The signature's file could not be read, so it was left as it is."));
     }
-    if (*m_previewSourceId != selected->id) {
-        Diagnostics::print(QStringLiteral("Insert refused: the preview was read from another signature's file."));
-        return;
-    }
-    const QString text = SignatureFileFormat::compose(previewed->header, html);
+    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(previewed->header, html);
+    if (!bytes)
+        return refuseInsert(*selected,
+                            QStringLiteral("The signature's file has a header this program cannot read, "
+                                           "so it was left as it is."));
+    const bool wasLocked = isFileImmutable(*file);
     if (!setFileLocked(*file, false))
-        return;
+        return refuseInsert(*selected,
+                            QFileInfo::exists(*file)
+                                ? QStringLiteral("The signature's file could not be unlocked, so it was "
+                                                 "left as it is.")
+                                : QStringLiteral("The signature's file no longer exists."));
     QString error;
-    if (!writeAtomically(*file, text, &error)) {
+    if (!writeAtomically(*file, *bytes, &error)) {
         Diagnostics::print(error);
-        return;
+        // Unlocked, the user's signature would be Mail's to revert.
+        if (wasLocked && !setFileLocked(*file, true))
+            Diagnostics::print(QStringLiteral("Failed to lock the signature file again: ") + *file);
+        return refuseInsert(*selected, QStringLiteral("The signature could not be saved: %1.").arg(error));
     }
-    setFileLocked(*file, true);
+    const bool locked = setFileLocked(*file, true);
     loadSignatures();
+    if (!locked) {
+        Diagnostics::print(QStringLiteral("Failed to lock the signature file: ") + *file);
+        return refuseInsert(*selected,
+                            QStringLiteral("The signature was saved but could not be locked, so Mail "
+                                           "may change it."));
+    }
+    if (m_statusUiModel->message().get())
+        m_statusUiModel->message().set(std::nullopt);
+    return true;
+}
+
+bool SignaturesEngine::refuseInsert(const SignatureModel &selected, const QString &message)
+{
+    m_statusUiModel->message().set(message);
+    // The preview goes back to what the file now holds.
+    loadSignatureContent(selected);
+    return false;
 }
 
 void SignaturesEngine::unlockSignature(const QString &id)
@@ -136,7 +173,7 @@ void SignaturesEngine::unlockSignature(const QString &id)
     loadSignatures();
 }
 
-bool SignaturesEngine::writeAtomically(const QString &file, const QString &text, QString *error)
+bool SignaturesEngine::writeAtomically(const QString &file, const QByteArray &bytes, QString *error)
 {
     const QFileDevice::Permissions permissions = QFile::permissions(file);
     QSaveFile save(file);
@@ -144,7 +181,6 @@ bool SignaturesEngine::writeAtomically(const QString &file, const QString &text,
         *error = save.errorString();
         return false;
     }
-    const QByteArray bytes = text.toUtf8();
     // The replacement must carry the old file's permission bits, not the umask's.
     if (permissions != QFileDevice::Permissions() && !save.setPermissions(permissions)) {
         *error = save.errorString();
@@ -195,7 +231,8 @@ std::optional<QString> SignaturesEngine::signatureFileIn(const QString &signatur
     // The id comes from a file anyone can edit: it must never reach outside the folder.
     if (id == QLatin1String(".") || id == QLatin1String(".."))
         return std::nullopt;
-    const std::optional<QString> file = MailFolders::fileIn(signaturesFolder, id + QStringLiteral(".mailsignature"));
+    const std::optional<QString> file =
+        MailFolders::fileIn(signaturesFolder, id + QStringLiteral(".mailsignature"));
     if (!file || RegularFile::isSymbolicLink(*file))
         return std::nullopt;
     return file;

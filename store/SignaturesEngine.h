@@ -16,6 +16,7 @@ class EngineServices;
 class SignatureListUIModel;
 class SignatureRenderUIModel;
 class SignatureSelectionUIModel;
+class SignatureStatusUIModel;
 class SignaturesEngineAccessAuthorize;
 
 // Owns the published state of the signature store and carries its operations.
@@ -32,6 +33,7 @@ public:
     SignatureRenderUIModel *renderedUiModel() const { return m_renderedUiModel.get(); }
     SignatureSelectionUIModel *selectionUiModel() const { return m_selectionUiModel.get(); }
     SignaturesEngineAccessAuthorize *accessAuthorize() const { return m_accessAuthorize.get(); }
+    SignatureStatusUIModel *statusUiModel() const { return m_statusUiModel.get(); }
     QObject *folderMonitor() const { return m_folderMonitor.get(); }
     EngineServices &services() const { return *m_services; }
 
@@ -39,7 +41,11 @@ public:
     void startFolderMonitor();
     void loadSignatures();
     void loadSignatureContent(const std::optional<SignatureModel> &signature);
-    void insertSignature(const QString &html);
+    // Writes html into the selected signature's file and locks it; true when
+    // both happened. Text that is empty or only white space writes nothing.
+    // Any other failure leaves the file's lock as it was found, says what
+    // happened in the status model and previews the file as it now is.
+    bool insertSignature(const QString &html);
     // The confirmed unlock of a row: clear the file's flag, then reload in any case.
     void unlockSignature(const QString &id);
 
@@ -60,13 +66,15 @@ public:
 
 private:
     void observeSelection();
+    bool refuseInsert(const SignatureModel &selected, const QString &message);
     // Replaces the whole file atomically, keeping its permission bits.
-    static bool writeAtomically(const QString &file, const QString &text, QString *error);
+    static bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error);
 
     std::unique_ptr<SignatureListUIModel> m_uiModel;
     std::unique_ptr<SignatureRenderUIModel> m_renderedUiModel;
     std::unique_ptr<SignatureSelectionUIModel> m_selectionUiModel;
     std::unique_ptr<SignaturesEngineAccessAuthorize> m_accessAuthorize;
+    std::unique_ptr<SignatureStatusUIModel> m_statusUiModel;
     std::unique_ptr<QObject> m_folderMonitor;
     std::unique_ptr<EngineServices> m_services;
     // The signature the previewed content was read from; none while the

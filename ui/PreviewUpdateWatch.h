@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/Cancellable.h"
 #include "store/AppleSignatureContent.h"
+#include "store/Cancellable.h"
 
 #include <QString>
 

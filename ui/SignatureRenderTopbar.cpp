@@ -1,6 +1,7 @@
 #include "ui/SignatureRenderTopbar.h"
 
 #include "access/MailMonitor.h"
+#include "store/SignaturesEngine.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 
@@ -9,7 +10,8 @@
 SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environment,
                                              ControlWebviewModel &javascriptModel, QWidget *parent)
     : QWidget(parent), m_mailMonitor(std::make_unique<MailMonitor>()),
-      m_message(new SignatureRenderTopbarMessageMailRunning(*m_mailMonitor, this)),
+      m_message(new SignatureRenderTopbarMessageMailRunning(*m_mailMonitor,
+                                                            *environment.engine.statusUiModel(), this)),
       m_button(new SignatureRenderTopbarInsertButton(environment, javascriptModel, *m_mailMonitor, this))
 {
     auto *layout = new QHBoxLayout(this);

@@ -16,8 +16,10 @@ TopbarState stateOf(const WindowEnvironment &environment, MailMonitor &mailMonit
 
 SignatureRenderTopbarInsertButton::SignatureRenderTopbarInsertButton(const WindowEnvironment &environment,
                                                                      ControlWebviewModel &javascriptModel,
-                                                                     MailMonitor &mailMonitor, QWidget *parent)
-    : QPushButton(parent), m_environment(environment), m_javascriptModel(javascriptModel), m_mailMonitor(mailMonitor)
+                                                                     MailMonitor &mailMonitor,
+                                                                     QWidget *parent)
+    : QPushButton(parent), m_environment(environment), m_javascriptModel(javascriptModel),
+      m_mailMonitor(mailMonitor)
 {
     connect(&m_environment.authorize, &SignaturesEngineAccessAuthorize::changed, this,
             &SignatureRenderTopbarInsertButton::refresh);
@@ -41,7 +43,8 @@ void SignatureRenderTopbarInsertButton::trigger()
     if (!state.buttonEnabled)
         return;
     if (state.action == TopbarState::Action::Insert)
-        TopbarActions::insertFromClipboard(m_pasteModel, m_javascriptModel, m_environment.engine);
+        TopbarActions::insertFromClipboard(m_pasteModel, m_javascriptModel, m_environment.engine,
+                                           m_mailMonitor);
     else
         TopbarActions::authorize(m_environment.engine);
 }

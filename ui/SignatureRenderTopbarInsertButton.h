@@ -15,8 +15,9 @@ class SignatureRenderTopbarInsertButton : public QPushButton
 {
     Q_OBJECT
 public:
-    SignatureRenderTopbarInsertButton(const WindowEnvironment &environment, ControlWebviewModel &javascriptModel,
-                                      MailMonitor &mailMonitor, QWidget *parent = nullptr);
+    SignatureRenderTopbarInsertButton(const WindowEnvironment &environment,
+                                      ControlWebviewModel &javascriptModel, MailMonitor &mailMonitor,
+                                      QWidget *parent = nullptr);
 
 private:
     void refresh();

@@ -3,17 +3,21 @@
 #include <QLabel>
 
 class MailMonitor;
+class SignatureStatusUIModel;
 
-// "Mail must be closed before inserting a signature", shown while Mail runs.
+// The top bar's message slot: "Mail must be closed before inserting a
+// signature" while Mail runs, otherwise what went wrong with the last insert.
 // Hidden, it keeps its place so the button beside it never moves.
 class SignatureRenderTopbarMessageMailRunning : public QLabel
 {
     Q_OBJECT
 public:
-    explicit SignatureRenderTopbarMessageMailRunning(MailMonitor &mailMonitor, QWidget *parent = nullptr);
+    SignatureRenderTopbarMessageMailRunning(MailMonitor &mailMonitor, SignatureStatusUIModel &status,
+                                            QWidget *parent = nullptr);
 
 private:
     void refresh();
 
     MailMonitor &m_mailMonitor;
+    SignatureStatusUIModel &m_status;
 };

@@ -1,19 +1,26 @@
 #include "ui/TopbarActions.h"
 
+#include "access/MailMonitor.h"
 #include "access/PasteModel.h"
 #include "preview/ControlWebviewModel.h"
 #include "store/EngineServices.h"
+#include "store/SignatureFileFormat.h"
 #include "store/SignaturesEngine.h"
 
 #include <QPointer>
 
-void TopbarActions::insertFromClipboard(PasteModel &paste, ControlWebviewModel &preview, SignaturesEngine &engine)
+void TopbarActions::insertFromClipboard(PasteModel &paste, ControlWebviewModel &preview,
+                                        SignaturesEngine &engine, MailMonitor &mailMonitor)
 {
     const std::optional<QString> html = paste.readClipboardHTML();
     if (!html)
         return;
-    preview.update(*html);
-    engine.insertSignature(*html);
+    // The last poll may be a second old: Mail could have started since.
+    mailMonitor.checkMailProcess();
+    if (mailMonitor.isMainRunning().get())
+        return;
+    if (engine.insertSignature(*html))
+        preview.update(SignatureFileFormat::previewText(*html));
 }
 
 void TopbarActions::authorize(SignaturesEngine &engine)

@@ -1,6 +1,7 @@
 #pragma once
 
 class ControlWebviewModel;
+class MailMonitor;
 class PasteModel;
 class SignaturesEngine;
 
@@ -9,9 +10,11 @@ class SignaturesEngine;
 class TopbarActions
 {
 public:
-    // Reads the clipboard; with text in hand shows it in the preview at once,
-    // then writes and locks it into the selected signature.
-    static void insertFromClipboard(PasteModel &paste, ControlWebviewModel &preview, SignaturesEngine &engine);
+    // Reads the clipboard and, unless Mail runs at this very moment, writes
+    // and locks it into the selected signature; the preview shows it once
+    // it is written. A failure is the engine's to report.
+    static void insertFromClipboard(PasteModel &paste, ControlWebviewModel &preview, SignaturesEngine &engine,
+                                    MailMonitor &mailMonitor);
 
     // Opens the folder chooser; a confirmed choice brings the engine, if it
     // still exists then, to its running state.

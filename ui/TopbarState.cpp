@@ -1,9 +1,12 @@
 #include "ui/TopbarState.h"
 
-TopbarState TopbarState::compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent)
+TopbarState TopbarState::compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent,
+                                 const std::optional<QString> &status)
 {
     TopbarState state;
-    state.messageVisible = isMailRunning;
+    // Mail running is why the button is off right now, so it is said first.
+    state.messageVisible = isMailRunning || status.has_value();
+    state.message = isMailRunning ? messageText() : status.value_or(QString());
     if (isAuthorized) {
         state.action = Action::Insert;
         // Mail rewrites signature files it finds changed while it runs.

@@ -2,19 +2,29 @@
 
 #include <QString>
 
+#include <optional>
+
 // What the preview pane's top bar shows, as a function of the three values it
 // reads. Kept apart from the widgets so the whole table can be checked alone.
 struct TopbarState
 {
-    enum class Action { Authorize, Insert };
+    enum class Action
+    {
+        Authorize,
+        Insert
+    };
 
     bool messageVisible = false;
+    // What the message slot says while visible.
+    QString message;
     Action action = Action::Authorize;
     bool buttonEnabled = true;
 
     QString buttonTitle() const;
 
-    static TopbarState compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent);
+    // status: what went wrong with the last insert, if anything.
+    static TopbarState compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent,
+                               const std::optional<QString> &status = std::nullopt);
 
     static QString messageText();
     static QString insertTitle();

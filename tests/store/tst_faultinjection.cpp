@@ -110,7 +110,7 @@ void TestFaultInjection::writeRefusedPartway()
     });
     QCOMPARE(code, 0);
     QCOMPARE(TestEnvironment::readFile(file(0)), old);
-    QVERIFY(!SignaturesEngine::isFileImmutable(file(0))); // unlocked before the write, left so
+    QVERIFY(SignaturesEngine::isFileImmutable(file(0))); // locked again after the failed write
     QCOMPARE(leftovers(), QStringList());
     const QStringList lines = out.lines();
     QCOMPARE(lines.size(), 1); // the write's error, nothing else
@@ -134,7 +134,7 @@ void TestFaultInjection::lockNotAllowed()
     QCOMPARE(TestEnvironment::readFile(file(0)), old);
     QVERIFY(SignaturesEngine::isFileImmutable(file(0)));
 
-    // Unlocked file: written, but the lock cannot be set; it stays unlocked with the new text.
+    // Unlocked file: written, but the lock cannot be set; it stays unlocked with the new text, and says so.
     select(1);
     QCOMPARE(inChild([this] {
                  if (!dropImmutableCapability())
@@ -145,7 +145,7 @@ void TestFaultInjection::lockNotAllowed()
     QCOMPARE(TestEnvironment::readFile(file(1)), MailFixture::header(m_entries[1].id) + "\n\n<p>new</p>");
     QVERIFY(!SignaturesEngine::isFileImmutable(file(1)));
     QCOMPARE(leftovers(), QStringList());
-    QCOMPARE(out.lines(), QStringList());
+    QCOMPARE(out.lines(), QStringList{QStringLiteral("Failed to lock the signature file: ") + file(1)});
 }
 
 void TestFaultInjection::fileChangedBehindTheEngine()

@@ -1,6 +1,8 @@
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
+#include "store/SignatureFileFormat.h"
 #include "store/SignatureSelectionUIModel.h"
+#include "store/SignatureStatusUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/MailFixture.h"
@@ -21,7 +23,7 @@ private slots:
     void selectionPublishesContent();
     void insertWritesAndLocks();
     void insertRefusals();
-    void failedWriteKeepsOldBytes();
+    void failedWriteKeepsOldBytesAndLock();
     void unlockSignature();
 
 private:
@@ -121,7 +123,7 @@ void TestSignaturesEngine::selectionPublishesContent()
     QCOMPARE(rendered.count(), 2);
     QCOMPARE(engine->renderedUiModel()->signature().get(), content);
 
-    // Not UTF-8, or no single blank line: published empty, nothing printed.
+    // Not UTF-8: published empty, nothing printed.
     TestEnvironment::writeFile(mail.signatureFile(entries[2].id), "H\n\n<b>caf\xe9</b>");
     {
         StdoutCapture out;
@@ -129,10 +131,7 @@ void TestSignaturesEngine::selectionPublishesContent()
         QCOMPARE(out.lines(), QStringList());
     }
     QCOMPARE(engine->renderedUiModel()->signature().get(), std::optional(AppleSignatureContent{}));
-    TestEnvironment::writeFile(mail.signatureFile(entries[2].id), "H\r\n\r\n<b>crlf</b>");
-    select(*engine, 2);
-    QCOMPARE(engine->renderedUiModel()->signature().get(), std::optional(AppleSignatureContent{}));
-    QCOMPARE(rendered.count(), 4);
+    QCOMPARE(rendered.count(), 3);
 }
 
 void TestSignaturesEngine::insertWritesAndLocks()
@@ -148,9 +147,10 @@ void TestSignaturesEngine::insertWritesAndLocks()
     const auto before = engine->renderedUiModel()->signature().get();
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
 
-    const QString html = QStringLiteral("<table><tr><td>Ada \u00e9 \U0001F600</td></tr></table>");
-    engine->insertSignature(html);
-    QCOMPARE(TestEnvironment::readFile(file), MailFixture::header(entries[0].id) + "\n\n" + html.toUtf8());
+    // Pretty-printed HTML: an empty line before a tag.
+    const QString html = QStringLiteral("<table>\n\n<tr><td width=100>Ada \u00e9 \U0001F600</td></tr></table>");
+    QVERIFY(engine->insertSignature(html));
+    QCOMPARE(TestEnvironment::readFile(file), *SignatureFileFormat::compose(before->header, html));
     QVERIFY(SignaturesEngine::isFileImmutable(file));
     const auto modeBits = QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
     QCOMPARE(modeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
@@ -158,16 +158,21 @@ void TestSignaturesEngine::insertWritesAndLocks()
     QVERIFY(engine->uiModel()->signatures().get().at(0).isFileLocked);
     QCOMPARE(engine->renderedUiModel()->signature().get(), before); // the preview is untouched
 
-    // A second insert on the same selection uses the same header; empty html is allowed.
-    engine->insertSignature(QString());
-    QCOMPARE(TestEnvironment::readFile(file), MailFixture::header(entries[0].id) + "\n\n");
-    QVERIFY(SignaturesEngine::isFileImmutable(file));
+    // What was written reads back, and takes a second insert.
+    select(*engine, 0);
+    QCOMPARE(engine->renderedUiModel()->signature().get()->header, before->header);
+    QVERIFY(engine->insertSignature(QStringLiteral("<p>second</p>")));
+    QCOMPARE(TestEnvironment::readFile(file), *SignatureFileFormat::compose(before->header, "<p>second</p>"));
+    // Nothing to insert writes nothing and says nothing.
+    QVERIFY(!engine->insertSignature(QStringLiteral(" \n\t")));
+    QCOMPARE(TestEnvironment::readFile(file), *SignatureFileFormat::compose(before->header, "<p>second</p>"));
+    QVERIFY(!engine->statusUiModel()->message().get());
     // No temporary files are left behind.
     QCOMPARE(QDir(mail.folder()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 
     // An unlocked file is written the same way and ends up locked.
     select(*engine, 1);
-    engine->insertSignature(QStringLiteral("<p>x</p>"));
+    QVERIFY(engine->insertSignature(QStringLiteral("<p>x</p>")));
     QVERIFY(SignaturesEngine::isFileImmutable(mail.signatureFile(entries[1].id)));
     // The selection keeps the record read before the lock, which no longer equals the row.
     QVERIFY(engine->selectionUiModel()->signature().get() != engine->uiModel()->signatures().get().at(1));
@@ -180,16 +185,19 @@ void TestSignaturesEngine::insertRefusals()
     const auto entries = mail.writeSample();
     auto engine = makeEngine();
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
+    const auto &message = engine->statusUiModel()->message();
 
-    engine->insertSignature(QStringLiteral("<p>nothing selected</p>"));
-    QCOMPARE(listed.count(), 0);
+    QVERIFY(!engine->insertSignature(QStringLiteral("<p>nothing selected</p>")));
+    QVERIFY(!message.get());
 
-    // The selected file is gone: unlocking fails, nothing is created.
+    // The selected file is gone: unlocking fails, nothing is created, and the user is told.
     select(*engine, 0);
     QFile::remove(mail.signatureFile(entries[0].id));
-    engine->insertSignature(QStringLiteral("<p>x</p>"));
+    QVERIFY(!engine->insertSignature(QStringLiteral("<p>x</p>")));
     QVERIFY(!QFile::exists(mail.signatureFile(entries[0].id)));
-    QCOMPARE(listed.count(), 0);
+    QCOMPARE(message.get(), std::optional(QStringLiteral("The signature's file no longer exists.")));
+    select(*engine, 1); // a new selection clears the news
+    QVERIFY(!message.get());
 
     // The preview still holds signature 2's content after signature 1 failed to read:
     // writing would put another signature's header into this file.
@@ -207,22 +215,23 @@ void TestSignaturesEngine::insertRefusals()
     }
     {
         StdoutCapture out;
-        engine->insertSignature(QStringLiteral("<p>x</p>"));
+        QVERIFY(!engine->insertSignature(QStringLiteral("<p>x</p>")));
         QCOMPARE(out.lines().size(), 1);
     }
     QCOMPARE(TestEnvironment::readFile(mail.signatureFile(entries[1].id)), secondBytes);
+    // The preview went back to what the file holds.
+    QCOMPARE(engine->renderedUiModel()->signature().get(),
+             SignatureFileFormat::split(QString::fromUtf8(secondBytes)));
 
-    // A file that cannot be split published empty content: its header must not be replaced by nothing.
-    const QByteArray crlf = "Content-Type: text/html\r\n\r\n<b>x</b>";
-    TestEnvironment::writeFile(mail.signatureFile(entries[2].id), crlf);
-    select(*engine, 2);
-    {
-        StdoutCapture out;
-        engine->insertSignature(QStringLiteral("<p>x</p>"));
-        QCOMPARE(out.lines().size(), 1);
+    // A file without a header, and one whose header a MIME reader would cut short: kept as they are.
+    for (const QByteArray &odd : {QByteArray("<b>no empty line</b>"), QByteArray("X-Junk\nA: 1\n\n<b>x</b>")}) {
+        TestEnvironment::writeFile(mail.signatureFile(entries[2].id), odd);
+        select(*engine, 2);
+        QVERIFY(!engine->insertSignature(QStringLiteral("<p>x</p>")));
+        QCOMPARE(TestEnvironment::readFile(mail.signatureFile(entries[2].id)), odd);
+        QVERIFY(!SignaturesEngine::isFileImmutable(mail.signatureFile(entries[2].id)));
+        QVERIFY(message.get());
     }
-    QCOMPARE(TestEnvironment::readFile(mail.signatureFile(entries[2].id)), crlf);
-    QVERIFY(!SignaturesEngine::isFileImmutable(mail.signatureFile(entries[2].id)));
 
     // A symbolic link in place of the file is neither written through nor locked.
     const QString target = env.home() + QStringLiteral("/target.txt");
@@ -230,13 +239,13 @@ void TestSignaturesEngine::insertRefusals()
     QFile::remove(mail.signatureFile(entries[2].id));
     QFile::link(target, mail.signatureFile(entries[2].id));
     select(*engine, 2);
-    engine->insertSignature(QStringLiteral("<p>x</p>"));
+    QVERIFY(!engine->insertSignature(QStringLiteral("<p>x</p>")));
     QCOMPARE(TestEnvironment::readFile(target), QByteArray("H\n\n<b>outside</b>"));
     QVERIFY(!SignaturesEngine::isFileImmutable(target));
     QCOMPARE(listed.count(), 0);
 }
 
-void TestSignaturesEngine::failedWriteKeepsOldBytes()
+void TestSignaturesEngine::failedWriteKeepsOldBytesAndLock()
 {
     TestEnvironment env;
     MailFixture mail(env.makeSignaturesFolder());
@@ -247,19 +256,22 @@ void TestSignaturesEngine::failedWriteKeepsOldBytes()
     auto engine = makeEngine();
     select(*engine, 0);
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
+    QSignalSpy rendered(engine->renderedUiModel(), &SignatureRenderUIModel::changed);
 
     // An immutable folder refuses the temporary file even to root: a read-only folder for everyone.
     QVERIFY(TestEnvironment::chattr(mail.folder(), QStringLiteral("+i")));
     {
         StdoutCapture out;
-        engine->insertSignature(QStringLiteral("<p>new</p>"));
+        QVERIFY(!engine->insertSignature(QStringLiteral("<p>new</p>")));
         const QStringList lines = out.lines();
         QCOMPARE(lines.size(), 1);
         QVERIFY(!lines[0].isEmpty());
     }
     QVERIFY(TestEnvironment::chattr(mail.folder(), QStringLiteral("-i")));
     QCOMPARE(TestEnvironment::readFile(file), old);
-    QVERIFY(!SignaturesEngine::isFileImmutable(file)); // left unlocked, as the next reload shows
+    QVERIFY(SignaturesEngine::isFileImmutable(file)); // locked again, so Mail cannot revert it
+    QVERIFY(engine->statusUiModel()->message().get()->startsWith(QStringLiteral("The signature could not be saved: ")));
+    QCOMPARE(rendered.count(), 1); // the preview was read again from the file
     QCOMPARE(listed.count(), 0);
     QCOMPARE(QDir(mail.folder()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }

@@ -28,17 +28,22 @@ void tst_UiModels::topbar_data()
     QTest::addColumn<bool>("isAuthorized");
     QTest::addColumn<bool>("isMailRunning");
     QTest::addColumn<bool>("hasContent");
-    QTest::addColumn<bool>("messageVisible");
+    QTest::addColumn<QString>("status"); // what went wrong with the last insert; empty: nothing
+    QTest::addColumn<QString>("message"); // what the message slot shows; empty: hidden
     QTest::addColumn<bool>("buttonEnabled");
+    const QString mail = QStringLiteral("Mail must be closed before inserting a signature");
+    const QString failed = QStringLiteral("The signature could not be saved: Disk full.");
     // Not authorised: whatever the preview holds, asking for access is offered.
-    QTest::newRow("unauthorized, Mail closed, no content") << false << false << false << false << true;
-    QTest::newRow("unauthorized, Mail closed, content") << false << false << true << false << true;
-    QTest::newRow("unauthorized, Mail running, no content") << false << true << false << true << true;
-    QTest::newRow("unauthorized, Mail running, content") << false << true << true << true << true;
-    QTest::newRow("authorized, Mail closed, no content") << true << false << false << false << false;
-    QTest::newRow("authorized, Mail closed, content") << true << false << true << false << true;
-    QTest::newRow("authorized, Mail running, no content") << true << true << false << true << false;
-    QTest::newRow("authorized, Mail running, content") << true << true << true << true << false;
+    QTest::newRow("unauthorized, Mail closed, no content") << false << false << false << "" << "" << true;
+    QTest::newRow("unauthorized, Mail closed, content") << false << false << true << "" << "" << true;
+    QTest::newRow("unauthorized, Mail running, no content") << false << true << false << "" << mail << true;
+    QTest::newRow("unauthorized, Mail running, content") << false << true << true << "" << mail << true;
+    QTest::newRow("authorized, Mail closed, no content") << true << false << false << "" << "" << false;
+    QTest::newRow("authorized, Mail closed, content") << true << false << true << "" << "" << true;
+    QTest::newRow("authorized, Mail running, no content") << true << true << false << "" << mail << false;
+    QTest::newRow("authorized, Mail running, content") << true << true << true << "" << mail << false;
+    QTest::newRow("failed insert, Mail closed") << true << false << true << failed << failed << true;
+    QTest::newRow("failed insert, Mail running") << true << true << true << failed << mail << false;
 }
 
 void tst_UiModels::topbar()
@@ -46,15 +51,18 @@ void tst_UiModels::topbar()
     QFETCH(bool, isAuthorized);
     QFETCH(bool, isMailRunning);
     QFETCH(bool, hasContent);
-    QFETCH(bool, messageVisible);
+    QFETCH(QString, status);
+    QFETCH(QString, message);
     QFETCH(bool, buttonEnabled);
-    const TopbarState state = TopbarState::compute(isAuthorized, isMailRunning, hasContent);
-    QCOMPARE(state.messageVisible, messageVisible);
+    const TopbarState state = TopbarState::compute(isAuthorized, isMailRunning, hasContent,
+                                                   status.isEmpty() ? std::nullopt : std::optional(status));
+    QCOMPARE(state.messageVisible, !message.isEmpty());
+    if (state.messageVisible)
+        QCOMPARE(state.message, message);
     QCOMPARE(state.buttonTitle(), isAuthorized ? QStringLiteral("Insert Signature from Clipboard")
                                                : QStringLiteral("Authorize Access to Mail Signature folder"));
     QCOMPARE(state.buttonEnabled, buttonEnabled);
     QCOMPARE(state.action, isAuthorized ? TopbarState::Action::Insert : TopbarState::Action::Authorize);
-    QCOMPARE(TopbarState::messageText(), QStringLiteral("Mail must be closed before inserting a signature"));
 }
 
 void tst_UiModels::previewUpdates_data()
