@@ -1,9 +1,13 @@
 #include "app/ContentView.h"
 
 #include "store/EngineServices.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "store/SignatureVersions.h"
 #include "store/SignaturesEngine.h"
+#include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
+#include "ui/SignatureRenderTopbar.h"
 #include "ui/WindowEnvironment.h"
 
 #include <QHBoxLayout>
@@ -28,8 +32,9 @@ ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *pare
 
     // The list column carries the default padding on its trailing edge only.
     auto *listColumn = new QHBoxLayout;
-    const int trailing = defaultPadding(style(), layoutDirection() == Qt::RightToLeft ? QStyle::PM_LayoutLeftMargin
-                                                                                      : QStyle::PM_LayoutRightMargin,
+    const int trailing = defaultPadding(style(),
+                                        layoutDirection() == Qt::RightToLeft ? QStyle::PM_LayoutLeftMargin
+                                                                             : QStyle::PM_LayoutRightMargin,
                                         this);
     listColumn->setContentsMargins(0, 0, 0, 0);
     listColumn->addWidget(m_listPane);
@@ -39,6 +44,23 @@ ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *pare
     // Default margins and spacing come from the style.
     layout->addLayout(listColumn);
     layout->addWidget(m_previewPane, 1);
+
+    connect(m_listPane, &SignatureListView::restoreRequested, this, &ContentView::restorePreviousVersion);
+}
+
+bool ContentView::canRestorePreviousVersion() const
+{
+    const std::optional<SignatureModel> &selected = m_model->selectionUiModel()->signature().get();
+    return selected && !SignatureVersions::list(selected->id).isEmpty();
+}
+
+void ContentView::restorePreviousVersion()
+{
+    if (!canRestorePreviousVersion())
+        return;
+    auto *dialog = new RestoreVersionDialog(*m_model, m_previewPane->javascriptModel(),
+                                            m_previewPane->topbar()->mailMonitor(), this);
+    dialog->open();
 }
 
 ContentView::~ContentView()

@@ -22,6 +22,11 @@ public:
     ~ContentView() override;
 
     SignaturesEngine &engine() const { return *m_model; }
+
+    // Whether the selected signature has kept versions to go back to.
+    bool canRestorePreviousVersion() const;
+    // Opens the dialog that lists them; nothing when there are none.
+    void restorePreviousVersion();
     SignatureListView *listPane() const { return m_listPane; }
     SignatureRender *previewPane() const { return m_previewPane; }
 

@@ -2,6 +2,10 @@
 
 #include "access/AccessEngineServices.h"
 #include "app/ContentView.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "store/SignaturesEngine.h"
+#include "ui/SignatureListView.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -21,8 +25,17 @@ Vellix_Mac_MailApp::Vellix_Mac_MailApp(QWidget *parent)
 
 void Vellix_Mac_MailApp::buildMenus()
 {
-    // Only Quit: nothing that opens a second window, and no Help menu items.
+    // Nothing that opens a second window, and no Help menu items.
     QMenu *file = menuBar()->addMenu(tr("&File"));
+    QAction *restore = file->addAction(SignatureListView::restoreActionText(), m_contentView,
+                                       &ContentView::restorePreviousVersion);
+    // Versions come with every insert and unlock, each followed by a reload.
+    const auto refresh = [this, restore] { restore->setEnabled(m_contentView->canRestorePreviousVersion()); };
+    connect(m_contentView->engine().selectionUiModel(), &SignatureSelectionUIModel::changed, restore,
+            refresh);
+    connect(m_contentView->engine().uiModel(), &SignatureListUIModel::changed, restore, refresh);
+    refresh();
+    file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"));
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);

@@ -148,20 +148,25 @@ std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, co
     return fields->bytes() + lineBreak + lineBreak + body;
 }
 
-QString SignatureFileFormat::previewBody(const AppleSignatureContent &content)
+std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureContent &content)
 {
     MimeLibrary::ensureInitialized();
     const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
-    const GMimeContentEncoding encoding =
-        fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
-    // The preview decodes quoted-printable itself, leniently, as Mail's own
-    // files need it; everything else is decoded here as a MIME reader would.
-    if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
-        return content.htmlContent;
+    const GMimeContentEncoding encoding = fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT;
     QByteArray bytes = content.htmlContent.toUtf8();
-    if (encoding == GMIME_CONTENT_ENCODING_BASE64)
+    if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_BASE64)
         bytes = transcoded(bytes, encoding, false);
-    const std::optional<QString> text = decodeUtf8(bytes);
+    return decodeUtf8(bytes);
+}
+
+QString SignatureFileFormat::previewBody(const AppleSignatureContent &content)
+{
+    // The preview decodes quoted-printable itself, leniently, as Mail's own
+    // files need it (and as a header it cannot read is taken to mean).
+    const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
+    if (!fields || declaredEncoding(*fields) == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
+        return content.htmlContent;
+    const std::optional<QString> text = decodedBody(content);
     return text ? previewText(*text) : content.htmlContent;
 }
 

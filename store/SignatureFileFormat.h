@@ -27,6 +27,10 @@ public:
     // line that belongs to no field.
     static std::optional<QByteArray> compose(const QString &header, const QString &html);
 
+    // The body of content decoded as its header declares, as UTF-8 text;
+    // none when it is not UTF-8.
+    static std::optional<QString> decodedBody(const AppleSignatureContent &content);
+
     // The body of content as text for the preview, which reads it as
     // quoted-printable: a body declared otherwise is decoded and encoded again.
     static QString previewBody(const AppleSignatureContent &content);

@@ -12,6 +12,7 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
+#include "store/SignatureVersions.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 
 #include <QFile>
@@ -113,52 +114,81 @@ bool SignaturesEngine::insertSignature(const QString &html)
     const std::optional<AppleSignatureContent> previewed = m_renderedUiModel->signature().get();
     if (!selected || !previewed)
         return false;
-    const std::optional<QString> file = signatureFileURL(selected->id);
-    if (!file)
-        return refuseInsert(*selected, QStringLiteral("The signature's file could not be found."));
     if (!m_previewSourceId || *m_previewSourceId != selected->id) {
         Diagnostics::print(
             !m_previewSourceId
                 ? QStringLiteral("Insert refused: the signature file could not be split into a header "
                                  "and a body, so its header would be lost.")
                 : QStringLiteral("Insert refused: the preview was read from another signature's file."));
-        return refuseInsert(
-            *selected, QStringLiteral("The signature's file could not be read, so it was left as it is."));
+        return refuse(*selected,
+                      QStringLiteral("The signature's file could not be read, so it was left as it is."));
     }
     const std::optional<QByteArray> bytes = SignatureFileFormat::compose(previewed->header, html);
     if (!bytes)
-        return refuseInsert(*selected,
-                            QStringLiteral("The signature's file has a header this program cannot read, "
-                                           "so it was left as it is."));
+        return refuse(*selected, QStringLiteral("The signature's file has a header this program cannot read, "
+                                                "so it was left as it is."));
+    return replaceFile(*selected, *bytes);
+}
+
+bool SignaturesEngine::restoreVersion(const QString &versionFile)
+{
+    const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
+    if (!selected)
+        return false;
+    const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
+    if (!bytes)
+        return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
+    if (!replaceFile(*selected, *bytes))
+        return false;
+    // The restored file brings its own header, which later inserts keep.
+    loadSignatureContent(*selected);
+    return true;
+}
+
+bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteArray &bytes)
+{
+    const std::optional<QString> file = signatureFileURL(selected.id);
+    if (!file)
+        return refuse(selected, QStringLiteral("The signature's file could not be found."));
+    if (!QFileInfo::exists(*file))
+        return refuse(selected, QStringLiteral("The signature's file no longer exists."));
+    if (const std::optional<QString> error = keepVersion(selected.id, *file))
+        return refuse(selected, *error);
     const bool wasLocked = isFileImmutable(*file);
     if (!setFileLocked(*file, false))
-        return refuseInsert(*selected,
-                            QFileInfo::exists(*file)
-                                ? QStringLiteral("The signature's file could not be unlocked, so it was "
-                                                 "left as it is.")
-                                : QStringLiteral("The signature's file no longer exists."));
+        return refuse(selected,
+                      QStringLiteral("The signature's file could not be unlocked, so it was left as it is."));
     QString error;
-    if (!writeAtomically(*file, *bytes, &error)) {
+    if (!writeAtomically(*file, bytes, &error)) {
         Diagnostics::print(error);
         // Unlocked, the user's signature would be Mail's to revert.
         if (wasLocked && !setFileLocked(*file, true))
             Diagnostics::print(QStringLiteral("Failed to lock the signature file again: ") + *file);
-        return refuseInsert(*selected, QStringLiteral("The signature could not be saved: %1.").arg(error));
+        return refuse(selected, QStringLiteral("The signature could not be saved: %1.").arg(error));
     }
     const bool locked = setFileLocked(*file, true);
     loadSignatures();
     if (!locked) {
         Diagnostics::print(QStringLiteral("Failed to lock the signature file: ") + *file);
-        return refuseInsert(*selected,
-                            QStringLiteral("The signature was saved but could not be locked, so Mail "
-                                           "may change it."));
+        return refuse(selected, QStringLiteral("The signature was saved but could not be locked, so Mail "
+                                               "may change it."));
     }
     if (m_statusUiModel->message().get())
         m_statusUiModel->message().set(std::nullopt);
     return true;
 }
 
-bool SignaturesEngine::refuseInsert(const SignatureModel &selected, const QString &message)
+std::optional<QString> SignaturesEngine::keepVersion(const QString &id, const QString &file)
+{
+    const std::optional<QByteArray> bytes = RegularFile::read(file, maximumSignatureFileSize);
+    QString error = QStringLiteral("the file could not be read");
+    if (bytes && SignatureVersions::keep(id, *bytes, &error))
+        return std::nullopt;
+    Diagnostics::print(QStringLiteral("Failed to keep a version of ") + file + QStringLiteral(": ") + error);
+    return QStringLiteral("The signature's current version could not be kept, so nothing was changed.");
+}
+
+bool SignaturesEngine::refuse(const SignatureModel &selected, const QString &message)
 {
     m_statusUiModel->message().set(message);
     // The preview goes back to what the file now holds.
@@ -168,8 +198,14 @@ bool SignaturesEngine::refuseInsert(const SignatureModel &selected, const QStrin
 
 void SignaturesEngine::unlockSignature(const QString &id)
 {
-    if (const std::optional<QString> file = signatureFileURL(id))
-        unlockFile(*file);
+    const std::optional<QString> file = signatureFileURL(id);
+    // Once unlocked, Mail puts its own version back: the user's goes to the versions first.
+    if (file && QFileInfo::exists(*file)) {
+        if (const std::optional<QString> error = keepVersion(id, *file))
+            m_statusUiModel->message().set(*error);
+        else
+            unlockFile(*file);
+    }
     loadSignatures();
 }
 

@@ -46,7 +46,11 @@ public:
     // Any other failure leaves the file's lock as it was found, says what
     // happened in the status model and previews the file as it now is.
     bool insertSignature(const QString &html);
-    // The confirmed unlock of a row: clear the file's flag, then reload in any case.
+    // Writes a kept version's bytes back into the selected signature's file,
+    // the same way as an insert, and previews the result; true when done.
+    bool restoreVersion(const QString &versionFile);
+    // The confirmed unlock of a row: keep the file as a version, clear its
+    // flag, then reload in any case. Without a kept version it stays locked.
     void unlockSignature(const QString &id);
 
     // Locations, computed afresh from the file system on every call.
@@ -66,7 +70,13 @@ public:
 
 private:
     void observeSelection();
-    bool refuseInsert(const SignatureModel &selected, const QString &message);
+    // Every replacement of a signature file: its current bytes kept as a
+    // version, unlocked, written atomically, locked again (also after a
+    // failed write, when it was locked), the list reloaded.
+    bool replaceFile(const SignatureModel &selected, const QByteArray &bytes);
+    // None when the file's bytes are kept; otherwise what to tell the user.
+    static std::optional<QString> keepVersion(const QString &id, const QString &file);
+    bool refuse(const SignatureModel &selected, const QString &message);
     // Replaces the whole file atomically, keeping its permission bits.
     static bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error);
 

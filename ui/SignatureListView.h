@@ -6,14 +6,17 @@
 
 class QListView;
 class SignatureListModel;
+class SignatureLockButton;
 class SignatureRowDelegate;
+class SignatureRowsView;
 class SignatureUnlockButton;
 class SignaturListTitle;
 class SignaturListFooter;
 
 // The left pane: the title, the signatures by name, and the credit line.
-// A click on a row publishes it as the selection; a click on a padlock goes
-// through the unlock alert.
+// A click on a row, or the keyboard moving onto it, publishes it as the
+// selection; a locked row's padlock goes through the unlock alert; a right
+// click offers the row's earlier versions.
 class SignatureListView : public QWidget
 {
     Q_OBJECT
@@ -21,24 +24,33 @@ public:
     explicit SignatureListView(const WindowEnvironment &environment, QWidget *parent = nullptr);
 
     SignatureListModel *model() const { return m_model; }
-    QListView *listView() const { return m_listView; }
+    QListView *listView() const;
     SignatureUnlockButton *unlockButton() const { return m_unlockButton; }
     SignaturListTitle *title() const { return m_title; }
     SignaturListFooter *footer() const { return m_footer; }
+    // The padlock button of a row, when its file is locked.
+    SignatureLockButton *lockButton(int row) const;
 
     // Where a row and its padlock are on screen, in the list's viewport.
     QRect rowRect(int row) const;
     QRect lockRect(int row) const;
 
+    static QString restoreActionText();
+
+signals:
+    // The user asked to restore an earlier version of the selected signature.
+    void restoreRequested();
+
 private:
     void select(const QModelIndex &index);
-    void unlock(const QModelIndex &index);
+    void rowsReset();
+    void showContextMenu(const QPoint &position);
 
     WindowEnvironment m_environment;
     SignatureListModel *m_model;
     SignatureRowDelegate *m_delegate;
     SignatureUnlockButton *m_unlockButton;
     SignaturListTitle *m_title;
-    QListView *m_listView;
+    SignatureRowsView *m_listView;
     SignaturListFooter *m_footer;
 };

@@ -34,6 +34,7 @@ void SignatureRenderTopbarInsertButton::refresh()
 {
     const TopbarState state = stateOf(m_environment, m_mailMonitor);
     setText(state.buttonTitle());
+    setAccessibleName(state.buttonTitle());
     setEnabled(state.buttonEnabled);
 }
 

@@ -1,10 +1,8 @@
 #include "ui/SignatureRowDelegate.h"
 
-#include "ui/LockIcon.h"
 #include "ui/SignatureListModel.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
@@ -40,11 +38,12 @@ int SignatureRowDelegate::spacing(const QStyleOptionViewItem &option)
     const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
     const int metric = style->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, option.widget);
     return metric >= 0 ? metric
-                       : style->layoutSpacing(QSizePolicy::Label, QSizePolicy::PushButton, Qt::Horizontal, nullptr,
-                                              option.widget);
+                       : style->layoutSpacing(QSizePolicy::Label, QSizePolicy::PushButton, Qt::Horizontal,
+                                              nullptr, option.widget);
 }
 
-void SignatureRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void SignatureRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                 const QModelIndex &index) const
 {
     const QColor foreground = option.palette.color(QPalette::Active, QPalette::WindowText);
     painter->save();
@@ -65,10 +64,11 @@ void SignatureRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     painter->drawText(name, Qt::AlignVCenter | Qt::AlignLeading | Qt::TextSingleLine,
                       option.fontMetrics.elidedText(text, Qt::ElideRight, name.width()));
 
-    if (index.data(SignatureListModel::LockedRole).toBool()) {
-        QColor lock = foreground;
-        lock.setAlphaF(lock.alphaF() * lockOpacity);
-        LockIcon::paint(*painter, QRectF(lockSlotRect(option.rect, option.direction)), lock);
+    // The row the keyboard is on, while the list has the focus.
+    if (option.state & QStyle::State_HasFocus) {
+        QPainterPath ring;
+        ring.addRoundedRect(QRectF(option.rect).adjusted(1, 1, -1, -1), highlightRadius, highlightRadius);
+        painter->strokePath(ring, QPen(option.palette.color(QPalette::Active, QPalette::Highlight), 2));
     }
     painter->restore();
 }
@@ -78,34 +78,14 @@ QSize SignatureRowDelegate::sizeHint(const QStyleOptionViewItem &option, const Q
     const QMargins insets = contentInsets();
     const QString text = index.data(SignatureListModel::NameRole).toString();
     const int height = std::max(option.fontMetrics.height(), lockSlotSize) + insets.top() + insets.bottom();
-    const int width = option.fontMetrics.horizontalAdvance(text) + spacing(option) + lockSlotSize + insets.left() +
-                      insets.right();
+    const int width = option.fontMetrics.horizontalAdvance(text) + spacing(option) + lockSlotSize +
+                      insets.left() + insets.right();
     return {width, height};
 }
 
-bool SignatureRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
-                                       const QModelIndex &index)
+void SignatureRowDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                                const QModelIndex &) const
 {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        // Taken here so the item view starts no selection or editing of its own.
-        return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-    case QEvent::MouseButtonRelease: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton || !option.rect.contains(mouse->position().toPoint()))
-            return false;
-        // The slot of an unlocked row is empty and disabled: a click there is
-        // a click on the row.
-        const bool onLock = index.data(SignatureListModel::LockedRole).toBool() &&
-                            lockSlotRect(option.rect, option.direction).contains(mouse->position().toPoint());
-        if (onLock)
-            emit lockClicked(index);
-        else
-            emit rowClicked(index);
-        return true;
-    }
-    default:
-        return false;
-    }
+    // The only widgets in rows are padlocks, and they sit in the lock slot.
+    editor->setGeometry(lockSlotRect(option.rect, option.direction));
 }

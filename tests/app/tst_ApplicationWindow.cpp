@@ -11,6 +11,8 @@
 #include "tests/access/FolderChooserDriver.h"
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
+#include "ui/RestoreVersionDialog.h"
+#include "ui/SignatureLockButton.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
@@ -39,6 +41,8 @@ private slots:
     void insertWritesAndLocksTheSelectedSignature();
     void confirmedUnlockClearsTheFlag();
     void runningMailBlocksInserting();
+    void keyboardDrivesTheList();
+    void restoreAPreviousVersion();
     void restartUsesTheStoredGrant();
 
 private:
@@ -57,7 +61,18 @@ private:
         QGuiApplication::clipboard()->setMimeData(mime);
     }
 
+    QString selectedName() const { return content()->engine().selectionUiModel()->signature().get().value_or(SignatureModel{}).name; }
+    QAction *restoreAction() const
+    {
+        for (QAction *item : m_window->menuBar()->actions().first()->menu()->actions()) {
+            if (item->text() == SignatureListView::restoreActionText())
+                return item;
+        }
+        return nullptr;
+    }
+
     std::unique_ptr<SampleHome> m_home;
+    QByteArray m_original;
     std::unique_ptr<Vellix_Mac_MailApp> m_window;
 };
 
@@ -65,6 +80,7 @@ void tst_ApplicationWindow::initTestCase()
 {
     m_home = std::make_unique<SampleHome>();
     QVERIFY(m_home->isValid());
+    m_original = TestEnvironment::readFile(m_home->signatureFile(1));
     open();
     // Fixed sizes; no menu item opens a second window and Help has no items.
     QCOMPARE(content()->size(), QSize(900, 400));
@@ -153,7 +169,7 @@ void tst_ApplicationWindow::insertWritesAndLocksTheSelectedSignature()
 
 void tst_ApplicationWindow::confirmedUnlockClearsTheFlag()
 {
-    QTest::mouseClick(list()->listView()->viewport(), Qt::LeftButton, {}, list()->lockRect(1).center());
+    QTest::mouseClick(list()->lockButton(1), Qt::LeftButton);
     QMessageBox *alert = nullptr;
     QTRY_VERIFY((alert = openAlert(m_window.get())));
     QCOMPARE(alert->text(), QStringLiteral("File is Locked?"));
@@ -188,6 +204,62 @@ void tst_ApplicationWindow::runningMailBlocksInserting()
     QCOMPARE(topbar()->button()->geometry(), buttonPlace);
     AppBundleFixture::stop(process);
     QTRY_VERIFY_WITH_TIMEOUT(topbar()->message()->isHidden() && topbar()->button()->isEnabled(), 10000);
+}
+
+void tst_ApplicationWindow::keyboardDrivesTheList()
+{
+    QListView *view = list()->listView();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    clickRow(0);
+    QCOMPARE(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(selectedName(), m_home->name(1));
+    QTRY_VERIFY_WITH_TIMEOUT(preview().contains(QStringLiteral("Katherine Johnson")), 15000);
+    QTest::keyClick(view, Qt::Key_End);
+    QCOMPARE(selectedName(), m_home->name(2));
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(selectedName(), m_home->name(0));
+    QTest::keyClicks(view, QStringLiteral("Pe"));
+    QCOMPARE(selectedName(), QStringLiteral("Personal"));
+    QTRY_VERIFY_WITH_TIMEOUT(preview().contains(QStringLiteral("Katherine Johnson")), 15000);
+
+    // A locked row's padlock comes next with Tab, and opens its alert with Space.
+    QVERIFY(TestEnvironment::chattr(m_home->signatureFile(2), QStringLiteral("+i")));
+    content()->engine().loadSignatures();
+    QCOMPARE(list()->lockButton(2)->accessibleName(), QStringLiteral("Unlock Short"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), list()->lockButton(2));
+    QTest::keyClick(list()->lockButton(2), Qt::Key_Space);
+    QMessageBox *alert = nullptr;
+    QTRY_VERIFY((alert = openAlert(m_window.get())));
+    QTest::mouseClick(alert->button(QMessageBox::Cancel), Qt::LeftButton);
+    QTRY_VERIFY(!openAlert(m_window.get()));
+    QVERIFY(isImmutable(m_home->signatureFile(2)));
+}
+
+void tst_ApplicationWindow::restoreAPreviousVersion()
+{
+    clickRow(2); // never replaced: nothing to restore
+    QVERIFY(!restoreAction()->isEnabled());
+    clickRow(1);
+    QVERIFY(restoreAction()->isEnabled());
+    const QByteArray current = TestEnvironment::readFile(m_home->signatureFile(1));
+    for (const bool restore : {false, true}) {
+        restoreAction()->trigger();
+        RestoreVersionDialog *dialog = nullptr;
+        QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
+        QCOMPARE(dialog->versions()->model()->rowCount(), 3); // two inserts and an unlock, one the same as before
+        QTest::keyClick(dialog->versions(), Qt::Key_End); // the oldest: the file as Mail wrote it
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(QStringLiteral("at home")), 15000);
+        QTest::keyClick(dialog->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
+        QTRY_VERIFY(!m_window->findChild<RestoreVersionDialog *>());
+        QCOMPARE(TestEnvironment::readFile(m_home->signatureFile(1)), restore ? m_original : current);
+        const QString shown = restore ? QStringLiteral("at home") : QStringLiteral("Katherine Johnson");
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(shown), 15000);
+    }
+    QVERIFY(isImmutable(m_home->signatureFile(1)));
 }
 
 void tst_ApplicationWindow::restartUsesTheStoredGrant()

@@ -3,6 +3,7 @@
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
+#include "store/SignatureVersions.h"
 #include "store/SignaturesEngine.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/MailFixture.h"
@@ -25,6 +26,7 @@ private slots:
     void insertRefusals();
     void failedWriteKeepsOldBytesAndLock();
     void unlockSignature();
+    void versionsKeepEveryReplacedFile();
 
 private:
     static std::unique_ptr<SignaturesEngine> makeEngine(bool granted = true, int *monitors = nullptr)
@@ -293,6 +295,65 @@ void TestSignaturesEngine::unlockSignature()
     engine->unlockSignature(QStringLiteral("GONE"));
     engine->unlockSignature(QStringLiteral("../x"));
     QCOMPARE(listed.count(), 3);
+}
+
+void TestSignaturesEngine::versionsKeepEveryReplacedFile()
+{
+    TestEnvironment env;
+    MailFixture mail(env.makeSignaturesFolder());
+    const auto entries = mail.writeSample();
+    const QString id = entries[0].id;
+    const QString file = mail.signatureFile(id);
+    const QByteArray original = TestEnvironment::readFile(file);
+    auto engine = makeEngine();
+    select(*engine, 0);
+    const auto kept = [&id] {
+        QList<QByteArray> bytes;
+        for (const auto &version : SignatureVersions::list(id))
+            bytes.append(*SignatureVersions::read(version.file));
+        return bytes;
+    };
+
+    // Each replacement keeps the file as it was, newest first; the same bytes twice in a row are kept once.
+    QVERIFY(engine->insertSignature(QStringLiteral("<p>1</p>")));
+    const QByteArray one = TestEnvironment::readFile(file);
+    QVERIFY(engine->insertSignature(QStringLiteral("<p>2</p>")));
+    const QByteArray two = TestEnvironment::readFile(file);
+    QVERIFY(engine->insertSignature(QStringLiteral("<p>2</p>")));
+    engine->unlockSignature(id);
+    QVERIFY(!SignaturesEngine::isFileImmutable(file));
+    QCOMPARE(kept(), (QList<QByteArray>{two, one, original}));
+    QVERIFY(SignaturesEngine::signatureFileURL(id));
+    QVERIFY(SignatureVersions::list(id).first().time > SignatureVersions::list(id).last().time);
+
+    // Restoring writes those very bytes back, locked, and previews them.
+    QVERIFY(engine->restoreVersion(SignatureVersions::list(id).last().file));
+    QCOMPARE(TestEnvironment::readFile(file), original);
+    QVERIFY(SignaturesEngine::isFileImmutable(file));
+    QCOMPARE(engine->renderedUiModel()->signature().get(), SignatureFileFormat::split(QString::fromUtf8(original)));
+    QCOMPARE(kept().size(), 3);
+
+    // The newest twenty are kept.
+    for (int i = 0; i < 25; ++i)
+        QVERIFY(engine->insertSignature(QStringLiteral("<p>%1</p>").arg(i + 10)));
+    QCOMPARE(kept().size(), SignatureVersions::maximumKept);
+    QCOMPARE(kept().first(), *SignatureFileFormat::compose(engine->renderedUiModel()->signature().get()->header,
+                                                            QStringLiteral("<p>33</p>")));
+
+    // Without a place to keep the version, nothing is replaced and nothing unlocked.
+    const QByteArray before = TestEnvironment::readFile(file);
+    const QString versions = *SignatureVersions::folderOf(id);
+    QVERIFY(TestEnvironment::chattr(versions, QStringLiteral("+i")));
+    QVERIFY(!engine->insertSignature(QStringLiteral("<p>lost?</p>")));
+    engine->unlockSignature(id);
+    QVERIFY(TestEnvironment::chattr(versions, QStringLiteral("-i")));
+    QCOMPARE(TestEnvironment::readFile(file), before);
+    QVERIFY(SignaturesEngine::isFileImmutable(file));
+    QVERIFY(engine->statusUiModel()->message().get());
+
+    // Ids that could name something outside the versions folder get none.
+    for (const QString &hostile : {QStringLiteral(".."), QStringLiteral("."), QStringLiteral("../x"), QStringLiteral("a/b")})
+        QVERIFY(!SignatureVersions::folderOf(hostile));
 }
 
 QTEST_GUILESS_MAIN(TestSignaturesEngine)

@@ -13,6 +13,7 @@
 #include "ui/SignaturListTitle.h"
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
+#include "ui/SignatureLockButton.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
@@ -196,7 +197,9 @@ void tst_Panes::lockSlotAndAlert()
     const std::optional<SignatureModel> selection = selected();
     const QList<SignatureModel> records = m_engine->uiModel()->signatures().get();
     const QByteArray bytes = TestEnvironment::readFile(m_home->signatureFile(1));
-    click(m_list->lockRect(1).center());
+    QVERIFY(!m_list->lockButton(0));
+    QCOMPARE(m_list->lockButton(1)->geometry(), m_list->lockRect(1));
+    QTest::mouseClick(m_list->lockButton(1), Qt::LeftButton);
     QMessageBox *alert = nullptr;
     QTRY_VERIFY((alert = openAlert(m_list)));
     QCOMPARE(selected(), selection); // the padlock is not a click on the row
@@ -223,7 +226,7 @@ void tst_Panes::lockSlotAndAlert()
     // Confirming on a file that went away still reloads the list.
     QVERIFY(TestEnvironment::chattr(m_home->signatureFile(1), QStringLiteral("-i")));
     QVERIFY(QFile::remove(m_home->signatureFile(1)));
-    click(m_list->lockRect(1).center());
+    QTest::mouseClick(m_list->lockButton(1), Qt::LeftButton);
     QTRY_VERIFY((alert = openAlert(m_list)));
     QTest::mouseClick(alertButton(alert, QStringLiteral("Confirm")), Qt::LeftButton);
     QTRY_VERIFY(reloads.size() >= 1);

@@ -1,0 +1,33 @@
+#include "ui/RestoreActions.h"
+
+#include "access/MailMonitor.h"
+#include "preview/ControlWebviewModel.h"
+#include "store/SignatureFileFormat.h"
+#include "store/SignatureRenderUIModel.h"
+#include "store/SignatureVersions.h"
+#include "store/SignaturesEngine.h"
+
+void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFile)
+{
+    const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
+    const std::optional<QString> text = bytes ? SignatureFileFormat::decodeUtf8(*bytes) : std::nullopt;
+    if (const std::optional<AppleSignatureContent> content =
+            text ? SignatureFileFormat::split(*text) : std::nullopt)
+        preview.update(SignatureFileFormat::previewBody(*content));
+}
+
+void RestoreActions::restore(SignaturesEngine &engine, ControlWebviewModel &preview, MailMonitor &mailMonitor,
+                             const QString &versionFile)
+{
+    // The last poll may be a second old: Mail could have started since.
+    mailMonitor.checkMailProcess();
+    if (!mailMonitor.isMainRunning().get())
+        engine.restoreVersion(versionFile);
+    showCurrent(engine, preview);
+}
+
+void RestoreActions::showCurrent(SignaturesEngine &engine, ControlWebviewModel &preview)
+{
+    if (const std::optional<AppleSignatureContent> &content = engine.renderedUiModel()->signature().get())
+        preview.update(SignatureFileFormat::previewBody(*content));
+}

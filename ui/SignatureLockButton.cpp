@@ -1,0 +1,44 @@
+#include "ui/SignatureLockButton.h"
+
+#include "ui/LockIcon.h"
+#include "ui/SignatureRowDelegate.h"
+
+#include <QKeyEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+SignatureLockButton::SignatureLockButton(const QString &signatureName, QWidget *parent)
+    : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QStringLiteral("Unlock %1").arg(signatureName));
+    setToolTip(accessibleName());
+}
+
+QSize SignatureLockButton::sizeHint() const
+{
+    return {SignatureRowDelegate::lockSlotSize, SignatureRowDelegate::lockSlotSize};
+}
+
+void SignatureLockButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QColor color = palette().color(QPalette::Active, QPalette::WindowText);
+    color.setAlphaF(color.alphaF() * opacity);
+    LockIcon::paint(painter, QRectF(rect()), color);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}
+
+void SignatureLockButton::keyPressEvent(QKeyEvent *event)
+{
+    // A button on a Mac answers Return as well as Space.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
