@@ -1,5 +1,7 @@
 #include "tests/common/TestEnvironment.h"
 
+#include "platform/Platform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,10 +13,15 @@ TestEnvironment::TestEnvironment()
 {
     qputenv("HOME", QFile::encodeName(m_dir.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/.config")));
+    // Where HOME does not decide which Library the program reads (macOS).
+    Platform::redirectHomeFolder(m_dir.path());
     QStandardPaths::setTestModeEnabled(true);
     // Qt looks the settings folder up once per process; point it here for every test.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/.config"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/.config"));
+    // Native settings on macOS are the user's preferences database, which no
+    // path moves: files keep every test's settings inside its home.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
 }
 
 TestEnvironment::~TestEnvironment()
@@ -26,6 +33,7 @@ TestEnvironment::~TestEnvironment()
     unlock.start(QStringLiteral("chattr"), {QStringLiteral("-R"), QStringLiteral("-f"), QStringLiteral("-i"), m_dir.path()});
     unlock.waitForFinished(30000);
     qputenv("HOME", m_oldHome);
+    Platform::redirectHomeFolder(std::nullopt);
     if (m_oldConfig.isNull())
         qunsetenv("XDG_CONFIG_HOME");
     else
