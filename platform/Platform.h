@@ -14,6 +14,11 @@ const FileFlags &fileFlags();
 RunningApplications &runningApplications();
 FolderBookmark &folderBookmark();
 
+// Whether folders are chosen in the system's own open panel: only there does
+// a choice open a protected folder (and, under App Sandbox, any folder) to
+// the program. Otherwise Qt's own dialog, which tests can drive.
+bool usesSystemFolderChooser();
+
 // The user's home folder, whose Library holds Mail's data.
 QString homeFolder();
 // Makes homeFolder() answer folder for the rest of the process, or the

@@ -11,6 +11,7 @@ using NativeFileFlags = MacFileFlags;
 using NativeFolderBookmark = MacFolderBookmark;
 using NativeHomeFolder = MacHomeFolder;
 using NativeRunningApplications = MacRunningApplications;
+constexpr bool systemFolderChooser = true;
 #else
 #include "platform/nix/NixFileFlags.h"
 #include "platform/nix/NixFolderBookmark.h"
@@ -20,6 +21,7 @@ using NativeFileFlags = NixFileFlags;
 using NativeFolderBookmark = NixFolderBookmark;
 using NativeHomeFolder = NixHomeFolder;
 using NativeRunningApplications = NixRunningApplications;
+constexpr bool systemFolderChooser = false;
 #endif
 
 namespace {
@@ -50,6 +52,11 @@ FolderBookmark &folderBookmark()
 {
     static NativeFolderBookmark bookmark;
     return bookmark;
+}
+
+bool usesSystemFolderChooser()
+{
+    return systemFolderChooser;
 }
 
 QString homeFolder()
