@@ -124,8 +124,8 @@ void tst_ApplicationWindow::insertWritesAndLocksTheSelectedSignature()
     QTest::mouseClick(topbar()->button(), Qt::LeftButton);
 
     QCOMPARE(TestEnvironment::readFile(m_home->signatureFile(1)), MailFixture::header(m_home->id(1)) + "\n\n" + html.toUtf8());
-    QVERIFY(isImmutable(m_home->signatureFile(1)));
-    QVERIFY(!isImmutable(m_home->signatureFile(0)));
+    QVERIFY(ImmutableFlag::isSet(m_home->signatureFile(1)));
+    QVERIFY(!ImmutableFlag::isSet(m_home->signatureFile(0)));
     QTRY_VERIFY(locked(1));
     QTRY_VERIFY(lockSlot(1) != unlockedSlot);
     QTRY_VERIFY_WITH_TIMEOUT(preview().contains(QStringLiteral("Grace Hopper")), 15000);
@@ -144,12 +144,15 @@ void tst_ApplicationWindow::confirmedUnlockClearsTheFlag()
     QCOMPARE(alert->text(), QStringLiteral("File is Locked?"));
     QTest::mouseClick(alertButton(alert, QStringLiteral("Confirm")), Qt::LeftButton);
     QTRY_VERIFY(!openAlert(m_window.get()));
-    QVERIFY(!isImmutable(m_home->signatureFile(1)));
+    QVERIFY(!ImmutableFlag::isSet(m_home->signatureFile(1)));
     QTRY_VERIFY(!locked(1));
 }
 
 void tst_ApplicationWindow::runningMailBlocksInserting()
 {
+#ifndef STAND_IN_MAIL_IS_SEEN
+    QSKIP("This system does not see a stand-in Mail started as a plain process.");
+#endif
     clickRow(0);
     QTRY_VERIFY_WITH_TIMEOUT(topbar()->button()->isEnabled(), 10000);
     QVERIFY(topbar()->message()->isHidden());

@@ -5,6 +5,7 @@
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/MailFixture.h"
 #include "tests/common/StdoutCapture.h"
+#include "tests/common/ImmutableFlag.h"
 #include "tests/common/TestEnvironment.h"
 #include "tests/store/GrantedServices.h"
 
@@ -142,7 +143,7 @@ void TestSignaturesEngine::insertWritesAndLocks()
     const auto entries = mail.writeSample();
     const QString file = mail.signatureFile(entries[0].id);
     QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    QVERIFY(TestEnvironment::chattr(file, QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(file));
     auto engine = makeEngine();
     select(*engine, 0);
     const auto before = engine->renderedUiModel()->signature().get();
@@ -243,13 +244,13 @@ void TestSignaturesEngine::failedWriteKeepsOldBytes()
     const auto entries = mail.writeSample();
     const QString file = mail.signatureFile(entries[0].id);
     const QByteArray old = TestEnvironment::readFile(file);
-    QVERIFY(TestEnvironment::chattr(file, QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(file));
     auto engine = makeEngine();
     select(*engine, 0);
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
 
     // An immutable folder refuses the temporary file even to root: a read-only folder for everyone.
-    QVERIFY(TestEnvironment::chattr(mail.folder(), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(mail.folder()));
     {
         StdoutCapture out;
         engine->insertSignature(QStringLiteral("<p>new</p>"));
@@ -257,7 +258,7 @@ void TestSignaturesEngine::failedWriteKeepsOldBytes()
         QCOMPARE(lines.size(), 1);
         QVERIFY(!lines[0].isEmpty());
     }
-    QVERIFY(TestEnvironment::chattr(mail.folder(), QStringLiteral("-i")));
+    QVERIFY(ImmutableFlag::clear(mail.folder()));
     QCOMPARE(TestEnvironment::readFile(file), old);
     QVERIFY(!SignaturesEngine::isFileImmutable(file)); // left unlocked, as the next reload shows
     QCOMPARE(listed.count(), 0);
@@ -269,7 +270,7 @@ void TestSignaturesEngine::unlockSignature()
     TestEnvironment env;
     MailFixture mail(env.makeSignaturesFolder());
     const auto entries = mail.writeSample();
-    QVERIFY(TestEnvironment::chattr(mail.signatureFile(entries[1].id), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(mail.signatureFile(entries[1].id)));
     auto engine = makeEngine();
     QVERIFY(engine->uiModel()->signatures().get().at(1).isFileLocked);
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
