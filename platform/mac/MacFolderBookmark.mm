@@ -37,7 +37,7 @@ std::optional<QByteArray> MacFolderBookmark::create(const QString &folder, QStri
         // The security scope is documented for apps in App Sandbox. Should it
         // be refused outside one, a plain bookmark still finds the folder again.
         if (!data)
-            data = [url bookmarkDataWithOptions:0
+            data = [url bookmarkDataWithOptions:static_cast<NSURLBookmarkCreationOptions>(0)
                  includingResourceValuesForKeys:nil
                                   relativeToURL:nil
                                           error:&failure];
@@ -62,7 +62,7 @@ std::optional<FolderBookmark::Resolved> MacFolderBookmark::resolve(const QByteAr
         // A plain bookmark, made where the security scope was refused.
         if (!url)
             url = [NSURL URLByResolvingBookmarkData:data.toNSData()
-                                            options:0
+                                            options:static_cast<NSURLBookmarkResolutionOptions>(0)
                                       relativeToURL:nil
                                 bookmarkDataIsStale:&stale
                                               error:&failure];
