@@ -40,8 +40,10 @@ void FolderAccess::requestFolderAccess(std::function<void(bool granted)> complet
                                     SignaturesEngine::mailFolderURL());
     chooser->setObjectName(QLatin1String(chooserObjectName));
     chooser->setAttribute(Qt::WA_DeleteOnClose);
-    // Qt's own dialog behaves the same everywhere and can be driven headless.
-    chooser->setOption(QFileDialog::DontUseNativeDialog);
+    // The system's panel where only it grants access to the chosen folder;
+    // elsewhere Qt's own dialog, which behaves the same and can be driven
+    // headless. Headless there is no system panel and Qt shows its own anyway.
+    chooser->setOption(QFileDialog::DontUseNativeDialog, !Platform::usesSystemFolderChooser());
     chooser->setOption(QFileDialog::ShowDirsOnly);
     chooser->setFileMode(QFileDialog::Directory);
     chooser->setAcceptMode(QFileDialog::AcceptOpen);

@@ -1,6 +1,7 @@
 #include "app/ApplicationSetup.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QString>
 
 #include <unistd.h>
@@ -12,8 +13,12 @@ void prepare()
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QCoreApplication::setOrganizationName(QStringLiteral("Vellix"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vellix Mail"));
+    // Per OS in app/CMakeLists.txt, beside the bundle identifier on macOS,
+    // which Qt's settings domain has to match.
+    QCoreApplication::setOrganizationName(QStringLiteral(SIGNATURES_ORGANIZATION_NAME));
+    QCoreApplication::setOrganizationDomain(QStringLiteral(SIGNATURES_ORGANIZATION_DOMAIN));
+    QCoreApplication::setApplicationName(QStringLiteral(SIGNATURES_APPLICATION_NAME));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral(SIGNATURES_DISPLAY_NAME));
 }
 
 } // namespace ApplicationSetup

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 class FileFlags;
 class FolderBookmark;
 class RunningApplications;
@@ -9,4 +13,15 @@ namespace Platform {
 const FileFlags &fileFlags();
 RunningApplications &runningApplications();
 FolderBookmark &folderBookmark();
-}
+
+// Whether folders are chosen in the system's own open panel: only there does
+// a choice open a protected folder (and, under App Sandbox, any folder) to
+// the program. Otherwise Qt's own dialog, which tests can drive.
+bool usesSystemFolderChooser();
+
+// The user's home folder, whose Library holds Mail's data.
+QString homeFolder();
+// Makes homeFolder() answer folder for the rest of the process, or the
+// system's answer again with none: tests run in a throw-away home.
+void redirectHomeFolder(const std::optional<QString> &folder);
+} // namespace Platform

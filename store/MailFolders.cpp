@@ -1,9 +1,9 @@
 #include "store/MailFolders.h"
 
-#include "store/Diagnostics.h"
+#include "platform/Platform.h"
 #include "platform/PropertyList.h"
+#include "store/Diagnostics.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -53,7 +53,7 @@ std::optional<quint64> versionNumber(const QString &name)
 
 QString MailFolders::userLibraryFolder()
 {
-    return QDir::homePath() + QStringLiteral("/Library");
+    return Platform::homeFolder() + QStringLiteral("/Library");
 }
 
 QString MailFolders::mailFolder()

@@ -4,9 +4,11 @@
 
 #include <QHash>
 
-// Security-scoped bookmarks of NSURL. Access can only be opened on the very
-// URL object that resolving produced, so those are kept until the end of the
-// run, by path.
+// Security-scoped bookmarks of NSURL (plain ones where the scope is refused,
+// as it may be outside App Sandbox). Access can only be opened on the very URL
+// object that resolving produced, so those are kept until the end of the run,
+// by path. Access counts as open when the folder can be listed, whatever the
+// security scope answered.
 class MacFolderBookmark : public FolderBookmark
 {
 public:

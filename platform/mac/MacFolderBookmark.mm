@@ -1,6 +1,23 @@
 #include "platform/mac/MacFolderBookmark.h"
 
+#include <QFile>
+
+#include <dirent.h>
+
 #import <Foundation/Foundation.h>
+
+namespace {
+
+bool canList(const QString &folder)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
+}
+
+} // namespace
 
 MacFolderBookmark::~MacFolderBookmark()
 {
@@ -17,6 +34,13 @@ std::optional<QByteArray> MacFolderBookmark::create(const QString &folder, QStri
                      includingResourceValuesForKeys:nil
                                       relativeToURL:nil
                                               error:&failure];
+        // The security scope is documented for apps in App Sandbox. Should it
+        // be refused outside one, a plain bookmark still finds the folder again.
+        if (!data)
+            data = [url bookmarkDataWithOptions:static_cast<NSURLBookmarkCreationOptions>(0)
+                 includingResourceValuesForKeys:nil
+                                  relativeToURL:nil
+                                          error:&failure];
         if (!data) {
             *error = QString::fromNSString(failure.localizedDescription);
             return std::nullopt;
@@ -35,6 +59,13 @@ std::optional<FolderBookmark::Resolved> MacFolderBookmark::resolve(const QByteAr
                                          relativeToURL:nil
                                    bookmarkDataIsStale:&stale
                                                  error:&failure];
+        // A plain bookmark, made where the security scope was refused.
+        if (!url)
+            url = [NSURL URLByResolvingBookmarkData:data.toNSData()
+                                            options:static_cast<NSURLBookmarkResolutionOptions>(0)
+                                      relativeToURL:nil
+                                bookmarkDataIsStale:&stale
+                                              error:&failure];
         if (!url) {
             *error = QString::fromNSString(failure.localizedDescription);
             return std::nullopt;
@@ -53,5 +84,9 @@ bool MacFolderBookmark::startAccessing(const QString &folder)
     if (!url)
         return false;
     // Never balanced by stopAccessing: the access is kept for the whole run.
-    return [(__bridge NSURL *)url startAccessingSecurityScopedResource] == YES;
+    // Apple describes the call for apps in App Sandbox; outside one (the
+    // Developer ID build) it may answer NO although nothing keeps the folder
+    // closed. Access is there when the folder can be listed, whatever it said.
+    (void)[(__bridge NSURL *)url startAccessingSecurityScopedResource];
+    return canList(folder);
 }

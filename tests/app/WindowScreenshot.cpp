@@ -12,7 +12,6 @@
 #include "tests/preview/PageProbe.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QScreen>
 #include <QTextStream>
 #include <QWebEngineView>
@@ -28,14 +27,14 @@ int main(int argc, char *argv[])
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     // As if the folder had been authorised on an earlier start.
-    FolderAccess::saveFolderBookmark(QDir::homePath() + QStringLiteral("/Library/Mail"));
+    FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
 
     Vellix_Mac_MailApp window;
     window.show();
     SignaturesEngine &engine = window.contentView()->engine();
     const QList<SignatureModel> signatures = engine.uiModel()->signatures().get();
     if (!QTest::qWaitForWindowExposed(&window) || signatures.isEmpty()) {
-        err << "window not shown or no signatures under " << QDir::homePath() << "\n";
+        err << "window not shown or no signatures in " << SignaturesEngine::mailFolderURL() << "\n";
         return 1;
     }
     engine.selectionUiModel()->signature().set(signatures.first());

@@ -160,8 +160,8 @@ void tst_ApplicationWindow::insertWritesAndLocksTheSelectedSignature()
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(QStringLiteral("x.example/?id=12345")) == (html == first)
                                      && preview().contains(shown), 15000);
     }
-    QVERIFY(isImmutable(m_home->signatureFile(1)));
-    QVERIFY(!isImmutable(m_home->signatureFile(0)));
+    QVERIFY(ImmutableFlag::isSet(m_home->signatureFile(1)));
+    QVERIFY(!ImmutableFlag::isSet(m_home->signatureFile(0)));
     QTRY_VERIFY(locked(1));
     QTRY_VERIFY(lockSlot(1) != unlockedSlot);
     QVERIFY(topbar()->message()->isHidden());
@@ -175,12 +175,15 @@ void tst_ApplicationWindow::confirmedUnlockClearsTheFlag()
     QCOMPARE(alert->text(), QStringLiteral("File is Locked?"));
     QTest::mouseClick(alertButton(alert, QStringLiteral("Confirm")), Qt::LeftButton);
     QTRY_VERIFY(!openAlert(m_window.get()));
-    QVERIFY(!isImmutable(m_home->signatureFile(1)));
+    QVERIFY(!ImmutableFlag::isSet(m_home->signatureFile(1)));
     QTRY_VERIFY(!locked(1));
 }
 
 void tst_ApplicationWindow::runningMailBlocksInserting()
 {
+#ifndef STAND_IN_MAIL_IS_SEEN
+    QSKIP("This system does not see a stand-in Mail started as a plain process.");
+#endif
     clickRow(0);
     QTRY_VERIFY_WITH_TIMEOUT(topbar()->button()->isEnabled(), 10000);
     QVERIFY(topbar()->message()->isHidden());
@@ -225,7 +228,7 @@ void tst_ApplicationWindow::keyboardDrivesTheList()
     QTRY_VERIFY_WITH_TIMEOUT(preview().contains(QStringLiteral("Katherine Johnson")), 15000);
 
     // A locked row's padlock comes next with Tab, and opens its alert with Space.
-    QVERIFY(TestEnvironment::chattr(m_home->signatureFile(2), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(m_home->signatureFile(2)));
     content()->engine().loadSignatures();
     QCOMPARE(list()->lockButton(2)->accessibleName(), QStringLiteral("Unlock Short"));
     view->setFocus();
@@ -236,7 +239,7 @@ void tst_ApplicationWindow::keyboardDrivesTheList()
     QTRY_VERIFY((alert = openAlert(m_window.get())));
     QTest::mouseClick(alert->button(QMessageBox::Cancel), Qt::LeftButton);
     QTRY_VERIFY(!openAlert(m_window.get()));
-    QVERIFY(isImmutable(m_home->signatureFile(2)));
+    QVERIFY(ImmutableFlag::isSet(m_home->signatureFile(2)));
 }
 
 void tst_ApplicationWindow::restoreAPreviousVersion()
@@ -259,7 +262,7 @@ void tst_ApplicationWindow::restoreAPreviousVersion()
         const QString shown = restore ? QStringLiteral("at home") : QStringLiteral("Katherine Johnson");
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(shown), 15000);
     }
-    QVERIFY(isImmutable(m_home->signatureFile(1)));
+    QVERIFY(ImmutableFlag::isSet(m_home->signatureFile(1)));
 }
 
 void tst_ApplicationWindow::restartUsesTheStoredGrant()

@@ -1,8 +1,10 @@
 #include "tests/common/TestEnvironment.h"
 
+#include "platform/Platform.h"
+#include "tests/common/ImmutableFlag.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -11,21 +13,24 @@ TestEnvironment::TestEnvironment()
 {
     qputenv("HOME", QFile::encodeName(m_dir.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/.config")));
+    // Where HOME does not decide which Library the program reads (macOS).
+    Platform::redirectHomeFolder(m_dir.path());
     QStandardPaths::setTestModeEnabled(true);
     // Qt looks the settings folder up once per process; point it here for every test.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/.config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/.config"));
+    const QString config = m_dir.path() + QStringLiteral("/.config");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+    // Native settings on macOS are the user's preferences database, which no
+    // path moves: files keep every test's settings inside its home.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
 }
 
 TestEnvironment::~TestEnvironment()
 {
     // Locked files would make the temporary folder impossible to remove.
-    QProcess unlock;
-    unlock.setStandardOutputFile(QProcess::nullDevice());
-    unlock.setStandardErrorFile(QProcess::nullDevice());
-    unlock.start(QStringLiteral("chattr"), {QStringLiteral("-R"), QStringLiteral("-f"), QStringLiteral("-i"), m_dir.path()});
-    unlock.waitForFinished(30000);
+    ImmutableFlag::clearAll(m_dir.path());
     qputenv("HOME", m_oldHome);
+    Platform::redirectHomeFolder(std::nullopt);
     if (m_oldConfig.isNull())
         qunsetenv("XDG_CONFIG_HOME");
     else
@@ -53,11 +58,4 @@ QByteArray TestEnvironment::readFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
-}
-
-bool TestEnvironment::chattr(const QString &path, const QString &mode)
-{
-    QProcess process;
-    process.start(QStringLiteral("chattr"), {mode, path});
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }

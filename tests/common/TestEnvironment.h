@@ -22,8 +22,6 @@ public:
 
     static bool writeFile(const QString &path, const QByteArray &bytes);
     static QByteArray readFile(const QString &path);
-    // chattr through the real tool, as an outside process would do it.
-    static bool chattr(const QString &path, const QString &mode);
 
 private:
     QTemporaryDir m_dir;

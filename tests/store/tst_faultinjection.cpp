@@ -7,6 +7,7 @@
 #include "store/SignaturesEngine.h"
 #include "tests/common/MailFixture.h"
 #include "tests/common/StdoutCapture.h"
+#include "tests/common/ImmutableFlag.h"
 #include "tests/common/TestEnvironment.h"
 #include "tests/store/GrantedServices.h"
 
@@ -98,7 +99,7 @@ bool TestFaultInjection::dropImmutableCapability()
 void TestFaultInjection::writeRefusedPartway()
 {
     const QByteArray old = TestEnvironment::readFile(file(0));
-    QVERIFY(TestEnvironment::chattr(file(0), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(file(0)));
     select(0);
     StdoutCapture out;
     const int code = inChild([this] {
@@ -120,7 +121,7 @@ void TestFaultInjection::writeRefusedPartway()
 void TestFaultInjection::lockNotAllowed()
 {
     const QByteArray old = TestEnvironment::readFile(file(0));
-    QVERIFY(TestEnvironment::chattr(file(0), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(file(0)));
     m_engine->loadSignatures();
     select(0);
     StdoutCapture out;
@@ -154,9 +155,9 @@ void TestFaultInjection::fileChangedBehindTheEngine()
     const QByteArray header = MailFixture::header(m_entries[0].id);
     // Another process rewrites the file and locks it between selection and insert.
     QCOMPARE(QProcess::execute(QStringLiteral("sh"),
-                               {QStringLiteral("-c"), QStringLiteral("printf 'X: 1\\n\\n<b>other</b>' > \"$0\" && chattr +i \"$0\""),
-                                file(0)}),
+                               {QStringLiteral("-c"), QStringLiteral("printf 'X: 1\\n\\n<b>other</b>' > \"$0\""), file(0)}),
              0);
+    QVERIFY(ImmutableFlag::set(file(0)));
     m_engine->insertSignature(QStringLiteral("<p>mine</p>"));
     QCOMPARE(TestEnvironment::readFile(file(0)), header + "\n\n<p>mine</p>");
     QVERIFY(SignaturesEngine::isFileImmutable(file(0)));
@@ -164,7 +165,7 @@ void TestFaultInjection::fileChangedBehindTheEngine()
     // Replaced by a link to a file elsewhere: neither written through nor locked.
     const QString outside = m_env->home() + QStringLiteral("/elsewhere.txt");
     TestEnvironment::writeFile(outside, "precious");
-    QVERIFY(TestEnvironment::chattr(file(0), QStringLiteral("-i")));
+    QVERIFY(ImmutableFlag::clear(file(0)));
     QCOMPARE(QProcess::execute(QStringLiteral("ln"), {QStringLiteral("-sf"), outside, file(0)}), 0);
     m_engine->insertSignature(QStringLiteral("<p>mine</p>"));
     QCOMPARE(TestEnvironment::readFile(outside), QByteArray("precious"));

@@ -2,6 +2,7 @@
 #include "store/SignaturesEngine.h"
 #include "tests/common/MailFixture.h"
 #include "tests/common/StdoutCapture.h"
+#include "tests/common/ImmutableFlag.h"
 #include "tests/common/TestEnvironment.h"
 
 #include <QDir>
@@ -146,10 +147,10 @@ void TestSignatureListReader::readsLockStateAndOrder()
     TestEnvironment env;
     MailFixture mail(env.makeSignaturesFolder());
     const auto entries = mail.writeSample();
-    QVERIFY(TestEnvironment::chattr(mail.signatureFile(entries[1].id), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(mail.signatureFile(entries[1].id)));
     // An entry without id reads the lock of ".mailsignature"; a missing file is not locked.
     TestEnvironment::writeFile(mail.folder() + QStringLiteral("/.mailsignature"), "H\n\n<b/>");
-    QVERIFY(TestEnvironment::chattr(mail.folder() + QStringLiteral("/.mailsignature"), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(mail.folder() + QStringLiteral("/.mailsignature")));
     const QByteArray xml = MailFixture::listXml(entries).replace(
         "</array>", "<dict><key>SignatureName</key><string>No id</string></dict>"
                     "<dict><key>SignatureUniqueId</key><string>MISSING</string></dict>"
@@ -166,7 +167,7 @@ void TestSignatureListReader::readsLockStateAndOrder()
     QCOMPARE(list->at(4), (SignatureModel{QStringLiteral("MISSING"), QString(), false}));
     QCOMPARE(list->at(5).isFileLocked, false);
 
-    QVERIFY(TestEnvironment::chattr(mail.signatureFile(entries[1].id), QStringLiteral("-i")));
+    QVERIFY(ImmutableFlag::clear(mail.signatureFile(entries[1].id)));
     QCOMPARE(SignaturesEngine::readSignatureList(mail.listFile())->at(1).isFileLocked, false);
     // The same list as a binary property list reads the same.
     TestEnvironment::writeFile(mail.listFile(), MailFixture::listBinary(entries));

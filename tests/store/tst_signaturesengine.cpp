@@ -8,6 +8,7 @@
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/MailFixture.h"
 #include "tests/common/StdoutCapture.h"
+#include "tests/common/ImmutableFlag.h"
 #include "tests/common/TestEnvironment.h"
 #include "tests/store/GrantedServices.h"
 
@@ -143,7 +144,7 @@ void TestSignaturesEngine::insertWritesAndLocks()
     const auto entries = mail.writeSample();
     const QString file = mail.signatureFile(entries[0].id);
     QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    QVERIFY(TestEnvironment::chattr(file, QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(file));
     auto engine = makeEngine();
     select(*engine, 0);
     const auto before = engine->renderedUiModel()->signature().get();
@@ -254,14 +255,14 @@ void TestSignaturesEngine::failedWriteKeepsOldBytesAndLock()
     const auto entries = mail.writeSample();
     const QString file = mail.signatureFile(entries[0].id);
     const QByteArray old = TestEnvironment::readFile(file);
-    QVERIFY(TestEnvironment::chattr(file, QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(file));
     auto engine = makeEngine();
     select(*engine, 0);
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
     QSignalSpy rendered(engine->renderedUiModel(), &SignatureRenderUIModel::changed);
 
     // An immutable folder refuses the temporary file even to root: a read-only folder for everyone.
-    QVERIFY(TestEnvironment::chattr(mail.folder(), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(mail.folder()));
     {
         StdoutCapture out;
         QVERIFY(!engine->insertSignature(QStringLiteral("<p>new</p>")));
@@ -269,7 +270,7 @@ void TestSignaturesEngine::failedWriteKeepsOldBytesAndLock()
         QCOMPARE(lines.size(), 1);
         QVERIFY(!lines[0].isEmpty());
     }
-    QVERIFY(TestEnvironment::chattr(mail.folder(), QStringLiteral("-i")));
+    QVERIFY(ImmutableFlag::clear(mail.folder()));
     QCOMPARE(TestEnvironment::readFile(file), old);
     QVERIFY(SignaturesEngine::isFileImmutable(file)); // locked again, so Mail cannot revert it
     QVERIFY(engine->statusUiModel()->message().get()->startsWith(QStringLiteral("The signature could not be saved: ")));
@@ -283,7 +284,7 @@ void TestSignaturesEngine::unlockSignature()
     TestEnvironment env;
     MailFixture mail(env.makeSignaturesFolder());
     const auto entries = mail.writeSample();
-    QVERIFY(TestEnvironment::chattr(mail.signatureFile(entries[1].id), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(mail.signatureFile(entries[1].id)));
     auto engine = makeEngine();
     QVERIFY(engine->uiModel()->signatures().get().at(1).isFileLocked);
     QSignalSpy listed(engine->uiModel(), &SignatureListUIModel::changed);
@@ -343,10 +344,10 @@ void TestSignaturesEngine::versionsKeepEveryReplacedFile()
     // Without a place to keep the version, nothing is replaced and nothing unlocked.
     const QByteArray before = TestEnvironment::readFile(file);
     const QString versions = *SignatureVersions::folderOf(id);
-    QVERIFY(TestEnvironment::chattr(versions, QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(versions));
     QVERIFY(!engine->insertSignature(QStringLiteral("<p>lost?</p>")));
     engine->unlockSignature(id);
-    QVERIFY(TestEnvironment::chattr(versions, QStringLiteral("-i")));
+    QVERIFY(ImmutableFlag::clear(versions));
     QCOMPARE(TestEnvironment::readFile(file), before);
     QVERIFY(SignaturesEngine::isFileImmutable(file));
     QVERIFY(engine->statusUiModel()->message().get());

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "access/FolderAccess.h"
+#include "tests/common/ImmutableFlag.h"
 #include "tests/common/MailFixture.h"
 #include "tests/common/TestEnvironment.h"
 #include "tests/preview/PageProbe.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QWebEngineView>
@@ -57,15 +57,6 @@ inline QAbstractButton *alertButton(QMessageBox *alert, const QString &text)
             return button;
     }
     return nullptr;
-}
-
-// The immutable flag as the file system tool reports it.
-inline bool isImmutable(const QString &path)
-{
-    QProcess lsattr;
-    lsattr.start(QStringLiteral("lsattr"), {QStringLiteral("-d"), path});
-    return lsattr.waitForFinished(10000) && lsattr.exitCode() == 0
-           && lsattr.readAllStandardOutput().split(' ').value(0).contains('i');
 }
 
 } // namespace WindowTestSupport

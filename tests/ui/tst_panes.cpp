@@ -94,7 +94,7 @@ void tst_Panes::cleanup()
 
 void tst_Panes::lock(int row)
 {
-    QVERIFY(TestEnvironment::chattr(m_home->signatureFile(row), QStringLiteral("+i")));
+    QVERIFY(ImmutableFlag::set(m_home->signatureFile(row)));
     m_engine->loadSignatures();
     QVERIFY(m_list->model()->index(row).data(SignatureListModel::LockedRole).toBool());
 }
@@ -218,13 +218,13 @@ void tst_Panes::lockSlotAndAlert()
     QTest::mouseClick(alert->button(QMessageBox::Cancel), Qt::LeftButton);
     QTRY_VERIFY(!openAlert(m_list));
     QCOMPARE(reloads.size(), 0);
-    QVERIFY(isImmutable(m_home->signatureFile(1)));
+    QVERIFY(ImmutableFlag::isSet(m_home->signatureFile(1)));
     QCOMPARE(TestEnvironment::readFile(m_home->signatureFile(1)), bytes);
     QCOMPARE(m_engine->uiModel()->signatures().get(), records);
     QCOMPARE(selected(), selection);
 
     // Confirming on a file that went away still reloads the list.
-    QVERIFY(TestEnvironment::chattr(m_home->signatureFile(1), QStringLiteral("-i")));
+    QVERIFY(ImmutableFlag::clear(m_home->signatureFile(1)));
     QVERIFY(QFile::remove(m_home->signatureFile(1)));
     QTest::mouseClick(m_list->lockButton(1), Qt::LeftButton);
     QTRY_VERIFY((alert = openAlert(m_list)));
@@ -263,7 +263,7 @@ void tst_Panes::previewPaneChooserAndEmptyClipboard()
     QTest::mouseClick(button, Qt::LeftButton);
     QTest::qWait(300);
     QCOMPARE(TestEnvironment::readFile(m_home->signatureFile(2)), bytes);
-    QVERIFY(!isImmutable(m_home->signatureFile(2)));
+    QVERIFY(!ImmutableFlag::isSet(m_home->signatureFile(2)));
     QCOMPARE(PageProbe::containerHtml(view->page()), shown);
 }
 

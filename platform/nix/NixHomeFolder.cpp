@@ -1,0 +1,8 @@
+#include "platform/nix/NixHomeFolder.h"
+
+#include <QDir>
+
+QString NixHomeFolder::path() const
+{
+    return QDir::homePath();
+}
