@@ -6,8 +6,6 @@
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/StartMarks.h"
 #include "preview/ControlWebview.h"
-#include "preview/LoadingState.h"
-#include "preview/WebView.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderWebView.h"
@@ -32,13 +30,11 @@ int main(int argc, char *argv[])
     StartMarks::afterFirstExpose(&window, "window-shown", oneMore);
     StartMarks::afterFirstPaint(
         list->viewport(), "list-shown", [list] { return list->model()->rowCount() > 0; }, oneMore);
-    QWebEnginePage *page = window.contentView()->previewPane()->webView()->host()->webView()->page();
-    QObject::connect(LoadingState::of(page), &LoadingState::isLoadingChanged, &window, [oneMore](bool loading) {
-        if (loading)
-            return;
-        StartMarks::print("preview-ready");
-        oneMore();
-    });
+    QObject::connect(window.contentView()->previewPane()->webView()->host(), &ControlWebview::previewShown,
+                     &window, [oneMore] {
+                         StartMarks::print("preview-ready");
+                         oneMore();
+                     });
 
     window.show();
     QTimer::singleShot(60000, [] { QCoreApplication::exit(1); });

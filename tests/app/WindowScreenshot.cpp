@@ -38,6 +38,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     engine.selectionUiModel()->signature().set(signatures.first());
+    if (!QTest::qWaitFor([&window] { return window.findChild<QWebEngineView *>(); }, 30000)) {
+        err << "preview not created\n";
+        return 1;
+    }
     QWebEnginePage *page = window.findChild<QWebEngineView *>()->page();
     if (!QTest::qWaitFor([page] { return !PageProbe::containerHtml(page).trimmed().isEmpty(); }, 30000)) {
         err << "preview not shown\n";

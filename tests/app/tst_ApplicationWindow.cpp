@@ -108,7 +108,10 @@ void tst_ApplicationWindow::open()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     const qint64 shownAt = clock.elapsed();
-    QTRY_VERIFY_WITH_TIMEOUT(PageProbe::hasUpdate(m_window->findChild<QWebEngineView *>()->page()), 30000);
+    // The web view comes after the first frame, and shows once its page has loaded.
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>()->isVisible(), 30000);
+    QVERIFY(PageProbe::hasUpdate(m_window->findChild<QWebEngineView *>()->page()));
     qInfo("measured: start-up to window shown %lld ms, to preview page ready %lld ms", shownAt, clock.elapsed());
 }
 

@@ -142,6 +142,7 @@ void TestPreviewWeb::hostViewFrameAndDevTools()
     host.resize(200, 100);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(host.webView()); // made once the window's first frame is out
     WebView *view = host.webView();
     QCOMPARE(host.findChildren<QWebEngineView *>(), QList<QWebEngineView *>{view});
     QTRY_COMPARE(model.webView(), view);

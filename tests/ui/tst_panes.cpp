@@ -253,6 +253,7 @@ void tst_Panes::previewPaneChooserAndEmptyClipboard()
     QTRY_VERIFY(m_engine->accessAuthorize()->isAuthorized().get());
 
     // Inserting with nothing on the clipboard changes nothing.
+    QTRY_VERIFY_WITH_TIMEOUT(pane->webView()->host()->webView(), 30000);
     QWebEngineView *view = pane->webView()->host()->webView();
     m_engine->selectionUiModel()->signature().set(record(2));
     QTRY_VERIFY_WITH_TIMEOUT(PageProbe::containerHtml(view->page()).contains(QStringLiteral("A.")), 30000);
