@@ -11,14 +11,15 @@
 std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
 {
     static const QByteArray binaryMagic("bplist00");
-    if (data.isEmpty() || data.size() > maximumFileSize || !PropertyListShape::isShallowEnough(data))
+    if (data.size() > maximumFileSize)
         return std::nullopt;
     plist_t root = nullptr;
-    const auto length = static_cast<uint32_t>(data.size());
-    if (data.startsWith(binaryMagic))
-        plist_from_bin(data.constData(), length, &root);
-    else
-        plist_from_xml(data.constData(), length, &root);
+    if (data.startsWith(binaryMagic)) {
+        if (PropertyListShape::binaryIsShallowEnough(data))
+            plist_from_bin(data.constData(), static_cast<uint32_t>(data.size()), &root);
+    } else if (const std::optional<QByteArray> xml = PropertyListShape::shallowXml(data)) {
+        plist_from_xml(xml->constData(), static_cast<uint32_t>(xml->size()), &root);
+    }
     if (!root)
         return std::nullopt;
     return PropertyList(root);

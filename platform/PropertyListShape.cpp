@@ -1,7 +1,9 @@
 #include "platform/PropertyListShape.h"
 
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -106,37 +108,44 @@ std::optional<std::vector<uint64_t>> childrenOf(const BinaryReader &reader, cons
 
 } // namespace
 
-bool PropertyListShape::isShallowEnough(const QByteArray &data)
+std::optional<QByteArray> PropertyListShape::shallowXml(const QByteArray &data)
 {
-    if (data.startsWith("bplist00"))
-        return binaryIsShallowEnough(data);
-    return xmlIsShallowEnough(data);
-}
-
-bool PropertyListShape::xmlIsShallowEnough(const QByteArray &data)
-{
+    // Qt's reader does not recurse, and reads comments, CDATA, processing
+    // instructions, the DOCTYPE and entities as XML defines them.
+    QXmlStreamReader reader(data);
+    reader.setNamespaceProcessing(false); // names pass through as libplist reads them
+    // Written as text and encoded once at the end, which is cheaper than
+    // encoding each piece as it is written.
+    QString copy;
+    copy.reserve(data.size());
+    QXmlStreamWriter writer(&copy);
     int depth = 0;
-    const char *p = data.constData();
-    const char *end = p + data.size();
-    while ((p = static_cast<const char *>(std::memchr(p, '<', static_cast<size_t>(end - p))))) {
-        ++p;
-        const bool closing = p < end && *p == '/';
-        const char *name = closing ? p + 1 : p;
-        const bool container = (end - name >= 5 && std::memcmp(name, "array", 5) == 0) ||
-                               (end - name >= 4 && std::memcmp(name, "dict", 4) == 0);
-        if (!container)
-            continue;
-        if (closing) {
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > maximumDepth)
+                return std::nullopt;
+            writer.writeStartElement(reader.qualifiedName().toString());
+            writer.writeAttributes(reader.attributes());
+            // Ends the start tag: libplist refuses an empty key written as <key/>.
+            writer.writeCharacters(QString());
+            break;
+        case QXmlStreamReader::EndElement:
             --depth;
-            continue;
+            writer.writeEndElement();
+            break;
+        case QXmlStreamReader::Characters:
+            writer.writeCharacters(reader.text().toString());
+            break;
+        case QXmlStreamReader::EntityReference:
+            return std::nullopt; // declared, if anywhere, in a DTD that is not read
+        default:
+            break;
         }
-        const char *close = static_cast<const char *>(std::memchr(p, '>', static_cast<size_t>(end - p)));
-        if (!close)
-            return true; // unterminated: the parser rejects it without recursing
-        if (close[-1] != '/' && ++depth > maximumDepth)
-            return false;
     }
-    return true;
+    if (reader.hasError())
+        return std::nullopt;
+    return copy.toUtf8();
 }
 
 bool PropertyListShape::binaryIsShallowEnough(const QByteArray &data)

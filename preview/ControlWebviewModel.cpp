@@ -5,7 +5,15 @@
 #include "preview/UpdateScript.h"
 #include "store/Diagnostics.h"
 
+#include <QTimer>
 #include <QWebEngineView>
+
+namespace {
+
+// How soon a page that is not ready yet is asked again.
+constexpr int probeIntervalMs = 20;
+
+} // namespace
 
 ControlWebviewModel::ControlWebviewModel(QObject *parent)
     : QObject(parent)
@@ -20,32 +28,52 @@ void ControlWebviewModel::update(const QString &html)
 
 void ControlWebviewModel::runJavascript(const QString &script)
 {
-    if (!m_webView || isLoading(m_webView)) {
-        m_lastJavascriptToRun = script;
-        return;
-    }
-    evaluate(m_webView, script);
+    m_lastJavascriptToRun = script;
+    if (m_webView && !isWaitingForPage())
+        evaluate(m_webView, script);
 }
 
 void ControlWebviewModel::setWebView(QWebEngineView *webView)
 {
+    disconnect(m_loadFinishedObservation);
+    m_loadFinishedObservation = {};
     m_webView = webView;
     if (!m_webView || !isLoading(m_webView))
         return;
-    disconnect(m_isLoadingObservation);
+    const int wait = ++m_waits;
     // The model is the connection's context, so the observation ends with it.
-    m_isLoadingObservation = connect(LoadingState::of(m_webView->page()), &LoadingState::isLoadingChanged, this,
-                                     &ControlWebviewModel::loadingChanged);
+    m_loadFinishedObservation =
+        connect(m_webView->page(), &QWebEnginePage::loadFinished, this, [this, wait] { probe(wait); });
 }
 
-void ControlWebviewModel::loadingChanged()
+void ControlWebviewModel::probe(int wait)
 {
-    if (!m_lastJavascriptToRun)
+    if (wait != m_waits || !isWaitingForPage() || !m_webView)
         return;
-    if (m_webView)
+    // Ready: the page has `update`, and is parsed far enough for the container it fills.
+    m_webView->page()->runJavaScript(
+        QStringLiteral("document.readyState !== 'loading' && typeof update === 'function'"),
+        [self = QPointer(this), wait](const QVariant &ready) {
+            if (self)
+                self->probed(wait, ready.toBool());
+        });
+}
+
+void ControlWebviewModel::probed(int wait, bool ready)
+{
+    if (wait != m_waits || !isWaitingForPage())
+        return;
+    // The load that finished may have been that of the page the new one
+    // replaces, and then the new page need not report its own end: a page
+    // that is not ready is asked again until it is.
+    if (!ready) {
+        QTimer::singleShot(probeIntervalMs, this, [this, wait] { probe(wait); });
+        return;
+    }
+    disconnect(m_loadFinishedObservation);
+    m_loadFinishedObservation = {};
+    if (m_webView && m_lastJavascriptToRun)
         evaluate(m_webView, *m_lastJavascriptToRun);
-    disconnect(m_isLoadingObservation);
-    m_isLoadingObservation = {};
 }
 
 bool ControlWebviewModel::isLoading(QWebEngineView *webView)

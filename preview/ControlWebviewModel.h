@@ -12,8 +12,8 @@ class QWebEngineView;
 
 // The bridge between the views that produce signature HTML and the preview's
 // web view. It knows the web view without owning it, turns HTML into one call
-// of the page's `update` function, and keeps the most recent script while the
-// page cannot take it yet.
+// of the page's `update` function, and keeps the most recent script, which a
+// freshly loaded page gets once it can take it.
 class ControlWebviewModel : public QObject
 {
     Q_OBJECT
@@ -24,19 +24,23 @@ public:
     void runJavascript(const QString &script);
 
     QWebEngineView *webView() const { return m_webView; }
-    // The attach step: a view that is loading gets a one-shot observer that
-    // runs the waiting script once loading ends.
+    // The attach step: while the view's page loads, scripts wait until the
+    // page has its `update` function; then the most recent one runs, once.
     void setWebView(QWebEngineView *webView);
 
+    // The most recent script, whether it ran at once or waited.
     const std::optional<QString> &lastJavascriptToRun() const { return m_lastJavascriptToRun; }
-    bool isObservingLoading() const { return static_cast<bool>(m_isLoadingObservation); }
+    bool isWaitingForPage() const { return static_cast<bool>(m_loadFinishedObservation); }
 
 private:
     static bool isLoading(QWebEngineView *webView);
     static void evaluate(QWebEngineView *webView, const QString &script);
-    void loadingChanged();
+    void probe(int wait);
+    void probed(int wait, bool ready);
 
-    QMetaObject::Connection m_isLoadingObservation;
+    QMetaObject::Connection m_loadFinishedObservation;
+    // Counts the waits, so that an answer about the page of an earlier wait is ignored.
+    int m_waits = 0;
     QPointer<QWebEngineView> m_webView;
     std::optional<QString> m_lastJavascriptToRun;
 };
