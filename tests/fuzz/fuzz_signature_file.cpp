@@ -10,8 +10,7 @@ namespace {
 
 // Headers as Mail and users have them; every one must carry any text.
 const char *const headers[] = {
-    "Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset=utf-8\nMessage-Id: "
-    "<a@b>",
+    "Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset=utf-8\nX-A: <a@b>",
     "Content-Transfer-Encoding: quoted-printable\r\nContent-Type: text/html;\r\n\tcharset=us-ascii\r\nX-A: 1",
     "Content-Type: text/html; charset=us-ascii\nContent-Transfer-Encoding: 7bit\nMime-Version: 1.0",
     "Content-Type: text/html; charset=utf-8\nContent-Transfer-Encoding: 8bit",

@@ -2,21 +2,35 @@
 
 #include "store/EngineServices.h"
 
-// Services for store tests: access is already granted at start, and the
-// monitor is a bare marker object (watching is tested with the access layer).
-class GrantedServices : public EngineServices
+#include <QDir>
+
+// Access for store tests: granted at start, or asked for and answered by the
+// test through pendingRequest. The monitor is a marker object named after
+// its folder; watching itself is tested with the access layer.
+struct GrantedServices : EngineServices
 {
-public:
     explicit GrantedServices(bool granted = true, int *monitorsMade = nullptr)
-        : m_granted(granted), m_monitorsMade(monitorsMade) {}
-    std::optional<QString> restoreFolderAccess() override;
-    void requestFolderAccess(std::function<void(bool)> completion) override;
-    std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *delegate) override;
+        : granted(granted), monitorsMade(monitorsMade)
+    {
+    }
+    std::optional<QString> restoreFolderAccess() override
+    {
+        return granted ? std::optional(QDir::homePath()) : std::nullopt;
+    }
+    void requestFolderAccess(std::function<void(bool)> completion) override
+    {
+        pendingRequest = std::move(completion);
+    }
+    std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *) override
+    {
+        if (monitorsMade)
+            ++*monitorsMade;
+        auto marker = std::make_unique<QObject>();
+        marker->setObjectName(folder);
+        return marker;
+    }
 
-    // The completion of the last access request, for the test to answer.
+    bool granted;
+    int *monitorsMade;
     std::function<void(bool)> pendingRequest;
-
-private:
-    bool m_granted;
-    int *m_monitorsMade;
 };

@@ -58,4 +58,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(MailMonitorTest)
-#include "MailMonitorTest.moc"
+#include "tst_mailmonitor.moc"

@@ -1,0 +1,279 @@
+// Access to Mail's folder (the remembered grant and the chooser), the folder
+// monitor, the Mail process monitor and the clipboard reader, on the real
+// file system, real dialogs, real processes and the real clipboard.
+#include "access/AccessEngineServices.h"
+#include "access/FolderAccess.h"
+#include "access/FolderMonitor.h"
+#include "access/PasteModel.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignaturesEngineAccessAuthorize.h"
+#include "tests/access/FolderChooserDriver.h"
+#include "tests/common/TestHome.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QSettings>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using Read = std::optional<QString>;
+
+// An engine that never gets access: every reload it makes comes from the monitor under test.
+struct NoAccess : EngineServices
+{
+    std::optional<QString> restoreFolderAccess() override { return std::nullopt; }
+    void requestFolderAccess(std::function<void(bool)>) override {}
+    std::unique_ptr<QObject> startFolderMonitor(const QString &, SignaturesEngine *) override
+    {
+        return nullptr;
+    }
+};
+
+class TestAccess : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestHome> home;
+    const QStringList saved{u"CREATE BOOKMARK"_s, u"Bookmark created and saved."_s};
+    const QString accessed = u"Security scoped resource accessed."_s;
+
+    static auto makeEngine()
+    {
+        return std::make_unique<SignaturesEngine>(std::make_unique<AccessEngineServices>());
+    }
+    static const QList<SignatureModel> &list(const SignaturesEngine &e)
+    {
+        return e.uiModel()->signatures().get();
+    }
+    static bool authorized(const SignaturesEngine &e) { return e.accessAuthorize()->isAuthorized().get(); }
+
+private slots:
+    void init() { home = std::make_unique<TestHome>(); }
+    void cleanup()
+    {
+        FolderChooserDriver::closeAll();
+        home.reset();
+    }
+
+    void restoreFolderAccess_data()
+    {
+        QTest::addColumn<QStringList>("lines"); // restored when the last line says so
+        const QString failed = u"Failed to resolve bookmark: "_s;
+        QTest::newRow("none") << QStringList{};
+        QTest::newRow("usable") << QStringList{accessed};
+        QTest::newRow("stale") << QStringList{u"Bookmark data is stale, consider re-saving the bookmark."_s,
+                                              accessed};
+        QTest::newRow("gone") << QStringList{failed + u"%1: No such file or directory"_s};
+        QTest::newRow("garbage") << QStringList{failed +
+                                                u"The bookmark data is not in a format that can be read."_s};
+    }
+    void restoreFolderAccess()
+    {
+        if (QSysInfo::kernelType() != u"linux")
+            QSKIP("The system's own bookmarks have messages of their own.");
+        QFETCH(QStringList, lines);
+        const QString mail = home->mail();
+        const QByteArray situation = QTest::currentDataTag();
+        if (situation != "none")
+            FolderAccess::saveFolderBookmark(mail);
+        if (situation == "stale")
+            QVERIFY(QDir().rename(mail, mail + u".old"_s) && QDir().mkpath(mail));
+        if (situation == "gone")
+            QVERIFY(QDir(mail).removeRecursively());
+        if (situation == "garbage")
+            QSettings().setValue(FolderAccess::bookmarkKey, "\0{}"_ba);
+        const QVariant before = QSettings().value(FolderAccess::bookmarkKey);
+        std::optional<QString> folder;
+        QCOMPARE(TestHome::printed([&folder] { folder = FolderAccess::restoreFolderAccess(); }),
+                 lines.replaceInStrings(u"%1"_s, mail));
+        QCOMPARE(folder, lines.endsWith(accessed) ? std::optional(mail) : std::nullopt);
+        QCOMPARE(QSettings().value(FolderAccess::bookmarkKey), before); // a stale one is not rewritten
+    }
+
+    void requestFolderAccess_data()
+    {
+        QTest::addColumn<QString>("layout"); // the version folder Mail's folder holds
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("chosen"); // under the home
+        QTest::addColumn<QString>("lines");  // granted when a bookmark was saved
+        const QString saves = saved.join(u'\n');
+        QTest::newRow("Mail folder confirmed") << u"V10"_s << u"confirm"_s << u"/Library/Mail"_s << saves;
+        QTest::newRow("other folder confirmed") << u"V10"_s << u"confirm"_s << u"/Documents"_s << saves;
+        QTest::newRow("cancelled") << u"V10"_s << u"cancel"_s << u"/Library/Mail"_s << QString();
+        QTest::newRow("closed unanswered") << u"V10"_s << u"close"_s << u"/Library/Mail"_s << QString();
+        QTest::newRow("no V folder") << u"v10"_s << u"confirm"_s << u"/Library/Mail"_s
+                                     << u"No folder starting with 'V' found."_s;
+        QTest::newRow("no Mail folder")
+            << QString() << u"confirm"_s << QString()
+            << u"Error while accessing directory: %1: No such file or directory"_s;
+    }
+    void requestFolderAccess()
+    {
+        QFETCH(QString, layout);
+        QFETCH(QString, answer);
+        QFETCH(QString, chosen);
+        QFETCH(QString, lines);
+        QDir(home->mail()).removeRecursively();
+        if (!layout.isEmpty())
+            QDir().mkpath(home->mail() + u'/' + layout);
+        chosen.prepend(home->path());
+        QVERIFY(QDir().mkpath(chosen));
+        // Outlives this function: a chooser left open is only answered at cleanup.
+        auto granted = std::make_shared<QList<bool>>();
+        FolderAccess::requestFolderAccess([granted](bool value) { granted->append(value); });
+        QVERIFY(granted->isEmpty() && FolderChooserDriver::openChoosers().size() == 1);
+        QPointer<QFileDialog> chooser = FolderChooserDriver::openChoosers().first();
+        QCOMPARE(chooser->windowTitle(), u"Select the Mail folder to authorize access"_s);
+        QCOMPARE(chooser->labelText(QFileDialog::Accept), u"Authorize"_s);
+        QVERIFY(chooser->fileMode() == QFileDialog::Directory &&
+                chooser->testOption(QFileDialog::ShowDirsOnly));
+        QVERIFY(!chooser->isModal() &&
+                (layout.isEmpty() || chooser->directory().absolutePath() == home->mail()));
+        const QStringList printed = TestHome::printed([&] {
+            if (answer == u"close")
+                delete chooser;
+            else
+                QVERIFY(answer == u"confirm" ? FolderChooserDriver::confirm(chooser, chosen)
+                                             : FolderChooserDriver::cancel(chooser));
+        });
+        QCOMPARE(printed.join(u'\n'), lines.replace(u"%1"_s, home->mail()));
+        QCOMPARE(*granted, QList<bool>{printed == saved});
+        QCOMPARE(FolderAccess::restoreFolderAccess(),
+                 printed == saved ? std::optional(chosen) : std::nullopt);
+        QTRY_VERIFY(chooser.isNull()); // it deletes itself once answered, having called back once
+        QCOMPARE(granted->size(), 1);
+    }
+
+    void engineGrantedOnceAndFollowingTheFolder()
+    {
+        // A failed save keeps the bookmark there was: nothing is stored.
+        const QString missing = home->path() + u"/Missing"_s;
+        QCOMPARE(TestHome::printed([&] { FolderAccess::saveFolderBookmark(missing); }),
+                 QStringList{u"Failed to create bookmark: %1: No such file or directory"_s.arg(missing)});
+        auto cancelled = makeEngine();
+        QVERIFY(FolderChooserDriver::cancel(FolderChooserDriver::openChoosers().value(0)));
+        QVERIFY(!authorized(*cancelled) && !cancelled->folderMonitor() && list(*cancelled).isEmpty());
+        QVERIFY(!QSettings().contains(FolderAccess::bookmarkKey));
+
+        // Granted through the chooser: authorised once, one monitor, the list; a second grant only reloads.
+        auto engine = makeEngine();
+        QSignalSpy authorizations(engine->accessAuthorize(), &SignaturesEngineAccessAuthorize::changed);
+        QSignalSpy reloads(engine->uiModel(), &SignatureListUIModel::changed);
+        QCOMPARE(TestHome::printed([&] {
+                     FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().value(0), home->mail());
+                 }),
+                 saved);
+        auto *monitor = qobject_cast<FolderMonitor *>(engine->folderMonitor());
+        QVERIFY(authorized(*engine) && monitor && monitor->isMonitoring() &&
+                monitor->delegate() == engine.get());
+        QCOMPARE(monitor->folderURL(), home->signatures());
+        QCOMPARE(list(*engine).size(), 3);
+        engine->accessGranted();
+        QCOMPARE(engine->folderMonitor(), monitor);
+        QVERIFY(authorizations.count() == 1 && reloads.count() == 2);
+
+        // The next start runs from the stored bookmark without asking.
+        engine.reset();
+        QCOMPARE(TestHome::printed([&engine] { engine = makeEngine(); }), QStringList{accessed});
+        QVERIFY(authorized(*engine) && FolderChooserDriver::openChoosers().isEmpty());
+        // Another program saves the list by replacing it: the list follows a second later.
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QSaveFile file(home->listFile());
+        const QByteArray xml = TestHome::listXml({{u"C0FFEE"_s, u"Added"_s}});
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size() && file.commit());
+        QTRY_COMPARE_WITH_TIMEOUT(list(*engine).value(0).name, u"Added"_s, 5000);
+        QVERIFY(elapsed.elapsed() >= FolderMonitor::latencyMilliseconds * 8 / 10);
+
+        // A chooser answered after its engine is gone still saves, and calls nobody.
+        QSettings().remove(FolderAccess::bookmarkKey);
+        cancelled = makeEngine();
+        cancelled.reset();
+        QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().value(0), home->mail()));
+        QVERIFY(QSettings().contains(FolderAccess::bookmarkKey));
+    }
+
+    void folderMonitorReportsBatches()
+    {
+        struct Watch
+        {
+            QString folder;
+            bool made = QDir().mkpath(folder) && TestHome::write(folder + u"/list"_s, "1");
+            std::unique_ptr<SignaturesEngine> engine =
+                std::make_unique<SignaturesEngine>(std::make_unique<NoAccess>());
+            QSignalSpy reloads{engine->uiModel(), &SignatureListUIModel::changed};
+            std::unique_ptr<FolderMonitor> monitor = std::make_unique<FolderMonitor>(folder);
+            bool write(const QByteArray &bytes, bool atomically = true, const QString &name = u"list"_s) const
+            {
+                QSaveFile file(folder + u'/' + name);
+                return atomically ? file.open(QIODevice::WriteOnly) && file.write(bytes) && file.commit()
+                                  : TestHome::write(folder + u'/' + name, bytes);
+            }
+        };
+        const QString at = home->path();
+        Watch burst{at + u"/burst"_s}, replaced{at + u"/replaced"_s}, early{at + u"/early"_s},
+            destroyed{at + u"/destroyed"_s}, orphaned{at + u"/orphaned"_s};
+        for (Watch *watch : {&burst, &replaced, &early, &destroyed, &orphaned}) {
+            QVERIFY(watch->made);
+            watch->monitor->setDelegate(watch->engine.get());
+            if (watch != &early)
+                watch->monitor->startMonitoring();
+        }
+        // A burst of changes is one batch; changes before the start are not reported.
+        QVERIFY(burst.write("a", false, u"A"_s) && burst.write("2") && burst.write("3"));
+        QVERIFY(QFile::remove(burst.folder + u"/A"_s));
+        QVERIFY(replaced.write("new") && early.write("early") && destroyed.write("late", false));
+        early.monitor->startMonitoring();
+        orphaned.engine.reset(); // a monitor never keeps its engine
+        QVERIFY(!orphaned.monitor->delegate() && orphaned.write("nobody to tell", false));
+        QTest::qWait(100);
+        destroyed.monitor.reset(); // with its batch under way
+        const int latency = FolderMonitor::latencyMilliseconds;
+        QTest::qWait(latency * 7 / 10);
+        QCOMPARE(burst.reloads.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(burst.reloads.count(), 1, latency);
+        QTRY_COMPARE_WITH_TIMEOUT(replaced.reloads.count(), 1, latency);
+        // The file that replaced the watched one is watched too: a rewrite in place is seen.
+        QVERIFY(replaced.write("rewritten", false));
+        QTRY_COMPARE_WITH_TIMEOUT(replaced.reloads.count(), 2, latency * 2);
+        QTest::qWait(latency / 2); // a reload reads the folder, which is no change
+        QVERIFY(burst.reloads.count() == 1 && early.reloads.count() == 0 && destroyed.reloads.count() == 0);
+    }
+
+    void readClipboardHTML_data()
+    {
+        // A null payload is a format not offered; rich text is offered every time.
+        QTest::addColumn<QByteArray>("plain");
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<Read>("read");
+        QTest::newRow("html wins, though listed last") << "Ada"_ba
+                                                       << "<b>Ada</b>"_ba << Read(u"<b>Ada</b>"_s);
+        QTest::newRow("byte order mark kept")
+            << QByteArray() << "\xef\xbb\xbf\xe2\x80\x94"_ba << Read(u"\ufeff\u2014"_s);
+        QTest::newRow("zero bytes of html") << "Ada"_ba
+                                            << ""_ba << Read(QString());
+        QTest::newRow("invalid UTF-8, plain text ignored") << "Ada"_ba
+                                                           << "<b>\xff\xfe</b>"_ba << Read();
+        QTest::newRow("plain text only, unchanged")
+            << " Ada\r\nB \n"_ba << QByteArray() << Read(u" Ada\r\nB \n"_s);
+        QTest::newRow("nothing usable") << QByteArray() << QByteArray() << Read();
+    }
+    void readClipboardHTML()
+    {
+        QFETCH(QByteArray, plain);
+        QFETCH(QByteArray, html);
+        QFETCH(Read, read);
+        auto *offer = new QMimeData;
+        offer->setData(u"text/rtf"_s, "{\\rtf1 Ada}");
+        if (!plain.isNull())
+            offer->setData(u"text/plain"_s, plain);
+        if (!html.isNull())
+            offer->setData(u"text/html"_s, html);
+        QGuiApplication::clipboard()->setMimeData(offer);
+        QCOMPARE(PasteModel().readClipboardHTML(), read);
+    }
+};
+
+QTEST_MAIN(TestAccess)
+#include "tst_access.moc"

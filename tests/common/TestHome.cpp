@@ -1,0 +1,199 @@
+#include "tests/common/TestHome.h"
+
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <plist/plist.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+QByteArray run(const QString &program, const QStringList &arguments, bool *ok = nullptr)
+{
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    const bool done = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+                      process.exitCode() == 0;
+    if (ok)
+        *ok = done;
+    return process.readAllStandardOutput();
+}
+
+#if defined(Q_OS_MACOS)
+const QString flagTool = QStringLiteral("chflags");
+const QString setFlag = QStringLiteral("uchg");
+const QString clearFlag = QStringLiteral("nouchg");
+#else
+const QString flagTool = QStringLiteral("chattr");
+const QString setFlag = QStringLiteral("+i");
+const QString clearFlag = QStringLiteral("-i");
+#endif
+
+} // namespace
+
+TestHome::TestHome(bool withSample) : m_oldHome(qgetenv("HOME"))
+{
+    const QString config = path() + QStringLiteral("/.config");
+    qputenv("HOME", QFile::encodeName(path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    // Where HOME does not decide which Library the program reads (macOS).
+    Platform::redirectHomeFolder(path());
+    QStandardPaths::setTestModeEnabled(true);
+    // Qt looks the settings folder up once per process; files, because the
+    // macOS preferences database cannot be moved by a path.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QDir().mkpath(signatures());
+    if (!withSample)
+        return;
+    writeList(sample());
+    const QByteArray bodies[] = {
+        "<body style=3D\"word-wrap: break-word;\"><div><b>Ada Lovelace</b></div><div>=\nAnalytical Engines "
+        "Ltd.</div></body>",
+        "<body style=3D\"word-wrap: break-word;\"><div>Ada =E2=80=94 at home</div></body>",
+        "<body style=3D\"word-wrap: break-word;\">A.</body>"};
+    for (int row = 0; row < 3; ++row)
+        write(file(row), header(id(row)) + "\n\n" + bodies[row]);
+}
+
+TestHome::~TestHome()
+{
+    // Locked files would make the temporary folder impossible to remove.
+    run(flagTool, {QStringLiteral("-R"), QStringLiteral("-f"), clearFlag, path()});
+    qputenv("HOME", m_oldHome);
+    Platform::redirectHomeFolder(std::nullopt);
+}
+
+const QList<TestHome::Entry> &TestHome::sample()
+{
+    static const QList<Entry> entries = {
+        {QStringLiteral("6F0A3C2E-5B1D-4C8A-9E7F-1A2B3C4D5E6F"), QStringLiteral("Work")},
+        {QStringLiteral("B2C4D6E8-1A3B-4C5D-8E9F-0A1B2C3D4E5F"), QStringLiteral("Personal")},
+        {QStringLiteral("0D9C8B7A-6F5E-4D3C-2B1A-0F9E8D7C6B5A"), QStringLiteral("Short")}};
+    return entries;
+}
+
+QByteArray TestHome::header(const QString &id)
+{
+    return "Content-Transfer-Encoding: quoted-printable\nContent-Type: "
+           "text/html;\n\tcharset=utf-8\nMessage-Id: <" +
+           id.toUtf8() + ">\nMime-Version: 1.0 (Mac OS X Mail 16.0 \\(3826.400.131.1.6\\))";
+}
+
+QByteArray TestHome::listXml(const QList<Entry> &entries)
+{
+    QByteArray xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST "
+        "1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n<array>\n";
+    for (const auto &[id, name] : entries)
+        xml += "\t<dict>\n\t\t<key>SignatureIsRich</key>\n\t\t<true/>\n\t\t<key>SignatureName</"
+               "key>\n\t\t<string>" +
+               name.toHtmlEscaped().toUtf8() + "</string>\n\t\t<key>SignatureUniqueId</key>\n\t\t<string>" +
+               id.toHtmlEscaped().toUtf8() + "</string>\n\t</dict>\n";
+    return xml + "</array>\n</plist>\n";
+}
+
+QByteArray TestHome::listBinary(const QList<Entry> &entries)
+{
+    plist_t array = plist_new_array();
+    for (const auto &[id, name] : entries) {
+        plist_t dict = plist_new_dict();
+        plist_dict_set_item(dict, "SignatureName", plist_new_string(name.toUtf8().constData()));
+        plist_dict_set_item(dict, "SignatureUniqueId", plist_new_string(id.toUtf8().constData()));
+        plist_array_append_item(array, dict);
+    }
+    char *data = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(array, &data, &length);
+    const QByteArray bytes(data, static_cast<qsizetype>(length));
+    std::free(data);
+    plist_free(array);
+    return bytes;
+}
+
+bool TestHome::write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray TestHome::read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestHome::lock(const QString &path, bool locked)
+{
+    bool ok = false;
+    run(flagTool, {locked ? setFlag : clearFlag, path}, &ok);
+    return ok;
+}
+
+bool TestHome::isLocked(const QString &path)
+{
+#if defined(Q_OS_MACOS)
+    // Mode, links, owner, group, then the flags: "-" or a list such as "uchg,hidden".
+    const QList<QByteArray> fields =
+        run(QStringLiteral("ls"), {QStringLiteral("-ldO"), path}).simplified().split(' ');
+    return fields.size() > 4 && fields.at(4).split(',').contains("uchg");
+#else
+    return run(QStringLiteral("lsattr"), {QStringLiteral("-d"), path}).split(' ').value(0).contains('i');
+#endif
+}
+
+QStringList TestHome::printed(const std::function<void()> &action)
+{
+    QTemporaryFile capture;
+    if (!capture.open())
+        return {QStringLiteral("<no capture>")};
+    std::fflush(stdout);
+    const int saved = ::dup(STDOUT_FILENO);
+    ::dup2(capture.handle(), STDOUT_FILENO);
+    action();
+    std::fflush(stdout);
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(saved);
+    capture.seek(0);
+    QString text = QString::fromUtf8(capture.readAll());
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+QList<std::optional<QString>> TestHome::mimeDecoded(const QStringList &files)
+{
+    static const char script[] = R"PY(
+import email, json, sys
+out = []
+for path in sys.argv[1:]:
+    with open(path, 'rb') as f:
+        message = email.message_from_bytes(f.read())
+    try:
+        if message.defects or message.is_multipart() or message.get_content_type() != 'text/html':
+            raise ValueError(path)
+        out.append(message.get_payload(decode=True).decode(message.get_content_charset() or 'us-ascii'))
+    except Exception:
+        out.append(None)
+print(json.dumps(out))
+)PY";
+    bool ok = false;
+    const QByteArray json = run(QStringLiteral("python3"),
+                                QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + files, &ok);
+    QList<std::optional<QString>> texts;
+    for (const QJsonValue &value : QJsonDocument::fromJson(json).array())
+        texts.append(value.isString() ? std::optional(value.toString()) : std::nullopt);
+    return texts;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+// The one fixture of every suite: a throw-away home. HOME, the settings and
+// the program's data folder point into a temporary folder, so a test never
+// sees the user's Library, preferences or versions. It holds Mail's folder
+// with three signatures (Work, Personal, Short) written as Mail writes them.
+class TestHome
+{
+public:
+    using Entry = std::pair<QString, QString>; // id, name
+
+    explicit TestHome(bool withSample = true);
+    ~TestHome();
+    TestHome(const TestHome &) = delete;
+    TestHome &operator=(const TestHome &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString mail() const { return path() + QStringLiteral("/Library/Mail"); }
+    // Mail/V10/MailData/Signatures, made by the constructor.
+    QString signatures() const { return mail() + QStringLiteral("/V10/MailData/Signatures"); }
+    QString listFile() const { return signatures() + QStringLiteral("/AllSignatures.plist"); }
+    QString file(const QString &id) const
+    {
+        return signatures() + u'/' + id + QStringLiteral(".mailsignature");
+    }
+    // The sample signatures by row.
+    QString id(int row) const { return sample().at(row).first; }
+    QString name(int row) const { return sample().at(row).second; }
+    QString file(int row) const { return file(id(row)); }
+    static const QList<Entry> &sample();
+
+    bool writeList(const QList<Entry> &entries) const { return write(listFile(), listXml(entries)); }
+    static QByteArray header(const QString &id);
+    static QByteArray listXml(const QList<Entry> &entries);
+    // The same entries as a binary property list, written by libplist.
+    static QByteArray listBinary(const QList<Entry> &entries);
+
+    static bool write(const QString &path, const QByteArray &bytes);
+    static QByteArray read(const QString &path);
+    // The file system's immutable flag, through the system's own tools as
+    // another program would use them: chattr and lsattr, chflags and ls -lO.
+    static bool lock(const QString &path, bool locked = true);
+    static bool isLocked(const QString &path);
+
+    // What action printed on the real standard output, line by line.
+    static QStringList printed(const std::function<void()> &action);
+    // Python's e-mail package, a MIME reader of its own: each file's
+    // text/html body decoded by its transfer encoding and charset; none when
+    // the file is no single text/html part read without defects.
+    static QList<std::optional<QString>> mimeDecoded(const QStringList &files);
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldHome;
+};
