@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <optional>
@@ -63,3 +64,9 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_oldHome;
 };
+
+// One row of a data table: its tag, then the value of each column.
+template <typename... Values> void row(const char *tag, const Values &...values)
+{
+    (QTest::newRow(tag) << ... << values);
+}

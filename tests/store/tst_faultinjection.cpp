@@ -69,7 +69,7 @@ void TestFaultInjection::writeRefusedPartway()
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{1024, 1024};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            s.engine->insertSignature(u"<p>%1</p>"_s.arg(QString(64 * 1024, u'x')));
+            s.insert(u"<p>%1</p>"_s.arg(QString(64 * 1024, u'x')));
         });
     });
     QCOMPARE(code, 0);
@@ -89,7 +89,7 @@ void TestFaultInjection::lockNotAllowed()
         return TestHome::printed([&s] {
             QCOMPARE(inChild([&s] {
                          dropImmutableCapability();
-                         s.engine->insertSignature(u"<p>new</p>"_s);
+                         s.insert(u"<p>new</p>"_s);
                      }),
                      0);
         });
@@ -113,7 +113,7 @@ void TestFaultInjection::fileChangedBehindTheEngine()
                                {u"-c"_s, u"printf 'X: 1\\n\\n<b>other</b>' > \"$0\" && chattr +i \"$0\""_s,
                                 s.home.file(0)}),
              0);
-    QVERIFY(s.engine->insertSignature(u"<p>mine</p>"_s));
+    QVERIFY(s.insert(u"<p>mine</p>"_s));
     QCOMPARE(TestHome::read(s.home.file(0)), TestHome::header(s.home.id(0)) + "\n\n<p>mine</p>");
     QVERIFY(TestHome::isLocked(s.home.file(0)));
 
@@ -122,13 +122,13 @@ void TestFaultInjection::fileChangedBehindTheEngine()
     TestHome::write(outside, "precious");
     QVERIFY(TestHome::lock(s.home.file(0), false));
     QCOMPARE(QProcess::execute(u"ln"_s, {u"-sf"_s, outside, s.home.file(0)}), 0);
-    QVERIFY(!s.engine->insertSignature(u"<p>mine</p>"_s));
+    QVERIFY(!s.insert(u"<p>mine</p>"_s));
     QVERIFY(TestHome::read(outside) == "precious" && !TestHome::isLocked(outside));
 
     // Replaced by a FIFO: nothing blocks, nothing is written.
     QFile::remove(s.home.file(0));
     QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.file(0)}), 0);
-    QVERIFY(!s.engine->insertSignature(u"<p>mine</p>"_s));
+    QVERIFY(!s.insert(u"<p>mine</p>"_s));
     QCOMPARE(TestHome::printed([&s] { s.select(0); }), QStringList{u"ERROR"_s});
     QCOMPARE(QDir(s.home.signatures()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 4);
 }
