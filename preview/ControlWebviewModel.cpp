@@ -10,8 +10,10 @@
 
 namespace {
 
-// How soon a page that is not ready yet is asked again.
+// How soon a page that is not ready yet is asked again, and for how long
+// after a load has finished.
 constexpr int probeIntervalMs = 20;
+constexpr int probeLimitMs = 5000;
 
 } // namespace
 
@@ -42,32 +44,34 @@ void ControlWebviewModel::setWebView(QWebEngineView *webView)
         return;
     const int wait = ++m_waits;
     // The model is the connection's context, so the observation ends with it.
-    m_loadFinishedObservation =
-        connect(m_webView->page(), &QWebEnginePage::loadFinished, this, [this, wait] { probe(wait); });
+    m_loadFinishedObservation = connect(m_webView->page(), &QWebEnginePage::loadFinished, this,
+                                        [this, wait] { probe(wait, QDeadlineTimer(probeLimitMs)); });
 }
 
-void ControlWebviewModel::probe(int wait)
+void ControlWebviewModel::probe(int wait, QDeadlineTimer deadline)
 {
     if (wait != m_waits || !isWaitingForPage() || !m_webView)
         return;
     // Ready: the page has `update`, and is parsed far enough for the container it fills.
     m_webView->page()->runJavaScript(
         QStringLiteral("document.readyState !== 'loading' && typeof update === 'function'"),
-        [self = QPointer(this), wait](const QVariant &ready) {
+        [self = QPointer(this), wait, deadline](const QVariant &ready) {
             if (self)
-                self->probed(wait, ready.toBool());
+                self->probed(wait, deadline, ready.toBool());
         });
 }
 
-void ControlWebviewModel::probed(int wait, bool ready)
+void ControlWebviewModel::probed(int wait, QDeadlineTimer deadline, bool ready)
 {
     if (wait != m_waits || !isWaitingForPage())
         return;
     // The load that finished may have been that of the page the new one
     // replaces, and then the new page need not report its own end: a page
-    // that is not ready is asked again until it is.
+    // that is not ready is asked again for a while. One that stays unready
+    // (a failed load) is left alone until the view's next load finishes.
     if (!ready) {
-        QTimer::singleShot(probeIntervalMs, this, [this, wait] { probe(wait); });
+        if (!deadline.hasExpired())
+            QTimer::singleShot(probeIntervalMs, this, [this, wait, deadline] { probe(wait, deadline); });
         return;
     }
     disconnect(m_loadFinishedObservation);

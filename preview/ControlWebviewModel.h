@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
@@ -35,8 +36,8 @@ public:
 private:
     static bool isLoading(QWebEngineView *webView);
     static void evaluate(QWebEngineView *webView, const QString &script);
-    void probe(int wait);
-    void probed(int wait, bool ready);
+    void probe(int wait, QDeadlineTimer deadline);
+    void probed(int wait, QDeadlineTimer deadline, bool ready);
 
     QMetaObject::Connection m_loadFinishedObservation;
     // Counts the waits, so that an answer about the page of an earlier wait is ignored.

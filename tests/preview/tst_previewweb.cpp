@@ -1,5 +1,6 @@
 #include "preview/ControlWebview.h"
 #include "preview/ControlWebviewModel.h"
+#include "preview/Coordinator.h"
 #include "preview/RoundedOutline.h"
 #include "preview/UpdateScript.h"
 #include "preview/WebView.h"
@@ -102,6 +103,19 @@ void TestPreviewWeb::scriptsWaitForTheLoadedPage()
     QVERIFY(!other.webView() && !model.webView());
     other.update(QStringLiteral("<b>later</b>"));
     QCOMPARE(other.lastJavascriptToRun(), std::optional(UpdateScript::build(QStringLiteral("<b>later</b>"))));
+
+    // A page that never gets `update` is asked for a few seconds only; the view's next load asks again.
+    WebView stuck(QStringLiteral("<script>var asked = 0; Object.defineProperty(window, 'update',"
+                                 " {get: function () { ++asked; }});</script>"),
+                  &other);
+    const auto asked = [&stuck] { return PageProbe::evaluate(stuck.page(), QStringLiteral("asked")).toInt(); };
+    QTRY_VERIFY_WITH_TIMEOUT(asked() > 1, 20000);
+    QTest::qWait(5500);
+    const int before = asked();
+    QTest::qWait(300);
+    QCOMPARE(asked(), before);
+    stuck.coordinator()->loadPreview(PreviewPage::html());
+    QTRY_COMPARE_WITH_TIMEOUT(PageProbe::containerHtml(stuck.page()), QStringLiteral("<b>later</b>"), 20000);
 }
 
 void TestPreviewWeb::containerAfterUpdate()
