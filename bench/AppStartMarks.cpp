@@ -5,7 +5,6 @@
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/StartMarks.h"
-#include "preview/ControlWebview.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderWebView.h"
@@ -30,7 +29,7 @@ int main(int argc, char *argv[])
     StartMarks::afterFirstExpose(&window, "window-shown", oneMore);
     StartMarks::afterFirstPaint(
         list->viewport(), "list-shown", [list] { return list->model()->rowCount() > 0; }, oneMore);
-    QObject::connect(window.contentView()->previewPane()->webView()->host(), &ControlWebview::previewShown,
+    QObject::connect(window.contentView()->previewPane()->webView(), &SignatureRenderWebView::previewShown,
                      &window, [oneMore] {
                          StartMarks::print("preview-ready");
                          oneMore();

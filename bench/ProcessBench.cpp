@@ -93,7 +93,7 @@ QString ratioText(double value, double floor)
 
 int startup(int runs)
 {
-    // The web engine's libraries as the program's linking loads them at start.
+    // The web engine's libraries as a program that links them loads them at start.
     const QMap<QString, QString> webEngineLoaded{
         {QStringLiteral("LD_PRELOAD"), QStringLiteral("libQt6WebEngineWidgets.so.6")}};
     struct Start
