@@ -1,6 +1,7 @@
 // The program's own start-up (the same steps as app/main.cpp, on the same
-// window) with marks: when the list is first painted with its rows, and when
-// the preview page is ready to take scripts. Quits after both.
+// window) with marks: when main is entered, when the application object and
+// the window are made, when the list is first painted with its rows, and when
+// the preview page is ready to take scripts. Quits after the last.
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
@@ -15,10 +16,12 @@
 
 int main(int argc, char *argv[])
 {
+    StartMarks::print("main");
     ApplicationSetup::prepare();
     QApplication application(argc, argv);
-
+    StartMarks::print("application-made");
     Vellix_Mac_MailApp window;
+    StartMarks::print("window-built");
 
     int marks = 0;
     auto oneMore = [&marks] {
