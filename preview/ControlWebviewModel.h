@@ -25,7 +25,6 @@ public:
 
     // Where scripts go from now on; the most recent one, if any, goes at once.
     void attach(Target target);
-    bool isAttached() const { return static_cast<bool>(m_target); }
 
     // The most recent script, whether it was handed on at once or waited.
     const std::optional<QString> &lastJavascriptToRun() const { return m_lastJavascriptToRun; }

@@ -13,9 +13,8 @@ public:
     // none then, for the rest of the run.
     static PreviewModule *module();
 
+private:
     // Where the module is looked for, in order.
     static QStringList candidates();
-
-private:
     static PreviewModule *load();
 };
