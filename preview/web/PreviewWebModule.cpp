@@ -3,16 +3,7 @@
 #include "preview/web/ControlWebview.h"
 #include "preview/web/WebViewBridge.h"
 
-#include <QQuickWindow>
-
-PreviewWebModule::PreviewWebModule(QObject *parent) : QObject(parent)
-{
-    // Loaded before the application object, Qt WebEngine asks Qt Quick for
-    // OpenGL itself; loaded after it, as here, it leaves that to the
-    // program. No Qt Quick window exists before the first web view.
-    if (QQuickWindow::graphicsApi() != QSGRendererInterface::OpenGLRhi)
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGLRhi);
-}
+PreviewWebModule::PreviewWebModule(QObject *parent) : QObject(parent) {}
 
 QWidget *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> shown)
 {
