@@ -1,11 +1,11 @@
 // The program's own start-up (the same steps as app/main.cpp, on the same
-// window) with marks: when the list is first painted with its rows, and when
-// the preview page is ready to take scripts. Quits after both.
+// window) with marks: when main is entered, when the application object and
+// the window are made, when the list is first painted with its rows, and when
+// the preview page is ready to take scripts. Quits after the last.
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/StartMarks.h"
-#include "preview/ControlWebview.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderWebView.h"
@@ -16,10 +16,12 @@
 
 int main(int argc, char *argv[])
 {
+    StartMarks::print("main");
     ApplicationSetup::prepare();
     QApplication application(argc, argv);
-
+    StartMarks::print("application-made");
     Vellix_Mac_MailApp window;
+    StartMarks::print("window-built");
 
     int marks = 0;
     auto oneMore = [&marks] {
@@ -30,7 +32,7 @@ int main(int argc, char *argv[])
     StartMarks::afterFirstExpose(&window, "window-shown", oneMore);
     StartMarks::afterFirstPaint(
         list->viewport(), "list-shown", [list] { return list->model()->rowCount() > 0; }, oneMore);
-    QObject::connect(window.contentView()->previewPane()->webView()->host(), &ControlWebview::previewShown,
+    QObject::connect(window.contentView()->previewPane()->webView(), &SignatureRenderWebView::previewShown,
                      &window, [oneMore] {
                          StartMarks::print("preview-ready");
                          oneMore();

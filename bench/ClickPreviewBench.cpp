@@ -8,10 +8,7 @@
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/SampleSignatures.h"
 #include "bench/TargetReport.h"
-#include "preview/ControlWebviewModel.h"
-#include "preview/LoadingState.h"
 #include "ui/SignatureListView.h"
-#include "ui/SignatureRender.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -91,12 +88,13 @@ int main(int argc, char *argv[])
         return 1;
     }
     SignatureListView *list = window.contentView()->listPane();
-    ControlWebviewModel &bridge = window.contentView()->previewPane()->javascriptModel();
     QWebEnginePage *page = nullptr;
+    // The preview's web view is shown once its page has loaded.
     const bool ready = waitFor(
         [&] {
-            page = bridge.webView() ? bridge.webView()->page() : nullptr;
-            return page && !LoadingState::of(page)->isLoading();
+            auto *view = window.findChild<QWebEngineView *>();
+            page = view && view->isVisible() ? view->page() : nullptr;
+            return page;
         },
         30000);
     if (!ready || list->listView()->model()->rowCount() < signatureCount) {

@@ -1,22 +1,9 @@
 #include "preview/ControlWebviewModel.h"
 
-#include "preview/GuardedScript.h"
-#include "preview/LoadingState.h"
 #include "preview/UpdateScript.h"
 #include "store/Diagnostics.h"
 
-#include <QTimer>
-#include <QWebEngineView>
-
-namespace {
-
-// How soon a page that is not ready yet is asked again.
-constexpr int probeIntervalMs = 20;
-
-} // namespace
-
-ControlWebviewModel::ControlWebviewModel(QObject *parent)
-    : QObject(parent)
+ControlWebviewModel::ControlWebviewModel()
 {
     Diagnostics::print(QStringLiteral("INIT WEBVIEWMODEL"));
 }
@@ -29,62 +16,13 @@ void ControlWebviewModel::update(const QString &html)
 void ControlWebviewModel::runJavascript(const QString &script)
 {
     m_lastJavascriptToRun = script;
-    if (m_webView && !isWaitingForPage())
-        evaluate(m_webView, script);
+    if (m_target)
+        m_target(script);
 }
 
-void ControlWebviewModel::setWebView(QWebEngineView *webView)
+void ControlWebviewModel::attach(Target target)
 {
-    disconnect(m_loadFinishedObservation);
-    m_loadFinishedObservation = {};
-    m_webView = webView;
-    if (!m_webView || !isLoading(m_webView))
-        return;
-    const int wait = ++m_waits;
-    // The model is the connection's context, so the observation ends with it.
-    m_loadFinishedObservation =
-        connect(m_webView->page(), &QWebEnginePage::loadFinished, this, [this, wait] { probe(wait); });
-}
-
-void ControlWebviewModel::probe(int wait)
-{
-    if (wait != m_waits || !isWaitingForPage() || !m_webView)
-        return;
-    // Ready: the page has `update`, and is parsed far enough for the container it fills.
-    m_webView->page()->runJavaScript(
-        QStringLiteral("document.readyState !== 'loading' && typeof update === 'function'"),
-        [self = QPointer(this), wait](const QVariant &ready) {
-            if (self)
-                self->probed(wait, ready.toBool());
-        });
-}
-
-void ControlWebviewModel::probed(int wait, bool ready)
-{
-    if (wait != m_waits || !isWaitingForPage())
-        return;
-    // The load that finished may have been that of the page the new one
-    // replaces, and then the new page need not report its own end: a page
-    // that is not ready is asked again until it is.
-    if (!ready) {
-        QTimer::singleShot(probeIntervalMs, this, [this, wait] { probe(wait); });
-        return;
-    }
-    disconnect(m_loadFinishedObservation);
-    m_loadFinishedObservation = {};
-    if (m_webView && m_lastJavascriptToRun)
-        evaluate(m_webView, *m_lastJavascriptToRun);
-}
-
-bool ControlWebviewModel::isLoading(QWebEngineView *webView)
-{
-    return LoadingState::of(webView->page())->isLoading();
-}
-
-void ControlWebviewModel::evaluate(QWebEngineView *webView, const QString &script)
-{
-    webView->page()->runJavaScript(GuardedScript::wrapped(script), [](const QVariant &failure) {
-        if (failure.typeId() == QMetaType::QString)
-            Diagnostics::print(QStringLiteral("JavaScript Error: ") + failure.toString());
-    });
+    m_target = std::move(target);
+    if (m_target && m_lastJavascriptToRun)
+        m_target(*m_lastJavascriptToRun);
 }

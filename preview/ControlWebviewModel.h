@@ -1,46 +1,35 @@
 #pragma once
 
-#include <QMetaObject>
-#include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QWebEngineView>
 
+#include <functional>
 #include <optional>
 
-class QWebEngineView;
-
-// The bridge between the views that produce signature HTML and the preview's
-// web view. It knows the web view without owning it, turns HTML into one call
-// of the page's `update` function, and keeps the most recent script, which a
-// freshly loaded page gets once it can take it.
-class ControlWebviewModel : public QObject
+// The script bridge as the views that produce signature HTML see it. It turns
+// HTML into one call of the preview page's `update` function and keeps the
+// most recent script. The page belongs to the preview module, which is loaded
+// after the window's first frame: until the module's preview is attached,
+// scripts wait here, and on attaching the most recent one is handed over, so
+// a signature chosen before the web engine is up shows once its page is ready.
+class ControlWebviewModel
 {
-    Q_OBJECT
 public:
-    explicit ControlWebviewModel(QObject *parent = nullptr);
+    using Target = std::function<void(const QString &script)>;
+
+    ControlWebviewModel();
+    ControlWebviewModel(const ControlWebviewModel &) = delete;
+    ControlWebviewModel &operator=(const ControlWebviewModel &) = delete;
 
     void update(const QString &html);
     void runJavascript(const QString &script);
 
-    QWebEngineView *webView() const { return m_webView; }
-    // The attach step: while the view's page loads, scripts wait until the
-    // page has its `update` function; then the most recent one runs, once.
-    void setWebView(QWebEngineView *webView);
+    // Where scripts go from now on; the most recent one, if any, goes at once.
+    void attach(Target target);
 
-    // The most recent script, whether it ran at once or waited.
+    // The most recent script, whether it was handed on at once or waited.
     const std::optional<QString> &lastJavascriptToRun() const { return m_lastJavascriptToRun; }
-    bool isWaitingForPage() const { return static_cast<bool>(m_loadFinishedObservation); }
 
 private:
-    static bool isLoading(QWebEngineView *webView);
-    static void evaluate(QWebEngineView *webView, const QString &script);
-    void probe(int wait);
-    void probed(int wait, bool ready);
-
-    QMetaObject::Connection m_loadFinishedObservation;
-    // Counts the waits, so that an answer about the page of an earlier wait is ignored.
-    int m_waits = 0;
-    QPointer<QWebEngineView> m_webView;
+    Target m_target;
     std::optional<QString> m_lastJavascriptToRun;
 };

@@ -1,8 +1,11 @@
-#include "preview/ControlWebview.h"
 #include "preview/ControlWebviewModel.h"
-#include "preview/RoundedOutline.h"
 #include "preview/UpdateScript.h"
-#include "preview/WebView.h"
+#include "preview/web/ControlWebview.h"
+#include "preview/web/Coordinator.h"
+#include "preview/web/PreviewWebModule.h"
+#include "preview/web/RoundedOutline.h"
+#include "preview/web/WebView.h"
+#include "preview/web/WebViewBridge.h"
 #include "tests/common/StdoutCapture.h"
 #include "tests/preview/PageProbe.h"
 
@@ -40,7 +43,7 @@ private:
     void makeReady(const QString &html = QString());
     QWebEnginePage *page() const { return m_view->page(); }
 
-    std::unique_ptr<ControlWebviewModel> m_model;
+    std::unique_ptr<WebViewBridge> m_model;
     std::unique_ptr<WebView> m_view;
 };
 
@@ -54,7 +57,7 @@ void TestPreviewWeb::cleanup()
 
 void TestPreviewWeb::makeReady(const QString &html)
 {
-    m_model = std::make_unique<ControlWebviewModel>();
+    m_model = std::make_unique<WebViewBridge>();
     if (!html.isEmpty())
         m_model->update(html);
     m_view = std::make_unique<WebView>(PreviewPage::html(), m_model.get());
@@ -65,11 +68,13 @@ void TestPreviewWeb::makeReady(const QString &html)
 void TestPreviewWeb::scriptsWaitForTheLoadedPage()
 {
     StdoutCapture out;
-    ControlWebviewModel model;
+    ControlWebviewModel program; // the program's end, which waits for the module
+    WebViewBridge model;
     QCOMPARE(out.lines(), QStringList{QStringLiteral("INIT WEBVIEWMODEL")});
     const auto run = [](const char *name) { return QStringLiteral("window.runs = (window.runs || []).concat('%1')").arg(name); };
-    model.runJavascript(run("first"));
-    model.runJavascript(run("second"));
+    program.runJavascript(run("first"));
+    program.runJavascript(run("second"));
+    program.attach([&model](const QString &script) { model.runJavascript(script); });
     QCOMPARE(model.lastJavascriptToRun(), std::optional(run("second")));
 
     QElapsedTimer clock;
@@ -92,7 +97,7 @@ void TestPreviewWeb::scriptsWaitForTheLoadedPage()
 
     // Another model attached after loading arms nothing and runs nothing; it
     // holds the view weakly, so once the view is gone scripts wait again.
-    ControlWebviewModel other;
+    WebViewBridge other;
     other.update(QStringLiteral("<b>waits</b>"));
     other.setWebView(view.get());
     QVERIFY(!other.isWaitingForPage());
@@ -102,6 +107,19 @@ void TestPreviewWeb::scriptsWaitForTheLoadedPage()
     QVERIFY(!other.webView() && !model.webView());
     other.update(QStringLiteral("<b>later</b>"));
     QCOMPARE(other.lastJavascriptToRun(), std::optional(UpdateScript::build(QStringLiteral("<b>later</b>"))));
+
+    // A page that never gets `update` is asked for a few seconds only; the view's next load asks again.
+    WebView stuck(QStringLiteral("<script>var asked = 0; Object.defineProperty(window, 'update',"
+                                 " {get: function () { ++asked; }});</script>"),
+                  &other);
+    const auto asked = [&stuck] { return PageProbe::evaluate(stuck.page(), QStringLiteral("asked")).toInt(); };
+    QTRY_VERIFY_WITH_TIMEOUT(asked() > 1, 20000);
+    QTest::qWait(5500);
+    const int before = asked();
+    QTest::qWait(300);
+    QCOMPARE(asked(), before);
+    stuck.coordinator()->loadPreview(PreviewPage::html());
+    QTRY_COMPARE_WITH_TIMEOUT(PageProbe::containerHtml(stuck.page()), QStringLiteral("<b>later</b>"), 20000);
 }
 
 void TestPreviewWeb::containerAfterUpdate()
@@ -135,20 +153,24 @@ void TestPreviewWeb::containerAfterUpdate()
 
 void TestPreviewWeb::hostViewFrameAndDevTools()
 {
-    ControlWebviewModel model;
-    model.update(QStringLiteral("<b>shown</b>"));
+    // Made through the interface the program loads the module by.
+    PreviewWebModule module;
+    bool shown = false;
     QWidget window; // the host is always a child, where the mask clips
-    ControlWebview host(&model, &window);
-    host.resize(200, 100);
+    auto *host = qobject_cast<ControlWebview *>(module.createPreview(&window, [&shown] { shown = true; }));
+    QVERIFY(host && host->parent() == &window);
+    QVERIFY(host->webView()->isHidden() && !shown); // the window's background until the page has loaded
+    module.runJavascript(host, UpdateScript::build(QStringLiteral("<b>shown</b>")));
+    host->resize(200, 100);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY(host.webView()); // made once the window's first frame is out
-    WebView *view = host.webView();
-    QCOMPARE(host.findChildren<QWebEngineView *>(), QList<QWebEngineView *>{view});
-    QTRY_COMPARE(model.webView(), view);
+    WebView *view = host->webView();
+    QCOMPARE(host->findChildren<QWebEngineView *>(), QList<QWebEngineView *>{view});
+    QTRY_VERIFY_WITH_TIMEOUT(shown && view->isVisible(), 20000);
+    QTRY_COMPARE(host->bridge()->webView(), view);
     QTRY_COMPARE(PageProbe::containerHtml(view->page()), QStringLiteral("<b>shown</b>"));
 
-    const QRegion mask = host.mask(); // rounded corners
+    const QRegion mask = host->mask(); // rounded corners
     QVERIFY(!mask.contains(QPoint(0, 0)) && !mask.contains(QPoint(199, 99)));
     QVERIFY(mask.contains(QPoint(100, 0)) && mask.contains(QPoint(0, 50)) && mask.contains(QPoint(6, 6)));
 

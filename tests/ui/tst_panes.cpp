@@ -1,8 +1,6 @@
 #include "tests/ui/WindowTestSupport.h"
 
 #include "access/AccessEngineServices.h"
-#include "preview/ControlWebview.h"
-#include "preview/WebView.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
@@ -253,8 +251,8 @@ void tst_Panes::previewPaneChooserAndEmptyClipboard()
     QTRY_VERIFY(m_engine->accessAuthorize()->isAuthorized().get());
 
     // Inserting with nothing on the clipboard changes nothing.
-    QTRY_VERIFY_WITH_TIMEOUT(pane->webView()->host()->webView(), 30000);
-    QWebEngineView *view = pane->webView()->host()->webView();
+    QTRY_VERIFY_WITH_TIMEOUT(pane->findChild<QWebEngineView *>(), 30000);
+    QWebEngineView *view = pane->findChild<QWebEngineView *>();
     m_engine->selectionUiModel()->signature().set(record(2));
     QTRY_VERIFY_WITH_TIMEOUT(PageProbe::containerHtml(view->page()).contains(QStringLiteral("A.")), 30000);
     const QString shown = PageProbe::containerHtml(view->page());

@@ -1,14 +1,14 @@
-#include "preview/WebView.h"
+#include "preview/web/WebView.h"
 
-#include "preview/ControlWebviewModel.h"
-#include "preview/Coordinator.h"
+#include "preview/web/Coordinator.h"
+#include "preview/web/WebViewBridge.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTimer>
 #include <QWebEngineContextMenuRequest>
 
-WebView::WebView(const QString &html, ControlWebviewModel *model, QWidget *parent)
+WebView::WebView(const QString &html, WebViewBridge *model, QWidget *parent)
     : QWebEngineView(parent)
     , m_coordinator(new Coordinator(this))
     , m_model(model)

@@ -1,4 +1,4 @@
-#include "preview/LoadingState.h"
+#include "preview/web/LoadingState.h"
 
 #include <QWebEnginePage>
 

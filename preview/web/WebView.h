@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preview/ControlWebviewModel.h"
+#include "preview/web/WebViewBridge.h"
 
 #include <QPointer>
 #include <QWebEngineView>
@@ -13,7 +13,7 @@ class WebView : public QWebEngineView
 {
     Q_OBJECT
 public:
-    WebView(const QString &html, ControlWebviewModel *model, QWidget *parent = nullptr);
+    WebView(const QString &html, WebViewBridge *model, QWidget *parent = nullptr);
     ~WebView() override;
 
     Coordinator *coordinator() const { return m_coordinator; }
@@ -29,6 +29,6 @@ private:
     void handToModel();
 
     Coordinator *m_coordinator;
-    QPointer<ControlWebviewModel> m_model;
+    QPointer<WebViewBridge> m_model;
     QPointer<QWebEngineView> m_devTools;
 };

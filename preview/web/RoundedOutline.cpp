@@ -1,4 +1,4 @@
-#include "preview/RoundedOutline.h"
+#include "preview/web/RoundedOutline.h"
 
 #include <QPainter>
 

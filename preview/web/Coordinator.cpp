@@ -1,6 +1,6 @@
-#include "preview/Coordinator.h"
+#include "preview/web/Coordinator.h"
 
-#include "preview/LoadingState.h"
+#include "preview/web/LoadingState.h"
 
 #include <QDesktopServices>
 #include <QTimer>
