@@ -1,7 +1,7 @@
 #include "bench/SampleSignatures.h"
 
 #include "store/SignaturesEngine.h"
-#include "tests/common/MailFixture.h"
+#include "tests/common/TestHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +17,8 @@ QString html(qsizetype bytes, const QString &marker)
         "<table style=\"font-family: Helvetica, Arial, sans-serif; font-size: 13px; color: #222;\"><tr>"
         "<td style=\"padding-right: 12px; border-right: 2px solid #007aff;\"><b style=\"font-size: 15px;\">"
         "Ada Lovelace</b><br>Head of Analytical Engines \u2014 O'Brien & Co.</td>"
-        "<td style=\"padding-left: 12px;\">Vellix Ltd.<br><a href=\"https://vellix.example/\">vellix.example</a>"
+        "<td style=\"padding-left: 12px;\">Vellix Ltd.<br><a "
+        "href=\"https://vellix.example/\">vellix.example</a>"
         "<br>+44 20 7946 0958</td></tr></table>\n");
     QString text = QStringLiteral("<body style=\"word-wrap: break-word;\"><div id=\"") + marker +
                    QStringLiteral("\">") + marker + QStringLiteral("</div>\n");
@@ -71,24 +72,25 @@ MailHome::MailHome(int count, qsizetype bodyBytes, int lockEvery, int otherFolde
     if (!m_dir.isValid())
         return;
     const QString mail = m_dir.path() + QStringLiteral("/Library/Mail");
-    MailFixture fixture(mail + QStringLiteral("/V10/MailData/Signatures"));
-    if (!QDir().mkpath(fixture.folder()))
+    const QString folder = signaturesFolder();
+    if (!QDir().mkpath(folder))
         return;
     // Mail keeps more beside its version folder: these must not slow a load.
     for (int i = 0; i < otherFolders; ++i)
         QDir().mkpath(mail + QStringLiteral("/Folder %1").arg(i));
 
-    QList<MailFixture::Entry> entries;
+    QList<TestHome::Entry> entries;
     entries.reserve(count);
     bool ok = true;
     for (int i = 0; i < count; ++i) {
         entries.append({id(i), QStringLiteral("Signature %1").arg(i)});
-        ok = ok && fixture.writeSignature(id(i), quotedPrintable(html(bodyBytes, marker(i)).toUtf8()));
+        ok = ok && TestHome::write(file(i), TestHome::header(id(i)) + "\n\n" +
+                                                quotedPrintable(html(bodyBytes, marker(i)).toUtf8()));
     }
-    ok = ok && fixture.writeList(entries);
+    ok = ok && TestHome::write(folder + QStringLiteral("/AllSignatures.plist"), TestHome::listXml(entries));
     if (lockEvery > 0) {
         for (int i = 0; i < count; i += lockEvery)
-            SignaturesEngine::setFileLocked(fixture.signatureFile(id(i)), true);
+            SignaturesEngine::setFileLocked(file(i), true);
     }
     m_valid = ok;
 }
@@ -97,9 +99,8 @@ MailHome::~MailHome()
 {
     // A locked file would keep the temporary folder from being removed.
     for (int i = 0; i < m_count; ++i) {
-        const QString file = signaturesFolder() + QLatin1Char('/') + id(i) + QStringLiteral(".mailsignature");
-        if (SignaturesEngine::isFileImmutable(file))
-            SignaturesEngine::setFileLocked(file, false);
+        if (SignaturesEngine::isFileImmutable(file(i)))
+            SignaturesEngine::setFileLocked(file(i), false);
     }
 }
 
@@ -131,6 +132,11 @@ void MailHome::enter() const
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home() + QStringLiteral("/.cache")));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home() + QStringLiteral("/.config"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home() + QStringLiteral("/.config"));
+}
+
+QString MailHome::file(int index) const
+{
+    return signaturesFolder() + QLatin1Char('/') + id(index) + QStringLiteral(".mailsignature");
 }
 
 } // namespace SampleSignatures

@@ -34,6 +34,7 @@ public:
     bool isValid() const { return m_valid; }
     QString home() const { return m_dir.path(); }
     QString signaturesFolder() const;
+    QString file(int index) const;
     QString listFile() const;
     QString id(int index) const;
     QString marker(int index) const;

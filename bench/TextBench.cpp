@@ -5,7 +5,7 @@
 #include "preview/QuotedPrintable.h"
 #include "preview/UpdateScript.h"
 #include "store/SignatureFileFormat.h"
-#include "tests/common/MailFixture.h"
+#include "tests/common/TestHome.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +33,7 @@ const Inputs &inputs(qsizetype bytes)
         const QString id = QStringLiteral("6F0A3C2E-5B1D-4C8A-9E7F-1A2B3C4D5E6F");
         // Encoding makes the text longer: aim the HTML so the file is `bytes`.
         const QByteArray encoded = SampleSignatures::quotedPrintable(SampleSignatures::html(bytes * 4 / 5).toUtf8());
-        const QByteArray header = MailFixture::header(id);
+        const QByteArray header = TestHome::header(id);
         // Cut after a line end, so no escape is torn in two.
         const QByteArray body = encoded.left(encoded.lastIndexOf('\n', bytes - header.size() - 2) + 1);
         in.fileBytes = header + "\n\n" + body;

@@ -22,7 +22,8 @@ QList<QFileDialog *> FolderChooserDriver::openChoosers()
     QList<QFileDialog *> choosers;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         auto *chooser = qobject_cast<QFileDialog *>(widget);
-        if (chooser && chooser->isVisible() && chooser->objectName() == QLatin1String(FolderAccess::chooserObjectName))
+        if (chooser && chooser->isVisible() &&
+            chooser->objectName() == QLatin1String(FolderAccess::chooserObjectName))
             choosers.append(chooser);
     }
     return choosers;

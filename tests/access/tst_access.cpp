@@ -1,14 +1,18 @@
 // Access to Mail's folder (the remembered grant and the chooser), the folder
-// monitor, the Mail process monitor and the clipboard reader, on the real
-// file system, real dialogs, real processes and the real clipboard.
+// and Mail monitors and the clipboard, on the real file system, dialogs,
+// processes and clipboard.
 #include "access/AccessEngineServices.h"
 #include "access/FolderAccess.h"
 #include "access/FolderMonitor.h"
+#include "access/MailMonitor.h"
 #include "access/PasteModel.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/access/FolderChooserDriver.h"
 #include "tests/common/TestHome.h"
+#ifdef STAND_IN_MAIL_IS_SEEN
+#include "platform/nix/NixRunningApplications.h"
+#endif
 
 #include <QClipboard>
 #include <QFileDialog>
@@ -37,16 +41,10 @@ class TestAccess : public QObject
     std::unique_ptr<TestHome> home;
     const QStringList saved{u"CREATE BOOKMARK"_s, u"Bookmark created and saved."_s};
     const QString accessed = u"Security scoped resource accessed."_s;
-
     static auto makeEngine()
     {
         return std::make_unique<SignaturesEngine>(std::make_unique<AccessEngineServices>());
     }
-    static const QList<SignatureModel> &list(const SignaturesEngine &e)
-    {
-        return e.uiModel()->signatures().get();
-    }
-    static bool authorized(const SignaturesEngine &e) { return e.accessAuthorize()->isAuthorized().get(); }
 
 private slots:
     void init() { home = std::make_unique<TestHome>(); }
@@ -60,13 +58,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("lines"); // restored when the last line says so
         const QString failed = u"Failed to resolve bookmark: "_s;
-        QTest::newRow("none") << QStringList{};
-        QTest::newRow("usable") << QStringList{accessed};
-        QTest::newRow("stale") << QStringList{u"Bookmark data is stale, consider re-saving the bookmark."_s,
-                                              accessed};
-        QTest::newRow("gone") << QStringList{failed + u"%1: No such file or directory"_s};
-        QTest::newRow("garbage") << QStringList{failed +
-                                                u"The bookmark data is not in a format that can be read."_s};
+        row("none", QStringList{});
+        row("usable", QStringList{accessed});
+        row("stale", QStringList{u"Bookmark data is stale, consider re-saving the bookmark."_s, accessed});
+        row("gone", QStringList{failed + u"%1: No such file or directory"_s});
+        row("garbage", QStringList{failed + u"The bookmark data is not in a format that can be read."_s});
     }
     void restoreFolderAccess()
     {
@@ -93,20 +89,18 @@ private slots:
 
     void requestFolderAccess_data()
     {
-        QTest::addColumn<QString>("layout"); // the version folder Mail's folder holds
+        QTest::addColumn<QString>("layout"); // the version folder in Mail's folder
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("chosen"); // under the home
         QTest::addColumn<QString>("lines");  // granted when a bookmark was saved
-        const QString saves = saved.join(u'\n');
-        QTest::newRow("Mail folder confirmed") << u"V10"_s << u"confirm"_s << u"/Library/Mail"_s << saves;
-        QTest::newRow("other folder confirmed") << u"V10"_s << u"confirm"_s << u"/Documents"_s << saves;
-        QTest::newRow("cancelled") << u"V10"_s << u"cancel"_s << u"/Library/Mail"_s << QString();
-        QTest::newRow("closed unanswered") << u"V10"_s << u"close"_s << u"/Library/Mail"_s << QString();
-        QTest::newRow("no V folder") << u"v10"_s << u"confirm"_s << u"/Library/Mail"_s
-                                     << u"No folder starting with 'V' found."_s;
-        QTest::newRow("no Mail folder")
-            << QString() << u"confirm"_s << QString()
-            << u"Error while accessing directory: %1: No such file or directory"_s;
+        const QString saves = saved.join(u'\n'), mail = u"/Library/Mail"_s;
+        row("Mail folder confirmed", u"V10"_s, u"confirm"_s, mail, saves);
+        row("other folder confirmed", u"V10"_s, u"confirm"_s, u"/Documents"_s, saves);
+        row("cancelled", u"V10"_s, u"cancel"_s, mail, QString());
+        row("closed unanswered", u"V10"_s, u"close"_s, mail, QString());
+        row("no V folder", u"v10"_s, u"confirm"_s, mail, u"No folder starting with 'V' found."_s);
+        row("no Mail folder", QString(), u"confirm"_s, QString(),
+            u"Error while accessing directory: %1: No such file or directory"_s);
     }
     void requestFolderAccess()
     {
@@ -115,21 +109,16 @@ private slots:
         QFETCH(QString, chosen);
         QFETCH(QString, lines);
         QDir(home->mail()).removeRecursively();
-        if (!layout.isEmpty())
-            QDir().mkpath(home->mail() + u'/' + layout);
-        chosen.prepend(home->path());
-        QVERIFY(QDir().mkpath(chosen));
+        QVERIFY(layout.isEmpty() || QDir().mkpath(home->mail() + u'/' + layout));
+        QVERIFY(QDir().mkpath(chosen.prepend(home->path())));
         // Outlives this function: a chooser left open is only answered at cleanup.
         auto granted = std::make_shared<QList<bool>>();
         FolderAccess::requestFolderAccess([granted](bool value) { granted->append(value); });
         QVERIFY(granted->isEmpty() && FolderChooserDriver::openChoosers().size() == 1);
         QPointer<QFileDialog> chooser = FolderChooserDriver::openChoosers().first();
-        QCOMPARE(chooser->windowTitle(), u"Select the Mail folder to authorize access"_s);
-        QCOMPARE(chooser->labelText(QFileDialog::Accept), u"Authorize"_s);
-        QVERIFY(chooser->fileMode() == QFileDialog::Directory &&
-                chooser->testOption(QFileDialog::ShowDirsOnly));
-        QVERIFY(!chooser->isModal() &&
-                (layout.isEmpty() || chooser->directory().absolutePath() == home->mail()));
+        QVERIFY(!chooser->isModal() && chooser->fileMode() == QFileDialog::Directory);
+        QVERIFY(layout.isEmpty() ||
+                chooser->directory().absolutePath() == home->mail()); // it opens in Mail's folder
         const QStringList printed = TestHome::printed([&] {
             if (answer == u"close")
                 delete chooser;
@@ -145,51 +134,38 @@ private slots:
         QCOMPARE(granted->size(), 1);
     }
 
-    void engineGrantedOnceAndFollowingTheFolder()
+    void engineGrantedThenFollowingTheFolder()
     {
-        // A failed save keeps the bookmark there was: nothing is stored.
+        // A failed save stores nothing.
         const QString missing = home->path() + u"/Missing"_s;
         QCOMPARE(TestHome::printed([&] { FolderAccess::saveFolderBookmark(missing); }),
                  QStringList{u"Failed to create bookmark: %1: No such file or directory"_s.arg(missing)});
-        auto cancelled = makeEngine();
-        QVERIFY(FolderChooserDriver::cancel(FolderChooserDriver::openChoosers().value(0)));
-        QVERIFY(!authorized(*cancelled) && !cancelled->folderMonitor() && list(*cancelled).isEmpty());
-        QVERIFY(!QSettings().contains(FolderAccess::bookmarkKey));
-
-        // Granted through the chooser: authorised once, one monitor, the list; a second grant only reloads.
+        // Granted through the chooser: authorised, one real monitor on the signatures folder, the list.
         auto engine = makeEngine();
-        QSignalSpy authorizations(engine->accessAuthorize(), &SignaturesEngineAccessAuthorize::changed);
-        QSignalSpy reloads(engine->uiModel(), &SignatureListUIModel::changed);
         QCOMPARE(TestHome::printed([&] {
                      FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().value(0), home->mail());
                  }),
                  saved);
         auto *monitor = qobject_cast<FolderMonitor *>(engine->folderMonitor());
-        QVERIFY(authorized(*engine) && monitor && monitor->isMonitoring() &&
-                monitor->delegate() == engine.get());
-        QCOMPARE(monitor->folderURL(), home->signatures());
-        QCOMPARE(list(*engine).size(), 3);
-        engine->accessGranted();
-        QCOMPARE(engine->folderMonitor(), monitor);
-        QVERIFY(authorizations.count() == 1 && reloads.count() == 2);
-
-        // The next start runs from the stored bookmark without asking.
+        QVERIFY(engine->accessAuthorize()->isAuthorized().get() && monitor && monitor->isMonitoring());
+        QVERIFY(monitor->delegate() == engine.get() && monitor->folderURL() == home->signatures());
+        QCOMPARE(engine->uiModel()->signatures().get().size(), 3);
+        // The next start runs from the stored bookmark without asking, and follows another program
+        // saving the list by replacing it, a second later.
         engine.reset();
         QCOMPARE(TestHome::printed([&engine] { engine = makeEngine(); }), QStringList{accessed});
-        QVERIFY(authorized(*engine) && FolderChooserDriver::openChoosers().isEmpty());
-        // Another program saves the list by replacing it: the list follows a second later.
+        QVERIFY(engine->accessAuthorize()->isAuthorized().get() &&
+                FolderChooserDriver::openChoosers().isEmpty());
         QElapsedTimer elapsed;
         elapsed.start();
         QSaveFile file(home->listFile());
         const QByteArray xml = TestHome::listXml({{u"C0FFEE"_s, u"Added"_s}});
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size() && file.commit());
-        QTRY_COMPARE_WITH_TIMEOUT(list(*engine).value(0).name, u"Added"_s, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->uiModel()->signatures().get().value(0).name, u"Added"_s, 5000);
         QVERIFY(elapsed.elapsed() >= FolderMonitor::latencyMilliseconds * 8 / 10);
-
         // A chooser answered after its engine is gone still saves, and calls nobody.
         QSettings().remove(FolderAccess::bookmarkKey);
-        cancelled = makeEngine();
-        cancelled.reset();
+        makeEngine().reset();
         QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().value(0), home->mail()));
         QVERIFY(QSettings().contains(FolderAccess::bookmarkKey));
     }
@@ -241,23 +217,64 @@ private slots:
         QVERIFY(burst.reloads.count() == 1 && early.reloads.count() == 0 && destroyed.reloads.count() == 0);
     }
 
+#ifdef STAND_IN_MAIL_IS_SEEN
+    void bundleOfExecutable_data()
+    {
+        QTest::addColumn<QByteArray>("executable");
+        QTest::addColumn<QByteArray>("bundle");
+        row("main executable", "/A/Mail.app/Contents/MacOS/Mail"_ba, "/A/Mail.app"_ba);
+        row("innermost", "/A/M.app/Contents/B.app/Contents/MacOS/B"_ba, "/A/M.app/Contents/B.app"_ba);
+        row("name with spaces", "/x/Mail Beta.app/Contents/MacOS/Mail Beta"_ba, "/x/Mail Beta.app"_ba);
+        row("deeper than MacOS", "/A/Mail.app/Contents/MacOS/tools/Mail"_ba, QByteArray());
+        row("bundle without a name", "/A/.app/Contents/MacOS/Mail"_ba, QByteArray());
+        row("relative", "Mail.app/Contents/MacOS/Mail"_ba, QByteArray());
+    }
+    void bundleOfExecutable()
+    {
+        QFETCH(QByteArray, executable);
+        QFETCH(QByteArray, bundle);
+        QCOMPARE(NixRunningApplications::bundleOfExecutable(executable).value_or(QByteArray()), bundle);
+    }
+
+    void mailMonitorFollowsMail()
+    {
+        // Neither another application nor a program called Mail outside a bundle counts.
+        const QString mail = TestHome::fakeApp(home->path(), u"Mail"_s, u"com.apple.mail"_s);
+        QVERIFY(QFile::copy(mail, home->path() + u"/Mail"_s));
+        QProcess others[2], first, second;
+        others[0].start(TestHome::fakeApp(home->path(), u"Mailbox"_s, u"com.apple.mailbox"_s), {u"60"_s});
+        others[1].start(home->path() + u"/Mail"_s, {u"60"_s});
+        first.start(mail, {u"60"_s});
+        QVERIFY(others[0].waitForStarted() && others[1].waitForStarted() && first.waitForStarted());
+        MailMonitor monitor;
+        QSignalSpy changes(&monitor, &MailMonitor::changed);
+        QVERIFY(!monitor.isMainRunning().get()); // the first check comes with the timer
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.isMainRunning().get(), MailMonitor::pollIntervalMilliseconds * 2);
+        // Two Mail processes are one running Mail; checks without a change publish nothing.
+        second.start(mail, {u"60"_s});
+        QVERIFY(second.waitForStarted());
+        first.kill();
+        first.waitForFinished();
+        monitor.checkMailProcess();
+        QVERIFY(monitor.isMainRunning().get());
+        second.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor.isMainRunning().get(), MailMonitor::pollIntervalMilliseconds * 2);
+        QCOMPARE(changes.count(), 2);
+    }
+#endif
+
     void readClipboardHTML_data()
     {
         // A null payload is a format not offered; rich text is offered every time.
         QTest::addColumn<QByteArray>("plain");
         QTest::addColumn<QByteArray>("html");
         QTest::addColumn<Read>("read");
-        QTest::newRow("html wins, though listed last") << "Ada"_ba
-                                                       << "<b>Ada</b>"_ba << Read(u"<b>Ada</b>"_s);
-        QTest::newRow("byte order mark kept")
-            << QByteArray() << "\xef\xbb\xbf\xe2\x80\x94"_ba << Read(u"\ufeff\u2014"_s);
-        QTest::newRow("zero bytes of html") << "Ada"_ba
-                                            << ""_ba << Read(QString());
-        QTest::newRow("invalid UTF-8, plain text ignored") << "Ada"_ba
-                                                           << "<b>\xff\xfe</b>"_ba << Read();
-        QTest::newRow("plain text only, unchanged")
-            << " Ada\r\nB \n"_ba << QByteArray() << Read(u" Ada\r\nB \n"_s);
-        QTest::newRow("nothing usable") << QByteArray() << QByteArray() << Read();
+        row("html wins, though listed last", "Ada"_ba, "<b>Ada</b>"_ba, Read(u"<b>Ada</b>"_s));
+        row("byte order mark kept", QByteArray(), "\xef\xbb\xbf\xe2\x80\x94"_ba, Read(u"\ufeff\u2014"_s));
+        row("zero bytes of html", "Ada"_ba, ""_ba, Read(QString()));
+        row("invalid UTF-8, plain text ignored", "Ada"_ba, "<b>\xff\xfe</b>"_ba, Read());
+        row("plain text only, unchanged", " Ada\r\nB \n"_ba, QByteArray(), Read(u" Ada\r\nB \n"_s));
+        row("nothing usable", QByteArray(), QByteArray(), Read());
     }
     void readClipboardHTML()
     {

@@ -154,6 +154,18 @@ bool TestHome::isLocked(const QString &path)
 #endif
 }
 
+QString TestHome::fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier)
+{
+    const QString contents = folder + u'/' + name + QStringLiteral(".app/Contents");
+    const QString executable = contents + QStringLiteral("/MacOS/") + name;
+    QDir().mkpath(contents + QStringLiteral("/MacOS"));
+    write(contents + QStringLiteral("/Info.plist"), "<plist><dict><key>CFBundleIdentifier</key><string>" +
+                                                        bundleIdentifier.toUtf8() +
+                                                        "</string></dict></plist>");
+    QFile::copy(QStringLiteral("/bin/sleep"), executable);
+    return executable;
+}
+
 QStringList TestHome::printed(const std::function<void()> &action)
 {
     QTemporaryFile capture;

@@ -53,6 +53,10 @@ public:
     static bool lock(const QString &path, bool locked = true);
     static bool isLocked(const QString &path);
 
+    // folder/<name>.app with an Info.plist naming the bundle and a copy of
+    // sleep as its executable, whose path is returned: a stand-in application.
+    static QString fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier);
+
     // What action printed on the real standard output, line by line.
     static QStringList printed(const std::function<void()> &action);
     // Python's e-mail package, a MIME reader of its own: each file's

@@ -13,118 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-class TestStore : public QObject
-{
-    Q_OBJECT
-private slots:
-    void published();
-    void versionFolderChoice_data();
-    void versionFolderChoice();
-    void folders();
-    void listParse_data();
-    void listParse();
-    void split_data();
-    void split();
-    void written_data();
-    void written();
-    void startUpAndSelection();
-    void insertWritesAndLocks();
-    void insertRefusals();
-    void failedWriteKeepsOldBytesAndLock();
-    void versionsKeepEveryReplacedFile();
-    void hostileIds();
-    void largeAndOddInput();
-};
-
-void TestStore::published()
-{
-    SignatureSelectionUIModel model;
-    QSignalSpy announced(&model, &SignatureSelectionUIModel::changed);
-    QList<std::pair<std::optional<SignatureModel>, std::optional<SignatureModel>>> seen; // delivered, stored
-    Cancellable token = model.signature().sink([&](const auto &value) {
-        seen.append({value, model.signature().get()});
-    });
-    // The current value at once, unannounced; each set delivered before it is stored, equal or not.
-    const SignatureModel a{u"A"_s, u"Caf\u00e9"_s, false}, decomposed{u"A"_s, u"Cafe\u0301"_s, false};
-    model.signature().set(a);
-    model.signature().set(decomposed);
-    QVERIFY(seen.size() == 3 && seen[1].first == a && !seen[1].second && seen[2].second == a);
-    QCOMPARE(announced.count(), 2);
-    QVERIFY(a == decomposed && qHash(a) == qHash(decomposed));
-    QVERIFY(a != (SignatureModel{a.id, a.name, true}) &&
-            qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
-    // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
-    Published<int> value(1);
-    QList<int> first, second;
-    std::unique_ptr<Cancellable> firstToken;
-    Cancellable canceller = value.sink([&](int v) { v == 3 ? firstToken.reset() : void(); });
-    firstToken = std::make_unique<Cancellable>(value.sink([&](int v) { first.append(v); }));
-    Cancellable secondToken = value.sink([&](int v) { second.append(v); });
-    for (int v : {2, 3, 4})
-        value.set(v);
-    secondToken.cancel();
-    value.set(5);
-    QVERIFY(first == QList<int>({1, 2}) && second == QList<int>({1, 2, 3, 4}));
-    Cancellable orphan = std::make_unique<Published<int>>(0)->sink([](int) {}); // outliving its publisher
-}
-
-void TestStore::versionFolderChoice_data()
-{
-    QTest::addColumn<QStringList>("candidates");
-    QTest::addColumn<QString>("lastUsed");
-    QTest::addColumn<QString>("chosen");
-    row("one folder, stale record", QStringList{"V10"}, u"V9"_s, u"V10"_s);
-    row("highest number, not listing order", QStringList{"V9", "V10", "V2"}, QString(), u"V10"_s);
-    row("last used wins", QStringList{"V9", "V10"}, u"V9"_s, u"V9"_s);
-    row("last used gone", QStringList{"V9", "V10"}, u"V11"_s, u"V10"_s);
-    row("numbers beat names", QStringList{"Vbackup", "V", "V3"}, QString(), u"V3"_s);
-    row("no numbers: listing order", QStringList{"Vbackup", "V"}, QString(), u"Vbackup"_s);
-    row("none", QStringList{}, u"V10"_s, QString());
-}
-
-void TestStore::versionFolderChoice()
-{
-    QFETCH(QStringList, candidates);
-    QFETCH(QString, lastUsed);
-    QFETCH(QString, chosen);
-    const auto last = lastUsed.isEmpty() ? std::nullopt : std::optional(lastUsed);
-    QCOMPARE(MailFolders::chooseVersionFolder(candidates, last).value_or(QString()), chosen);
-}
-
-void TestStore::folders()
-{
-    TestHome home(false);
-    QDir(home.mail()).removeRecursively();
-    const QStringList lines = TestHome::printed([] { QVERIFY(!SignaturesEngine::findMailVersionFolder()); });
-    QVERIFY(lines.size() == 1 &&
-            lines[0].startsWith(u"Error while accessing directory: "_s + home.mail() + u": "_s));
-    // Hidden, lower-case and misplaced V, and regular files, never count.
-    for (const QString &name : {u".V99"_s, u"v10"_s, u"MailV"_s})
-        QDir().mkpath(home.mail() + u'/' + name);
-    TestHome::write(home.mail() + u"/V100"_s, "a file");
-    QCOMPARE(TestHome::printed([] { QVERIFY(!SignaturesEngine::signatureFileURL(u"X"_s)); }),
-             QStringList{u"No folder starting with 'V' found."_s});
-    QDir().mkpath(home.mail() + u"/V"_s); // without MailData/Signatures, which is not looked for
-    QCOMPARE(SignaturesEngine::signaturesFolderURL(),
-             std::optional(home.mail() + u"/V/MailData/Signatures"_s));
-    // After an upgrade: the newer folder, unless Mail records another as last used; nothing is cached.
-    QDir().mkpath(home.mail() + u"/V9"_s);
-    QDir().mkpath(home.signatures());
-    QCOMPARE(SignaturesEngine::findMailVersionFolder(), std::optional(home.mail() + u"/V10"_s));
-    const QString info = home.mail() + u"/PersistenceInfo.plist"_s;
-    TestHome::write(info,
-                    "<plist><dict><key>LastUsedVersionDirectoryName</key><string>V9</string></dict></plist>");
-    QCOMPARE(SignaturesEngine::findMailVersionFolder(), std::optional(home.mail() + u"/V9"_s));
-    TestHome::write(info, "\x00\x01 not a plist"); // a broken record is ignored
-    QCOMPARE(SignaturesEngine::allSignaturesListURL(), std::optional(home.listFile()));
-    // Files beside the list; ids come from a file anyone can edit, and none may leave the folder.
-    QCOMPARE(SignaturesEngine::signatureFileURL(QString()),
-             std::optional(home.signatures() + u"/.mailsignature"_s));
-    QFile::link(home.path() + u"/outside"_s, home.file(u"LINK"_s));
-    for (const QString &hostile : {u"../../etc/passwd"_s, u"a/b"_s, u"."_s, u".."_s, u"LINK"_s, u"n\0x"_s})
-        QVERIFY2(!SignaturesEngine::signatureFileURL(hostile), qPrintable(hostile));
-}
-
 // A binary property list of arrays nested depth deep; with cycle the last holds the first again.
 static QByteArray nestedBinary(quint32 depth, bool cycle)
 {
@@ -142,423 +30,514 @@ static QByteArray nestedBinary(quint32 depth, bool cycle)
     return data + table + QByteArray(6, '\0') + "\x08\x04" + be(depth, 8) + be(0, 8) + be(data.size(), 8);
 }
 
-void TestStore::listParse_data()
+class TestStore : public QObject
 {
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("entries"); // "id:name|..." with "-" for a missing value; "none": unusable
-    const QList<TestHome::Entry> two = {{"B", "Beta"}, {"A", "Alpha"}};
-    const auto plist = [](const QByteArray &body) {
-        return "<?xml version=\"1.0\"?><plist>" + body + "</plist>";
-    };
-    const QByteArray name = "<key>SignatureName</key>";
-    row("xml, in file order", TestHome::listXml(two), u"B:Beta|A:Alpha"_s);
-    row("binary", TestHome::listBinary(two), u"B:Beta|A:Alpha"_s);
-    row("empty array", plist("<array/>"), QString());
-    row("missing id, number name", plist("<array><dict>" + name + "<integer>7</integer></dict></array>"),
-        u"-:-"_s);
-    row("duplicates kept", TestHome::listXml({{"X", "1"}, {"X", "2"}}), u"X:1|X:2"_s);
-    row("latin-1",
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><array><dict>" + name +
-            "<string>caf\xe9</string></dict></array></plist>"_ba,
-        u"-:caf\u00e9"_s);
-    row("repeated key, xml: the last counts",
-        plist("<array><dict>" + name + "<string>1</string>" + name + "<string>2</string></dict></array>"),
-        u"-:2"_s);
-    row("repeated key, binary: the last counts",
-        QByteArray("bplist00\xA1\x01\xD2\x02\x02\x03\x04\x5DSignatureName\x51\x31\x51\x32\x08\x0A\x0F\x1D\x1F"
-                   "\0\0\0\0\0\0\1\1\0\0\0\0\0\0\0\5\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x21",
-                   70),
-        u"-:2"_s);
-    row("levels inside entries",
-        plist("<array><dict><key>SignatureUniqueId</key><string>a</string><key>M</key>" +
-              "<array>"_ba.repeated(50) + "</array>"_ba.repeated(50) + "</dict></array>"),
-        u"a:-"_s);
-    row("nul byte in xml", plist("<array><dict>" + name + "<string>a\0</string></dict></array>"_ba),
-        u"none"_s);
-    row("root is a dictionary", plist("<dict><key>a</key><string>b</string></dict>"), u"none"_s);
-    row("element not a dictionary", plist("<array><dict/><string>b</string></array>"), u"none"_s);
-    row("truncated xml", TestHome::listXml(two).left(120), u"none"_s);
-    row("truncated binary", TestHome::listBinary(two).left(40), u"none"_s);
-    // Nesting that would exhaust the parser's stack is refused, however the XML hides it.
-    const QByteArray closers = "</array>"_ba.repeated(200000), deep = "<array>"_ba.repeated(200000) + closers;
-    row("deep xml", plist(deep), u"none"_s);
-    row("deep xml, comment", plist("<!--" + closers + "-->" + deep), u"none"_s);
-    row("deep xml, CDATA", plist("<array><string><![CDATA[" + closers + "]]></string>" + deep + "</array>"),
-        u"none"_s);
-    row("deep xml, processing instruction", plist("<?hide " + closers + "?>" + deep), u"none"_s);
-    row("deep xml, entity", "<!DOCTYPE p [<!ENTITY hide \"" + closers + "\">]><plist>" + deep + "</plist>",
-        u"none"_s);
-    row("deep binary", nestedBinary(200000, false), u"none"_s);
-    row("cyclic binary", nestedBinary(3, true), u"none"_s);
-}
-
-void TestStore::listParse()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(QString, entries);
-    const auto parsed = SignatureListReader::parseEntries(data);
-    QStringList got;
-    for (qsizetype i = 0; parsed && i < parsed->size(); ++i)
-        got.append(parsed->at(i).first.value_or(u"-"_s) + u':' + parsed->at(i).second.value_or(u"-"_s));
-    QCOMPARE(parsed ? got.join(u'|') : u"none"_s, entries);
-}
-
-void TestStore::split_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("split"); // header|body, or "none"
-    row("header and html", u"H: 1\nH: 2\n\n<body>x</body>"_s, u"H: 1\nH: 2|<body>x</body>"_s);
-    row("starts with an empty line", u"\n<b>x</b>"_s, u"|<b>x</b>"_s);
-    row("later empty lines are the body's", u"H\n\n\n<p>a</p>\n\n<p>b</p>"_s, u"H|\n<p>a</p>\n\n<p>b</p>"_s);
-    row("crlf line ends", u"H: 1\r\nH: 2\r\n\r\n<b>x</b>\r\n"_s, u"H: 1\r\nH: 2|<b>x</b>\r\n"_s);
-    row("crlf, then lf", u"H\r\n\n<b>"_s, u"H|<b>"_s);
-    row("lone carriage returns", u"H\r\r<b>"_s, u"none"_s);
-    row("no empty line", u"H\n<b>x</b>"_s, u"none"_s);
-    row("ends with an empty line", u"H\n\n"_s, u"H|"_s);
-}
-
-void TestStore::split()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, split);
-    const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(text);
-    QCOMPARE(content ? content->header + u'|' + content->htmlContent : u"none"_s, split);
-    // Strict UTF-8 that keeps a byte-order mark, so the header stays byte for byte.
-    QCOMPARE(SignatureFileFormat::decodeUtf8("\xef\xbb\xbf" + text.toUtf8())->toUtf8(),
-             "\xef\xbb\xbf" + text.toUtf8());
-    for (const QByteArray &invalid : {"caf\xe9"_ba, "\xc3"_ba, "\xed\xa0\x80"_ba})
-        QVERIFY(!SignatureFileFormat::decodeUtf8(text.toUtf8() + invalid));
-}
-
-// A signature file as Mail or a user may have it, and the header it must carry
-// after an insert of ASCII text, and after one of other text.
-void TestStore::written_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("asciiHeader");
-    QTest::addColumn<QString>("unicodeHeader");
-    const QString mail = TestHome::header(u"A1@x"_s), type = u"Content-Type: text/html;"_s;
-    const QString cte = u"Content-Transfer-Encoding: "_s, utf8 = type + u" charset=utf-8"_s;
-    const QString qp = cte + u"quoted-printable\n"_s + type + u"\n\tcharset=us-ascii\nX: 1"_s;
-    row("quoted-printable, utf-8 on a folded line", mail + u"\n\nold"_s, mail, mail);
-    row("quoted-printable, us-ascii", qp + u"\n\nold"_s, qp,
-        cte + u"quoted-printable\n"_s + utf8 + u"\nX: 1"_s);
-    const QString sevenBit = type + u" charset=us-ascii\n"_s + cte + u"7bit\nX: 1"_s;
-    row("7bit, us-ascii", sevenBit + u"\n\nold"_s, sevenBit,
-        utf8 + u'\n' + cte + u"quoted-printable\nX: 1"_s);
-    const QString eightBit = type + u" charset=UTF-8\n"_s + cte + u"8bit"_s;
-    row("8bit", eightBit + u"\n\nold"_s, eightBit, eightBit);
-    const QString base64 = utf8 + u'\n' + cte + u"base64"_s;
-    row("base64", base64 + u"\n\nb2xk\n"_s, base64, base64);
-    const QString none = type + u"\n\tcharset=utf-8\nX: 1"_s;
-    row("no transfer-encoding line", none + u"\n\nold"_s, none, none + u'\n' + cte + u"quoted-printable"_s);
-    const QString single = utf8 + u'\n' + cte + u"quoted-printable\nX: 1"_s;
-    row("multipart/related with an image",
-        u"Content-Type: multipart/related;\n\tboundary=\"B\"\n"_s + cte + u"7bit\nX: 1\n\n--B\n"_s + type +
-            u"\n\n<img src=\"cid:i\">\n\n--B\nContent-Type: image/png\n"_s + cte +
-            u"base64\n\niVBORw0KGgo=\n--B--\n"_s,
-        single, single);
-    const QString crlf = QString(qp).replace(u'\n', u"\r\n"_s);
-    row("crlf header", crlf + u"\r\n\r\nold\r\n"_s, crlf,
-        cte + u"quoted-printable\r\n"_s + utf8 + u"\r\nX: 1"_s);
-}
-
-void TestStore::written()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, asciiHeader);
-    QFETCH(QString, unicodeHeader);
-    const QStringList htmls = {
-        u"<a href=\"https://x.example/?id=12345&utm_source=abc\"><img width=100></a>"_s,
-        u"<p>Gr\u00fc\u00dfe aus K\u00f6ln \u2014 \U0001F600</p>"_s,
-        u"<p>%1</p>"_s.arg(QString(200, u'x')),
-        u"<p>a  </p>  \n<p>b\t</p>\t"_s,
-        u"<div>a</div>\n\n<div>b</div>\n\n\n<p>c</p>"_s,
-        u"<p>x</p>="_s,
-        u"<p>a</p>\r\n<p>b</p>\r\n"_s};
-    const std::optional<AppleSignatureContent> old = SignatureFileFormat::split(file);
-    QTemporaryDir dir;
-    QStringList paths;
-    for (const QString &html : htmls) {
-        const std::optional<QByteArray> bytes = SignatureFileFormat::compose(old.value().header, html);
-        paths.append(dir.filePath(QString::number(paths.size())));
-        QVERIFY(bytes && TestHome::write(paths.last(), *bytes));
-        // Read back whole, only the fields that had to change rewritten, previewed as when it was inserted.
-        const auto back = SignatureFileFormat::split(*SignatureFileFormat::decodeUtf8(*bytes));
-        QCOMPARE(back.value().header, html.toUtf8() == html.toLatin1() ? asciiHeader : unicodeHeader);
-        QCOMPARE(UpdateScript::build(SignatureFileFormat::previewBody(*back)),
-                 UpdateScript::build(SignatureFileFormat::previewText(html)));
+    Q_OBJECT
+private slots:
+    void published()
+    {
+        SignatureSelectionUIModel model;
+        QSignalSpy announced(&model, &SignatureSelectionUIModel::changed);
+        QList<std::pair<std::optional<SignatureModel>, std::optional<SignatureModel>>>
+            seen; // delivered, stored
+        Cancellable token = model.signature().sink([&](const auto &value) {
+            seen.append({value, model.signature().get()});
+        });
+        // The current value at once, unannounced; each set delivered before it is stored, equal or not.
+        const SignatureModel a{u"A"_s, u"Caf\u00e9"_s, false}, decomposed{u"A"_s, u"Cafe\u0301"_s, false};
+        model.signature().set(a);
+        model.signature().set(decomposed);
+        QVERIFY(seen.size() == 3 && seen[1].first == a && !seen[1].second && seen[2].second == a);
+        QCOMPARE(announced.count(), 2);
+        QVERIFY(a == decomposed && qHash(a) == qHash(decomposed));
+        QVERIFY(a != (SignatureModel{a.id, a.name, true}) &&
+                qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
+        // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
+        Published<int> value(1);
+        QList<int> first, second;
+        std::unique_ptr<Cancellable> firstToken;
+        Cancellable canceller = value.sink([&](int v) { v == 3 ? firstToken.reset() : void(); });
+        firstToken = std::make_unique<Cancellable>(value.sink([&](int v) { first.append(v); }));
+        Cancellable secondToken = value.sink([&](int v) { second.append(v); });
+        for (int v : {2, 3, 4})
+            value.set(v);
+        secondToken.cancel();
+        value.set(5);
+        QVERIFY(first == QList<int>({1, 2}) && second == QList<int>({1, 2, 3, 4}));
+        Cancellable orphan = std::make_unique<Published<int>>(0)->sink([](int) {}); // outliving its publisher
     }
-    // Decoded by an independent MIME reader to exactly what was inserted.
-    const QList<std::optional<QString>> decoded = TestHome::mimeDecoded(paths);
-    for (qsizetype i = 0; i < htmls.size(); ++i)
-        QCOMPARE(decoded.value(i).value_or(u"<unreadable>"_s), htmls[i]);
-}
-
-void TestStore::startUpAndSelection()
-{
-    EngineSample s;
-    QVERIFY(s.authorized() && s.monitors == 1 && s.list().size() == 3 && !s.shown());
-    QCOMPARE(s.engine->folderMonitor()->objectName(), s.home.signatures());
-    // Locks come from the files: ".mailsignature" for an entry without id; a missing file is not locked.
-    QVERIFY(TestHome::write(s.home.file(QString()), "H\n\n<b/>"));
-    QVERIFY(TestHome::lock(s.home.file(1)) && TestHome::lock(s.home.file(QString())));
-    s.home.writeList(TestHome::sample() +
-                     QList<TestHome::Entry>{{QString(), u"No id"_s}, {u"GONE"_s, QString()}});
-    // A second grant announces nothing, makes no second monitor, and loads again, as every load does.
-    QSignalSpy authorized(s.engine->accessAuthorize(), &SignaturesEngineAccessAuthorize::changed);
-    QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
-    s.engine->accessGranted();
-    QVERIFY(authorized.count() == 0 && s.monitors == 1 && listed.count() == 1);
-    QList<bool> locked;
-    for (const SignatureModel &signature : s.list())
-        locked.append(signature.isFileLocked);
-    QCOMPARE(locked, (QList<bool>{false, true, false, true, false}));
-    QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true}));
-    QVERIFY(TestHome::lock(s.home.file(1), false) && TestHome::lock(s.home.file(QString()), false));
-    s.engine->loadSignatures();
-    QVERIFY(listed.count() == 2 && !s.list().at(1).isFileLocked);
-
-    QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
-    s.select(0);
-    const auto content = s.shown();
-    QVERIFY(content->header.toUtf8() == TestHome::header(s.home.id(0)) &&
-            content->htmlContent.startsWith("<body"));
-    s.select(0);                                                 // read and published again
-    s.engine->selectionUiModel()->signature().set(std::nullopt); // cleared: the preview stays
-    QCOMPARE(rendered.count(), 2);
-    // A file gone says "ERROR" and keeps the preview; one that is not UTF-8 is published empty, silently.
-    QFile::remove(s.home.file(1));
-    QCOMPARE(TestHome::printed([&s] { s.select(1); }), QStringList{u"ERROR"_s});
-    QCOMPARE(s.shown(), content);
-    TestHome::write(s.home.file(2), "H\n\n<b>caf\xe9</b>");
-    QCOMPARE(TestHome::printed([&s] { s.select(2); }), QStringList());
-    QVERIFY(s.shown() == AppleSignatureContent{} && rendered.count() == 3);
-
-    // Without a grant: asked, not authorised until the answer is yes; an answer after the engine is gone is
-    // ignored.
-    s.engine = s.make(false);
-    QVERIFY(s.services().answer && !s.authorized() && s.list().isEmpty());
-    s.services().answer(false);
-    QVERIFY(!s.authorized());
-    s.services().answer(true);
-    QVERIFY(s.authorized() && s.list().size() == 5 && s.monitors == 2);
-    const auto late = s.services().answer;
-    s.engine.reset();
-    late(true);
-    // Granted, but Mail's folder is gone: authorised, no monitor, empty list.
-    QDir(s.home.mail()).removeRecursively();
-    const QStringList lines = TestHome::printed([&s] { s.engine = s.make(true); });
-    QVERIFY(s.authorized() && !s.engine->folderMonitor() && s.list().isEmpty());
-    QVERIFY(lines.value(0).startsWith(u"Error while accessing directory: "_s));
-}
-
-void TestStore::insertWritesAndLocks()
-{
-    EngineSample s;
-    const QString file = s.home.file(0);
-    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup) &&
-            TestHome::lock(file));
-    s.engine->loadSignatures();
-    s.select(0);
-    const auto before = s.shown();
-    QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
-    // Pretty-printed HTML: an empty line before a tag.
-    const QString html = u"<table>\n\n<tr><td width=100>Ada \u00e9 \U0001F600</td></tr></table>"_s;
-    QVERIFY(s.insert(html));
-    QCOMPARE(TestHome::read(file), s.composed(html));
-    QVERIFY(TestHome::isLocked(file) && s.list().at(0).isFileLocked && listed.count() == 1);
-    QCOMPARE(QFile::permissions(file) & 0xf0ff, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    QCOMPARE(s.shown(), before); // the preview is the caller's to change
-    // What was written reads back with the same header and takes a second insert; nothing to insert writes
-    // nothing.
-    s.select(0);
-    QCOMPARE(s.shown()->header, before->header);
-    QVERIFY(s.insert(u"<p>second</p>"_s) && !s.insert(u" \n\t"_s) && !s.message());
-    QCOMPARE(TestHome::read(file), s.composed(u"<p>second</p>"_s));
-    QCOMPARE(s.files(), 4); // no temporary files left
-    // An unlocked file ends up locked too; the selection keeps the record read before, no longer the row's.
-    s.select(1);
-    QVERIFY(s.insert(u"<p>x</p>"_s) && TestHome::isLocked(s.home.file(1)));
-    QVERIFY(s.engine->selectionUiModel()->signature().get() != s.list().at(1));
-}
-
-void TestStore::insertRefusals()
-{
-    EngineSample s;
-    QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
-    QVERIFY(!s.insert(u"<p>nothing selected</p>"_s) && !s.message());
-    // The file is gone: nothing is created, and the user is told until the next selection.
-    s.select(0);
-    QFile::remove(s.home.file(0));
-    QVERIFY(!s.insert(u"<p>x</p>"_s) && !QFile::exists(s.home.file(0)));
-    QCOMPARE(s.message(), std::optional(u"The signature's file no longer exists."_s));
-    s.select(2);
-    QVERIFY(!s.message());
-    // Signature 1 cannot be read (a folder in its place) while the preview holds signature 2's header,
-    // which must not go into signature 1's file; then the preview shows signature 1 as it is.
-    const QByteArray second = TestHome::read(s.home.file(1));
-    QVERIFY(QFile::remove(s.home.file(1)) && QDir().mkdir(s.home.file(1)));
-    s.select(1);
-    QVERIFY(QDir().rmdir(s.home.file(1)) && TestHome::write(s.home.file(1), second));
-    QCOMPARE(TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>x</p>"_s)); }).size(), 1);
-    QCOMPARE(TestHome::read(s.home.file(1)), second);
-    QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(second)));
-    // No header, a header a MIME reader would cut short, a link to a file elsewhere: all kept as they are.
-    const QString outside = s.home.path() + u"/outside"_s;
-    TestHome::write(outside, "H\n\n<b>outside</b>");
-    for (const QByteArray &odd : {"<b>no empty line</b>"_ba, "X-Junk\nA: 1\n\n<b>x</b>"_ba, "link"_ba}) {
-        QFile::remove(s.home.file(2));
-        QVERIFY(odd == "link" ? QFile::link(outside, s.home.file(2)) : TestHome::write(s.home.file(2), odd));
-        s.select(2);
-        QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message());
-        QCOMPARE(TestHome::read(s.home.file(2)), odd == "link" ? "H\n\n<b>outside</b>"_ba : odd);
-        QVERIFY(!TestHome::isLocked(s.home.file(2)) && !TestHome::isLocked(outside));
+    void versionFolderChoice_data()
+    {
+        QTest::addColumn<QStringList>("candidates");
+        QTest::addColumn<QString>("lastUsed");
+        QTest::addColumn<QString>("chosen");
+        row("one folder, stale record", QStringList{"V10"}, u"V9"_s, u"V10"_s);
+        row("highest number, not listing order", QStringList{"V9", "V10", "V2"}, QString(), u"V10"_s);
+        row("last used wins", QStringList{"V9", "V10"}, u"V9"_s, u"V9"_s);
+        row("last used gone", QStringList{"V9", "V10"}, u"V11"_s, u"V10"_s);
+        row("numbers beat names", QStringList{"Vbackup", "V", "V3"}, QString(), u"V3"_s);
+        row("no numbers: listing order", QStringList{"Vbackup", "V"}, QString(), u"Vbackup"_s);
+        row("none", QStringList{}, u"V10"_s, QString());
     }
-    QCOMPARE(listed.count(), 0);
-}
-
-void TestStore::failedWriteKeepsOldBytesAndLock()
-{
-    EngineSample s;
-    const QByteArray old = TestHome::read(s.home.file(0));
-    QVERIFY(TestHome::lock(s.home.file(0)));
-    s.select(0);
-    QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
-    QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
-    // An immutable folder refuses the temporary file even to root: read-only for everyone.
-    QVERIFY(TestHome::lock(s.home.signatures()));
-    const QStringList lines = TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>new</p>"_s)); });
-    QVERIFY(TestHome::lock(s.home.signatures(), false));
-    QVERIFY(lines.size() == 1 && !lines[0].isEmpty()); // the write's error
-    QCOMPARE(TestHome::read(s.home.file(0)), old);
-    QVERIFY(TestHome::isLocked(s.home.file(0))); // locked again, so Mail cannot revert it
-    QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
-    QVERIFY(rendered.count() == 1 && listed.count() == 0 && s.files() == 4); // the preview read again
-    // The confirmed unlock of a row clears the flag; a vanished or hostile id changes nothing; each reloads.
-    s.engine->unlockSignature(s.home.id(0));
-    QVERIFY(!TestHome::isLocked(s.home.file(0)) && !s.list().at(0).isFileLocked);
-    s.engine->unlockSignature(u"GONE"_s);
-    s.engine->unlockSignature(u"../x"_s);
-    QCOMPARE(listed.count(), 3);
-}
-
-void TestStore::versionsKeepEveryReplacedFile()
-{
-    EngineSample s;
-    const QString id = s.home.id(0), file = s.home.file(0);
-    const QByteArray original = TestHome::read(file);
-    s.select(0);
-    const auto kept = [&id] {
-        QList<QByteArray> bytes;
-        for (const auto &version : SignatureVersions::list(id))
-            bytes.append(*SignatureVersions::read(version.file));
-        return bytes;
-    };
-    // Each replacement and unlock keeps the file as it was, newest first; the newest is not kept twice.
-    QVERIFY(s.insert(u"<p>1</p>"_s));
-    const QByteArray one = TestHome::read(file);
-    QVERIFY(s.insert(u"<p>2</p>"_s));
-    const QByteArray two = TestHome::read(file);
-    QVERIFY(s.insert(u"<p>2</p>"_s));
-    s.engine->unlockSignature(id);
-    QVERIFY(!TestHome::isLocked(file) && kept() == QList<QByteArray>({two, one, original}));
-    QVERIFY(SignatureVersions::list(id).first().time > SignatureVersions::list(id).last().time);
-    // Restoring writes those very bytes back, locked, and previews them.
-    QVERIFY(s.engine->restoreVersion(SignatureVersions::list(id).last().file));
-    QVERIFY(TestHome::read(file) == original && TestHome::isLocked(file) && kept().size() == 3);
-    QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(original)));
-    // The newest twenty are kept.
-    for (int i = 10; i < 35; ++i)
-        QVERIFY(s.insert(u"<p>%1</p>"_s.arg(i)));
-    QVERIFY(kept().size() == SignatureVersions::maximumKept && kept().first() == s.composed(u"<p>33</p>"_s));
-    // Without a place to keep the version, nothing is replaced and nothing unlocked.
-    const QByteArray before = TestHome::read(file);
-    const QString versions = *SignatureVersions::folderOf(id);
-    QVERIFY(TestHome::lock(versions) && !s.insert(u"<p>lost?</p>"_s));
-    s.engine->unlockSignature(id);
-    QVERIFY(TestHome::lock(versions, false));
-    QVERIFY(TestHome::read(file) == before && TestHome::isLocked(file) && s.message());
-    for (const QString &hostile : {u".."_s, u"."_s, u"../x"_s, u"a/b"_s})
-        QVERIFY(!SignatureVersions::folderOf(hostile));
-}
-
-void TestStore::hostileIds()
-{
-    EngineSample s;
-    // Files an escaping id would reach, and a snapshot of everything outside the signatures folder.
-    TestHome::write(s.home.path() + u"/victim.mailsignature"_s, "H\n\n<b>victim</b>");
-    TestHome::write(s.home.mail() + u"/V10/MailData/x.mailsignature"_s, "H\n\n<b>x</b>");
-    const QStringList ids = {u"../../../../../victim"_s,   u"../x"_s,         u".."_s, u"."_s,
-                             s.home.path() + u"/victim"_s, QString(300, u'A')};
-    QList<TestHome::Entry> entries;
-    for (const QString &id : ids)
-        entries.append({id, id.left(8)});
-    s.home.writeList(entries);
-    for (int i = 0; i < 3; ++i)
-        QFile::remove(s.home.file(i));
-    const auto snapshot = [&s] {
-        QMap<QString, QByteArray> files;
-        for (QDirIterator it(s.home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-             it.hasNext();)
-            if (const QString path = it.next(); !path.startsWith(s.home.signatures()))
-                files.insert(path, TestHome::read(path));
-        return files;
-    };
-    const auto before = snapshot();
-    const QStringList lines = TestHome::printed([&s] {
-        s.engine->loadSignatures();
-        for (int row = 0; row < s.list().size(); ++row) {
-            QVERIFY(!s.list().at(row).isFileLocked);
-            s.select(row);
-            s.insert(u"<p>pwned</p>"_s);
-            s.engine->unlockSignature(s.list().at(row).id);
+    void versionFolderChoice()
+    {
+        QFETCH(QStringList, candidates);
+        QFETCH(QString, lastUsed);
+        QFETCH(QString, chosen);
+        const auto last = lastUsed.isEmpty() ? std::nullopt : std::optional(lastUsed);
+        QCOMPARE(MailFolders::chooseVersionFolder(candidates, last).value_or(QString()), chosen);
+    }
+    void folders()
+    {
+        TestHome home(false);
+        QDir(home.mail()).removeRecursively();
+        const QStringList lines =
+            TestHome::printed([] { QVERIFY(!SignaturesEngine::findMailVersionFolder()); });
+        QVERIFY(lines.size() == 1 &&
+                lines[0].startsWith(u"Error while accessing directory: "_s + home.mail() + u": "_s));
+        // Hidden, lower-case and misplaced V, and regular files, never count.
+        for (const QString &name : {u".V99"_s, u"v10"_s, u"MailV"_s})
+            QDir().mkpath(home.mail() + u'/' + name);
+        TestHome::write(home.mail() + u"/V100"_s, "a file");
+        QCOMPARE(TestHome::printed([] { QVERIFY(!SignaturesEngine::signatureFileURL(u"X"_s)); }),
+                 QStringList{u"No folder starting with 'V' found."_s});
+        QDir().mkpath(home.mail() + u"/V"_s); // without MailData/Signatures, which is not looked for
+        QCOMPARE(SignaturesEngine::signaturesFolderURL(),
+                 std::optional(home.mail() + u"/V/MailData/Signatures"_s));
+        // After an upgrade: the newer folder, unless Mail records another as last used; nothing is cached.
+        QDir().mkpath(home.mail() + u"/V9"_s);
+        QDir().mkpath(home.signatures());
+        QCOMPARE(SignaturesEngine::findMailVersionFolder(), std::optional(home.mail() + u"/V10"_s));
+        const QString info = home.mail() + u"/PersistenceInfo.plist"_s;
+        TestHome::write(
+            info, "<plist><dict><key>LastUsedVersionDirectoryName</key><string>V9</string></dict></plist>");
+        QCOMPARE(SignaturesEngine::findMailVersionFolder(), std::optional(home.mail() + u"/V9"_s));
+        TestHome::write(info, "\x00\x01 not a plist"); // a broken record is ignored
+        QCOMPARE(SignaturesEngine::allSignaturesListURL(), std::optional(home.listFile()));
+        // Files beside the list; ids come from a file anyone can edit, and none may leave the folder.
+        QCOMPARE(SignaturesEngine::signatureFileURL(QString()),
+                 std::optional(home.signatures() + u"/.mailsignature"_s));
+        QFile::link(home.path() + u"/outside"_s, home.file(u"LINK"_s));
+        for (const QString &hostile :
+             {u"../../etc/passwd"_s, u"a/b"_s, u"."_s, u".."_s, u"LINK"_s, u"n\0x"_s})
+            QVERIFY2(!SignaturesEngine::signatureFileURL(hostile), qPrintable(hostile));
+    }
+    void listParse_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("entries"); // "id:name|..." with "-" for a missing value; "none": unusable
+        const QList<TestHome::Entry> two = {{"B", "Beta"}, {"A", "Alpha"}};
+        const auto plist = [](const QByteArray &body) {
+            return "<?xml version=\"1.0\"?><plist>" + body + "</plist>";
+        };
+        const QByteArray name = "<key>SignatureName</key>";
+        row("xml, in file order", TestHome::listXml(two), u"B:Beta|A:Alpha"_s);
+        row("binary", TestHome::listBinary(two), u"B:Beta|A:Alpha"_s);
+        row("empty array", plist("<array/>"), QString());
+        row("missing id, number name", plist("<array><dict>" + name + "<integer>7</integer></dict></array>"),
+            u"-:-"_s);
+        row("duplicates kept", TestHome::listXml({{"X", "1"}, {"X", "2"}}), u"X:1|X:2"_s);
+        row("latin-1",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><array><dict>" + name +
+                "<string>caf\xe9</string></dict></array></plist>"_ba,
+            u"-:caf\u00e9"_s);
+        row("repeated key, xml: the last counts",
+            plist("<array><dict>" + name + "<string>1</string>" + name + "<string>2</string></dict></array>"),
+            u"-:2"_s);
+        row("repeated key, binary: the last counts",
+            QByteArray(
+                "bplist00\xA1\x01\xD2\x02\x02\x03\x04\x5DSignatureName\x51\x31\x51\x32\x08\x0A\x0F\x1D\x1F"
+                "\0\0\0\0\0\0\1\1\0\0\0\0\0\0\0\5\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x21",
+                70),
+            u"-:2"_s);
+        row("levels inside entries",
+            plist("<array><dict><key>SignatureUniqueId</key><string>a</string><key>M</key>" +
+                  "<array>"_ba.repeated(50) + "</array>"_ba.repeated(50) + "</dict></array>"),
+            u"a:-"_s);
+        row("nul byte in xml", plist("<array><dict>" + name + "<string>a\0</string></dict></array>"_ba),
+            u"none"_s);
+        row("root is a dictionary", plist("<dict><key>a</key><string>b</string></dict>"), u"none"_s);
+        row("element not a dictionary", plist("<array><dict/><string>b</string></array>"), u"none"_s);
+        row("truncated xml", TestHome::listXml(two).left(120), u"none"_s);
+        row("truncated binary", TestHome::listBinary(two).left(40), u"none"_s);
+        // Nesting that would exhaust the parser's stack is refused, however the XML hides it.
+        const QByteArray closers = "</array>"_ba.repeated(200000),
+                         deep = "<array>"_ba.repeated(200000) + closers;
+        row("deep xml", plist(deep), u"none"_s);
+        row("deep xml, comment", plist("<!--" + closers + "-->" + deep), u"none"_s);
+        row("deep xml, CDATA",
+            plist("<array><string><![CDATA[" + closers + "]]></string>" + deep + "</array>"), u"none"_s);
+        row("deep xml, processing instruction", plist("<?hide " + closers + "?>" + deep), u"none"_s);
+        row("deep xml, entity",
+            "<!DOCTYPE p [<!ENTITY hide \"" + closers + "\">]><plist>" + deep + "</plist>", u"none"_s);
+        row("deep binary", nestedBinary(200000, false), u"none"_s);
+        row("cyclic binary", nestedBinary(3, true), u"none"_s);
+    }
+    void listParse()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QString, entries);
+        const auto parsed = SignatureListReader::parseEntries(data);
+        QStringList got;
+        for (qsizetype i = 0; parsed && i < parsed->size(); ++i)
+            got.append(parsed->at(i).first.value_or(u"-"_s) + u':' + parsed->at(i).second.value_or(u"-"_s));
+        QCOMPARE(parsed ? got.join(u'|') : u"none"_s, entries);
+    }
+    void split_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("split"); // header|body, or "none"
+        row("header and html", u"H: 1\nH: 2\n\n<body>x</body>"_s, u"H: 1\nH: 2|<body>x</body>"_s);
+        row("starts with an empty line", u"\n<b>x</b>"_s, u"|<b>x</b>"_s);
+        row("later empty lines are the body's", u"H\n\n\n<p>a</p>\n\n<p>b</p>"_s,
+            u"H|\n<p>a</p>\n\n<p>b</p>"_s);
+        row("crlf line ends", u"H: 1\r\nH: 2\r\n\r\n<b>x</b>\r\n"_s, u"H: 1\r\nH: 2|<b>x</b>\r\n"_s);
+        row("crlf, then lf", u"H\r\n\n<b>"_s, u"H|<b>"_s);
+        row("lone carriage returns", u"H\r\r<b>"_s, u"none"_s);
+        row("no empty line", u"H\n<b>x</b>"_s, u"none"_s);
+        row("ends with an empty line", u"H\n\n"_s, u"H|"_s);
+    }
+    void split()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, split);
+        const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(text);
+        QCOMPARE(content ? content->header + u'|' + content->htmlContent : u"none"_s, split);
+        // Strict UTF-8 that keeps a byte-order mark, so the header stays byte for byte.
+        QCOMPARE(SignatureFileFormat::decodeUtf8("\xef\xbb\xbf" + text.toUtf8())->toUtf8(),
+                 "\xef\xbb\xbf" + text.toUtf8());
+        for (const QByteArray &invalid : {"caf\xe9"_ba, "\xc3"_ba, "\xed\xa0\x80"_ba})
+            QVERIFY(!SignatureFileFormat::decodeUtf8(text.toUtf8() + invalid));
+    }
+    // A signature file as Mail or a user may have it, and the header it must carry
+    // after an insert of ASCII text, and after one of other text.
+    void written_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("asciiHeader");
+        QTest::addColumn<QString>("unicodeHeader");
+        const QString mail = TestHome::header(u"A1@x"_s), type = u"Content-Type: text/html;"_s;
+        const QString cte = u"Content-Transfer-Encoding: "_s, utf8 = type + u" charset=utf-8"_s;
+        const QString qp = cte + u"quoted-printable\n"_s + type + u"\n\tcharset=us-ascii\nX: 1"_s;
+        row("quoted-printable, utf-8 on a folded line", mail + u"\n\nold"_s, mail, mail);
+        row("quoted-printable, us-ascii", qp + u"\n\nold"_s, qp,
+            cte + u"quoted-printable\n"_s + utf8 + u"\nX: 1"_s);
+        const QString sevenBit = type + u" charset=us-ascii\n"_s + cte + u"7bit\nX: 1"_s;
+        row("7bit, us-ascii", sevenBit + u"\n\nold"_s, sevenBit,
+            utf8 + u'\n' + cte + u"quoted-printable\nX: 1"_s);
+        const QString eightBit = type + u" charset=UTF-8\n"_s + cte + u"8bit"_s;
+        row("8bit", eightBit + u"\n\nold"_s, eightBit, eightBit);
+        const QString base64 = utf8 + u'\n' + cte + u"base64"_s;
+        row("base64", base64 + u"\n\nb2xk\n"_s, base64, base64);
+        const QString none = type + u"\n\tcharset=utf-8\nX: 1"_s;
+        row("no transfer-encoding line", none + u"\n\nold"_s, none,
+            none + u'\n' + cte + u"quoted-printable"_s);
+        const QString single = utf8 + u'\n' + cte + u"quoted-printable\nX: 1"_s;
+        row("multipart/related with an image",
+            u"Content-Type: multipart/related;\n\tboundary=\"B\"\n"_s + cte + u"7bit\nX: 1\n\n--B\n"_s +
+                type + u"\n\n<img src=\"cid:i\">\n\n--B\nContent-Type: image/png\n"_s + cte +
+                u"base64\n\niVBORw0KGgo=\n--B--\n"_s,
+            single, single);
+        const QString crlf = QString(qp).replace(u'\n', u"\r\n"_s);
+        row("crlf header", crlf + u"\r\n\r\nold\r\n"_s, crlf,
+            cte + u"quoted-printable\r\n"_s + utf8 + u"\r\nX: 1"_s);
+    }
+    void written()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, asciiHeader);
+        QFETCH(QString, unicodeHeader);
+        const QStringList htmls = {
+            u"<a href=\"https://x.example/?id=12345&utm_source=abc\"><img width=100></a>"_s,
+            u"<p>Gr\u00fc\u00dfe aus K\u00f6ln \u2014 \U0001F600</p>"_s,
+            u"<p>%1</p>"_s.arg(QString(200, u'x')),
+            u"<p>a  </p>  \n<p>b\t</p>\t"_s,
+            u"<div>a</div>\n\n<div>b</div>\n\n\n<p>c</p>"_s,
+            u"<p>x</p>="_s,
+            u"<p>a</p>\r\n<p>b</p>\r\n"_s};
+        const std::optional<AppleSignatureContent> old = SignatureFileFormat::split(file);
+        QTemporaryDir dir;
+        QStringList paths;
+        for (const QString &html : htmls) {
+            const std::optional<QByteArray> bytes = SignatureFileFormat::compose(old.value().header, html);
+            paths.append(dir.filePath(QString::number(paths.size())));
+            QVERIFY(bytes && TestHome::write(paths.last(), *bytes));
+            // Read back whole, only the fields that had to change rewritten, previewed as when it was
+            // inserted.
+            const auto back = SignatureFileFormat::split(*SignatureFileFormat::decodeUtf8(*bytes));
+            QCOMPARE(back.value().header, html.toUtf8() == html.toLatin1() ? asciiHeader : unicodeHeader);
+            QCOMPARE(UpdateScript::build(SignatureFileFormat::previewBody(*back)),
+                     UpdateScript::build(SignatureFileFormat::previewText(html)));
         }
-    });
-    QVERIFY(s.list().size() == ids.size() && !s.shown() && s.files() == 1 && snapshot() == before);
-    QCOMPARE(lines, QStringList(ids.size(), u"ERROR"_s)); // every failed read said so, and nothing else
-}
-
-void TestStore::largeAndOddInput()
-{
-    EngineSample s;
-    // Thousands of entries, in order; a 50 MB signature previewed and replaced whole.
-    QList<TestHome::Entry> many;
-    for (int i = 0; i < 5000; ++i)
-        many.append({u"ID-%1"_s.arg(i), u"Name %1"_s.arg(i)});
-    s.home.writeList(many);
-    TestHome::write(s.home.file(u"ID-0"_s),
-                    TestHome::header(u"x"_s) + "\n\n<i>" + QByteArray(50 << 20, 'x') + "</i>");
-    s.engine->loadSignatures();
-    QVERIFY(s.list().size() == 5000 && s.list().at(4999).name == u"Name 4999"_s);
-    s.select(0);
-    QCOMPARE(s.shown()->htmlContent.size(), (50 << 20) + 7);
-    QVERIFY(s.insert(u"<p>small</p>"_s));
-    QCOMPARE(TestHome::read(s.home.file(u"ID-0"_s)), TestHome::header(u"x"_s) + "\n\n<p>small</p>");
-    // A list larger than any Mail writes is not parsed; none, a FIFO or a folder in its place give an
-    // empty list, silently, and do not hang the load.
-    QFile list(s.home.listFile());
-    QVERIFY(list.open(QIODevice::Append) && list.write(QByteArray(65 << 20, ' ')) > 0);
-    list.close();
-    const auto emptyLoad = [&s] {
+        // Decoded by an independent MIME reader to exactly what was inserted.
+        const QList<std::optional<QString>> decoded = TestHome::mimeDecoded(paths);
+        for (qsizetype i = 0; i < htmls.size(); ++i)
+            QCOMPARE(decoded.value(i).value_or(u"<unreadable>"_s), htmls[i]);
+    }
+    void startUpAndSelection()
+    {
+        EngineSample s;
+        QVERIFY(s.authorized() && s.monitors == 1 && s.list().size() == 3 && !s.shown());
+        QCOMPARE(s.engine->folderMonitor()->objectName(), s.home.signatures());
+        // Locks come from the files: ".mailsignature" for an entry without id; a missing file is not locked.
+        QVERIFY(TestHome::write(s.home.file(QString()), "H\n\n<b/>"));
+        QVERIFY(TestHome::lock(s.home.file(1)) && TestHome::lock(s.home.file(QString())));
+        s.home.writeList(TestHome::sample() +
+                         QList<TestHome::Entry>{{QString(), u"No id"_s}, {u"GONE"_s, QString()}});
+        // A second grant announces nothing, makes no second monitor, and loads again, as every load does.
+        QSignalSpy authorized(s.engine->accessAuthorize(), &SignaturesEngineAccessAuthorize::changed);
+        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
+        s.engine->accessGranted();
+        QVERIFY(authorized.count() == 0 && s.monitors == 1 && listed.count() == 1);
+        QList<bool> locked;
+        for (const SignatureModel &signature : s.list())
+            locked.append(signature.isFileLocked);
+        QCOMPARE(locked, (QList<bool>{false, true, false, true, false}));
+        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true}));
+        QVERIFY(TestHome::lock(s.home.file(1), false) && TestHome::lock(s.home.file(QString()), false));
         s.engine->loadSignatures();
-        return s.list().isEmpty() && QFile::remove(s.home.listFile());
-    };
-    QVERIFY(emptyLoad() && !emptyLoad());
-    QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.listFile()}), 0);
-    QCOMPARE(
-        TestHome::printed([&] { QVERIFY(emptyLoad() && QDir().mkdir(s.home.listFile()) && !emptyLoad()); }),
-        QStringList());
-    QVERIFY(QDir().rmdir(s.home.listFile()) && s.home.writeList(TestHome::sample()));
-    // A version folder named in no encoding and a link beside the real one; a linked Signatures folder is
-    // followed.
-    QDir().mkdir(QFile::decodeName(QFile::encodeName(s.home.mail()) + "/V\xff\xfe"));
-    QVERIFY(QFile::link(s.home.mail() + u"/V10"_s, s.home.mail() + u"/Vlink"_s));
-    const QString real = s.home.path() + u"/RealSignatures"_s;
-    QVERIFY(QDir().rename(s.home.signatures(), real) && QFile::link(real, s.home.signatures()));
-    QCOMPARE(TestHome::printed([&s] { s.engine->loadSignatures(); }), QStringList());
-    QCOMPARE(s.list().size(), 3);
-}
+        QVERIFY(listed.count() == 2 && !s.list().at(1).isFileLocked);
+
+        QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
+        s.select(0);
+        const auto content = s.shown();
+        QVERIFY(content->header.toUtf8() == TestHome::header(s.home.id(0)) &&
+                content->htmlContent.startsWith("<body"));
+        s.select(0);                                                 // read and published again
+        s.engine->selectionUiModel()->signature().set(std::nullopt); // cleared: the preview stays
+        QCOMPARE(rendered.count(), 2);
+        // A file gone says "ERROR" and keeps the preview; one that is not UTF-8 is published empty, silently.
+        QFile::remove(s.home.file(1));
+        QCOMPARE(TestHome::printed([&s] { s.select(1); }), QStringList{u"ERROR"_s});
+        QCOMPARE(s.shown(), content);
+        TestHome::write(s.home.file(2), "H\n\n<b>caf\xe9</b>");
+        QCOMPARE(TestHome::printed([&s] { s.select(2); }), QStringList());
+        QVERIFY(s.shown() == AppleSignatureContent{} && rendered.count() == 3);
+
+        // Without a grant: asked, not authorised until the answer is yes; an answer after the engine is gone
+        // is ignored.
+        s.engine = s.make(false);
+        QVERIFY(s.services().answer && !s.authorized() && s.list().isEmpty());
+        s.services().answer(false);
+        QVERIFY(!s.authorized());
+        s.services().answer(true);
+        QVERIFY(s.authorized() && s.list().size() == 5 && s.monitors == 2);
+        const auto late = s.services().answer;
+        s.engine.reset();
+        late(true);
+        // Granted, but Mail's folder is gone: authorised, no monitor, empty list.
+        QDir(s.home.mail()).removeRecursively();
+        const QStringList lines = TestHome::printed([&s] { s.engine = s.make(true); });
+        QVERIFY(s.authorized() && !s.engine->folderMonitor() && s.list().isEmpty());
+        QVERIFY(lines.value(0).startsWith(u"Error while accessing directory: "_s));
+    }
+    void insertWritesAndLocks()
+    {
+        EngineSample s;
+        const QString file = s.home.file(0);
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup) &&
+                TestHome::lock(file));
+        s.engine->loadSignatures();
+        s.select(0);
+        const auto before = s.shown();
+        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
+        // Pretty-printed HTML: an empty line before a tag.
+        const QString html = u"<table>\n\n<tr><td width=100>Ada \u00e9 \U0001F600</td></tr></table>"_s;
+        QVERIFY(s.insert(html));
+        QCOMPARE(TestHome::read(file), s.composed(html));
+        QVERIFY(TestHome::isLocked(file) && s.list().at(0).isFileLocked && listed.count() == 1);
+        QCOMPARE(QFile::permissions(file) & 0xf0ff, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QCOMPARE(s.shown(), before); // the preview is the caller's to change
+        // What was written reads back with the same header and takes a second insert; nothing to insert
+        // writes nothing.
+        s.select(0);
+        QCOMPARE(s.shown()->header, before->header);
+        QVERIFY(s.insert(u"<p>second</p>"_s) && !s.insert(u" \n\t"_s) && !s.message());
+        QCOMPARE(TestHome::read(file), s.composed(u"<p>second</p>"_s));
+        QCOMPARE(s.files(), 4); // no temporary files left
+        // An unlocked file ends up locked too; the selection keeps the record read before, no longer the
+        // row's.
+        s.select(1);
+        QVERIFY(s.insert(u"<p>x</p>"_s) && TestHome::isLocked(s.home.file(1)));
+        QVERIFY(s.engine->selectionUiModel()->signature().get() != s.list().at(1));
+    }
+    void insertRefusals()
+    {
+        EngineSample s;
+        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
+        QVERIFY(!s.insert(u"<p>nothing selected</p>"_s) && !s.message());
+        // The file is gone: nothing is created, and the user is told until the next selection.
+        s.select(0);
+        QFile::remove(s.home.file(0));
+        QVERIFY(!s.insert(u"<p>x</p>"_s) && !QFile::exists(s.home.file(0)));
+        QCOMPARE(s.message(), std::optional(u"The signature's file no longer exists."_s));
+        s.select(2);
+        QVERIFY(!s.message());
+        // Signature 1 cannot be read (a folder in its place) while the preview holds signature 2's header,
+        // which must not go into signature 1's file; then the preview shows signature 1 as it is.
+        const QByteArray second = TestHome::read(s.home.file(1));
+        QVERIFY(QFile::remove(s.home.file(1)) && QDir().mkdir(s.home.file(1)));
+        s.select(1);
+        QVERIFY(QDir().rmdir(s.home.file(1)) && TestHome::write(s.home.file(1), second));
+        QCOMPARE(TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>x</p>"_s)); }).size(), 1);
+        QCOMPARE(TestHome::read(s.home.file(1)), second);
+        QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(second)));
+        // No header, a header a MIME reader would cut short, a link to a file elsewhere: all kept as they
+        // are.
+        const QString outside = s.home.path() + u"/outside"_s;
+        TestHome::write(outside, "H\n\n<b>outside</b>");
+        for (const QByteArray &odd : {"<b>no empty line</b>"_ba, "X-Junk\nA: 1\n\n<b>x</b>"_ba, "link"_ba}) {
+            QFile::remove(s.home.file(2));
+            QVERIFY(odd == "link" ? QFile::link(outside, s.home.file(2))
+                                  : TestHome::write(s.home.file(2), odd));
+            s.select(2);
+            QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message());
+            QCOMPARE(TestHome::read(s.home.file(2)), odd == "link" ? "H\n\n<b>outside</b>"_ba : odd);
+            QVERIFY(!TestHome::isLocked(s.home.file(2)) && !TestHome::isLocked(outside));
+        }
+        QCOMPARE(listed.count(), 0);
+    }
+    void failedWriteKeepsOldBytesAndLock()
+    {
+        EngineSample s;
+        const QByteArray old = TestHome::read(s.home.file(0));
+        QVERIFY(TestHome::lock(s.home.file(0)));
+        s.select(0);
+        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
+        QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
+        // An immutable folder refuses the temporary file even to root: read-only for everyone.
+        QVERIFY(TestHome::lock(s.home.signatures()));
+        const QStringList lines = TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>new</p>"_s)); });
+        QVERIFY(TestHome::lock(s.home.signatures(), false));
+        QVERIFY(lines.size() == 1 && !lines[0].isEmpty()); // the write's error
+        QCOMPARE(TestHome::read(s.home.file(0)), old);
+        QVERIFY(TestHome::isLocked(s.home.file(0))); // locked again, so Mail cannot revert it
+        QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
+        QVERIFY(rendered.count() == 1 && listed.count() == 0 && s.files() == 4); // the preview read again
+        // The confirmed unlock of a row clears the flag; a vanished or hostile id changes nothing; each
+        // reloads.
+        s.engine->unlockSignature(s.home.id(0));
+        QVERIFY(!TestHome::isLocked(s.home.file(0)) && !s.list().at(0).isFileLocked);
+        s.engine->unlockSignature(u"GONE"_s);
+        s.engine->unlockSignature(u"../x"_s);
+        QCOMPARE(listed.count(), 3);
+    }
+    void versionsKeepEveryReplacedFile()
+    {
+        EngineSample s;
+        const QString id = s.home.id(0), file = s.home.file(0);
+        const QByteArray original = TestHome::read(file);
+        s.select(0);
+        const auto kept = [&id] {
+            QList<QByteArray> bytes;
+            for (const auto &version : SignatureVersions::list(id))
+                bytes.append(*SignatureVersions::read(version.file));
+            return bytes;
+        };
+        // Each replacement and unlock keeps the file as it was, newest first; the newest is not kept twice.
+        QVERIFY(s.insert(u"<p>1</p>"_s));
+        const QByteArray one = TestHome::read(file);
+        QVERIFY(s.insert(u"<p>2</p>"_s));
+        const QByteArray two = TestHome::read(file);
+        QVERIFY(s.insert(u"<p>2</p>"_s));
+        s.engine->unlockSignature(id);
+        QVERIFY(!TestHome::isLocked(file) && kept() == QList<QByteArray>({two, one, original}));
+        QVERIFY(SignatureVersions::list(id).first().time > SignatureVersions::list(id).last().time);
+        // Restoring writes those very bytes back, locked, and previews them.
+        QVERIFY(s.engine->restoreVersion(SignatureVersions::list(id).last().file));
+        QVERIFY(TestHome::read(file) == original && TestHome::isLocked(file) && kept().size() == 3);
+        QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(original)));
+        // The newest twenty are kept.
+        for (int i = 10; i < 35; ++i)
+            QVERIFY(s.insert(u"<p>%1</p>"_s.arg(i)));
+        QVERIFY(kept().size() == SignatureVersions::maximumKept &&
+                kept().first() == s.composed(u"<p>33</p>"_s));
+        // Without a place to keep the version, nothing is replaced and nothing unlocked.
+        const QByteArray before = TestHome::read(file);
+        const QString versions = *SignatureVersions::folderOf(id);
+        QVERIFY(TestHome::lock(versions) && !s.insert(u"<p>lost?</p>"_s));
+        s.engine->unlockSignature(id);
+        QVERIFY(TestHome::lock(versions, false));
+        QVERIFY(TestHome::read(file) == before && TestHome::isLocked(file) && s.message());
+        for (const QString &hostile : {u".."_s, u"."_s, u"../x"_s, u"a/b"_s})
+            QVERIFY(!SignatureVersions::folderOf(hostile));
+    }
+    void hostileIds()
+    {
+        EngineSample s;
+        // Files an escaping id would reach, and a snapshot of everything outside the signatures folder.
+        TestHome::write(s.home.path() + u"/victim.mailsignature"_s, "H\n\n<b>victim</b>");
+        TestHome::write(s.home.mail() + u"/V10/MailData/x.mailsignature"_s, "H\n\n<b>x</b>");
+        const QStringList ids = {u"../../../../../victim"_s,   u"../x"_s,         u".."_s, u"."_s,
+                                 s.home.path() + u"/victim"_s, QString(300, u'A')};
+        QList<TestHome::Entry> entries;
+        for (const QString &id : ids)
+            entries.append({id, id.left(8)});
+        s.home.writeList(entries);
+        for (int i = 0; i < 3; ++i)
+            QFile::remove(s.home.file(i));
+        const auto snapshot = [&s] {
+            QMap<QString, QByteArray> files;
+            for (QDirIterator it(s.home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+                 it.hasNext();)
+                if (const QString path = it.next(); !path.startsWith(s.home.signatures()))
+                    files.insert(path, TestHome::read(path));
+            return files;
+        };
+        const auto before = snapshot();
+        const QStringList lines = TestHome::printed([&s] {
+            s.engine->loadSignatures();
+            for (int row = 0; row < s.list().size(); ++row) {
+                QVERIFY(!s.list().at(row).isFileLocked);
+                s.select(row);
+                s.insert(u"<p>pwned</p>"_s);
+                s.engine->unlockSignature(s.list().at(row).id);
+            }
+        });
+        QVERIFY(s.list().size() == ids.size() && !s.shown() && s.files() == 1 && snapshot() == before);
+        QCOMPARE(lines, QStringList(ids.size(), u"ERROR"_s)); // every failed read said so, and nothing else
+    }
+    void largeAndOddInput()
+    {
+        EngineSample s;
+        // Thousands of entries, in order; a 50 MB signature previewed and replaced whole.
+        QList<TestHome::Entry> many;
+        for (int i = 0; i < 5000; ++i)
+            many.append({u"ID-%1"_s.arg(i), u"Name %1"_s.arg(i)});
+        s.home.writeList(many);
+        TestHome::write(s.home.file(u"ID-0"_s),
+                        TestHome::header(u"x"_s) + "\n\n<i>" + QByteArray(50 << 20, 'x') + "</i>");
+        s.engine->loadSignatures();
+        QVERIFY(s.list().size() == 5000 && s.list().at(4999).name == u"Name 4999"_s);
+        s.select(0);
+        QCOMPARE(s.shown()->htmlContent.size(), (50 << 20) + 7);
+        QVERIFY(s.insert(u"<p>small</p>"_s));
+        QCOMPARE(TestHome::read(s.home.file(u"ID-0"_s)), TestHome::header(u"x"_s) + "\n\n<p>small</p>");
+        // A list larger than any Mail writes is not parsed; none, a FIFO or a folder in its place give an
+        // empty list, silently, and do not hang the load.
+        QFile list(s.home.listFile());
+        QVERIFY(list.open(QIODevice::Append) && list.write(QByteArray(65 << 20, ' ')) > 0);
+        list.close();
+        const auto emptyLoad = [&s] {
+            s.engine->loadSignatures();
+            return s.list().isEmpty() && QFile::remove(s.home.listFile());
+        };
+        QVERIFY(emptyLoad() && !emptyLoad());
+        QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.listFile()}), 0);
+        QCOMPARE(TestHome::printed(
+                     [&] { QVERIFY(emptyLoad() && QDir().mkdir(s.home.listFile()) && !emptyLoad()); }),
+                 QStringList());
+        QVERIFY(QDir().rmdir(s.home.listFile()) && s.home.writeList(TestHome::sample()));
+        // A version folder named in no encoding and a link beside the real one; a linked Signatures folder is
+        // followed.
+        QDir().mkdir(QFile::decodeName(QFile::encodeName(s.home.mail()) + "/V\xff\xfe"));
+        QVERIFY(QFile::link(s.home.mail() + u"/V10"_s, s.home.mail() + u"/Vlink"_s));
+        const QString real = s.home.path() + u"/RealSignatures"_s;
+        QVERIFY(QDir().rename(s.home.signatures(), real) && QFile::link(real, s.home.signatures()));
+        QCOMPARE(TestHome::printed([&s] { s.engine->loadSignatures(); }), QStringList());
+        QCOMPARE(s.list().size(), 3);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStore)
 #include "tst_store.moc"

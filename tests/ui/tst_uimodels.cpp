@@ -1,160 +1,133 @@
+// The rules behind the widgets, without the widgets: what the top bar shows,
+// when the preview is pushed new HTML, and the list's rows.
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
+#include "tests/common/TestHome.h"
 #include "ui/PreviewUpdateWatch.h"
 #include "ui/SignatureListModel.h"
 #include "ui/TopbarState.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include <QTest>
 
+using namespace Qt::StringLiterals;
 using Content = std::optional<AppleSignatureContent>;
 using Contents = QList<Content>;
 
-class tst_UiModels : public QObject
+class TestUiModels : public QObject
 {
     Q_OBJECT
 private slots:
-    void topbar_data();
-    void topbar();
-    void previewUpdates_data();
-    void previewUpdates();
-    void listRows();
+    void topbar_data()
+    {
+        QTest::addColumn<bool>("authorized");
+        QTest::addColumn<bool>("mailRunning");
+        QTest::addColumn<bool>("content");
+        QTest::addColumn<QString>("status");  // what went wrong with the last insert; empty: nothing
+        QTest::addColumn<QString>("message"); // what the message slot shows; empty: hidden
+        QTest::addColumn<bool>("enabled");
+        const QString mail = u"Mail must be closed before inserting a signature"_s,
+                      failed = u"Not saved: Disk full."_s;
+        // Not authorised: whatever the preview holds, asking for access is offered.
+        row("unauthorized, Mail closed", false, false, true, QString(), QString(), true);
+        row("unauthorized, Mail running", false, true, false, QString(), mail, true);
+        row("authorized, Mail closed, no content", true, false, false, QString(), QString(), false);
+        row("authorized, Mail closed, content", true, false, true, QString(), QString(), true);
+        row("authorized, Mail running", true, true, true, QString(), mail, false);
+        row("failed insert, Mail closed", true, false, true, failed, failed, true);
+        row("failed insert, Mail running", true, true, true, failed, mail, false);
+    }
+    void topbar()
+    {
+        QFETCH(bool, authorized);
+        QFETCH(bool, mailRunning);
+        QFETCH(bool, content);
+        QFETCH(QString, status);
+        QFETCH(QString, message);
+        QFETCH(bool, enabled);
+        const TopbarState state = TopbarState::compute(
+            authorized, mailRunning, content, status.isEmpty() ? std::nullopt : std::optional(status));
+        QCOMPARE(state.messageVisible ? state.message : QString(), message);
+        QCOMPARE(state.buttonTitle(), authorized ? u"Insert Signature from Clipboard"_s
+                                                 : u"Authorize Access to Mail Signature folder"_s);
+        QVERIFY(state.buttonEnabled == enabled &&
+                (state.action == TopbarState::Action::Insert) == authorized);
+    }
+    void previewUpdates_data()
+    {
+        QTest::addColumn<Content>("before"); // published before the watch starts
+        QTest::addColumn<Contents>("published");
+        QTest::addColumn<QStringList>("pushed");
+        const AppleSignatureContent a{u"H"_s, u"<b>a</b>"_s}, b{u"H"_s, u"<i>b</i>"_s},
+            a2{u"H2"_s, u"<b>a</b>"_s};
+        const Content none;
+        row("first content", none, Contents{a}, QStringList{a.htmlContent});
+        row("same content again", none, Contents{a, a}, QStringList{a.htmlContent});
+        row("another content", none, Contents{a, b}, QStringList{a.htmlContent, b.htmlContent});
+        row("only the header changed", none, Contents{a, a2}, QStringList{a.htmlContent, a2.htmlContent});
+        row("back from none", none, Contents{a, none, a}, QStringList{a.htmlContent, a.htmlContent});
+        row("none again", none, Contents{none, none}, QStringList{});
+        row("empty content is content", none, Contents{AppleSignatureContent{}}, QStringList{QString()});
+        row("starting value not pushed", Content(a), Contents{a, b}, QStringList{b.htmlContent});
+        // A body its header declares as other than quoted-printable is pushed so the page shows its text.
+        const AppleSignatureContent eightBit{u"Content-Transfer-Encoding: 8bit"_s, u"<p width=10>"_s};
+        row("8bit body", none, Contents{eightBit}, QStringList{u"<p width=3D10>"_s});
+    }
+    void previewUpdates()
+    {
+        QFETCH(Content, before);
+        QFETCH(Contents, published);
+        QFETCH(QStringList, pushed);
+        SignatureRenderUIModel rendered;
+        rendered.signature().set(before);
+        QStringList received;
+        {
+            PreviewUpdateWatch watch(rendered, [&received](const QString &html) { received.append(html); });
+            for (const Content &content : published)
+                rendered.signature().set(content);
+        }
+        rendered.signature().set(AppleSignatureContent{u"H"_s, u"after the watch"_s});
+        QCOMPARE(received, pushed);
+    }
+    void listRows()
+    {
+        SignatureListUIModel list;
+        SignatureSelectionUIModel selection;
+        SignatureListModel model(list, selection);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        const QList<SignatureModel> sample = {{u"A"_s, u"Work"_s, false}, {u"B"_s, u"Personal"_s, true}};
+        list.signatures().set(sample);
+        list.signatures().set(sample);
+        QVERIFY(reset.size() == 2 && model.rowCount() == 2); // every publish, even an equal one
+        for (int row = 0; row < 2; ++row) {
+            const QModelIndex index = model.index(row);
+            QVERIFY(index.data().toString() == sample[row].name &&
+                    index.data(SignatureListModel::IdRole) == sample[row].id);
+            QCOMPARE(index.data(SignatureListModel::LockedRole).toBool(), sample[row].isFileLocked);
+            QVERIFY(
+                !(model.flags(index) & Qt::ItemIsSelectable)); // rows take clicks, never the view's selection
+        }
+        QCOMPARE(model.rowOf(u"B"_s), std::optional<int>(1));
+        // A row is selected only while the selection equals its whole record.
+        for (const auto &[selected, selectedRow] : {std::pair{sample[1], 1},
+                                                    {SignatureModel{u"B"_s, u"Personal"_s, false}, -1},
+                                                    {SignatureModel{u"A"_s, u"Office"_s, false}, -1}}) {
+            QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+            selection.signature().set(selected);
+            QVERIFY(changed.size() == 1 &&
+                    changed[0][2].value<QList<int>>().contains(SignatureListModel::SelectedRole));
+            for (int row = 0; row < 2; ++row)
+                QCOMPARE(model.index(row).data(SignatureListModel::SelectedRole).toBool(),
+                         row == selectedRow);
+        }
+        // A reload that locks the selected record's file ends its highlight.
+        selection.signature().set(sample[0]);
+        list.signatures().set({{u"A"_s, u"Work"_s, true}, sample[1]});
+        QVERIFY(!model.index(0).data(SignatureListModel::SelectedRole).toBool());
+    }
 };
 
-void tst_UiModels::topbar_data()
-{
-    QTest::addColumn<bool>("isAuthorized");
-    QTest::addColumn<bool>("isMailRunning");
-    QTest::addColumn<bool>("hasContent");
-    QTest::addColumn<QString>("status"); // what went wrong with the last insert; empty: nothing
-    QTest::addColumn<QString>("message"); // what the message slot shows; empty: hidden
-    QTest::addColumn<bool>("buttonEnabled");
-    const QString mail = QStringLiteral("Mail must be closed before inserting a signature");
-    const QString failed = QStringLiteral("The signature could not be saved: Disk full.");
-    // Not authorised: whatever the preview holds, asking for access is offered.
-    QTest::newRow("unauthorized, Mail closed, no content") << false << false << false << "" << "" << true;
-    QTest::newRow("unauthorized, Mail closed, content") << false << false << true << "" << "" << true;
-    QTest::newRow("unauthorized, Mail running, no content") << false << true << false << "" << mail << true;
-    QTest::newRow("unauthorized, Mail running, content") << false << true << true << "" << mail << true;
-    QTest::newRow("authorized, Mail closed, no content") << true << false << false << "" << "" << false;
-    QTest::newRow("authorized, Mail closed, content") << true << false << true << "" << "" << true;
-    QTest::newRow("authorized, Mail running, no content") << true << true << false << "" << mail << false;
-    QTest::newRow("authorized, Mail running, content") << true << true << true << "" << mail << false;
-    QTest::newRow("failed insert, Mail closed") << true << false << true << failed << failed << true;
-    QTest::newRow("failed insert, Mail running") << true << true << true << failed << mail << false;
-}
-
-void tst_UiModels::topbar()
-{
-    QFETCH(bool, isAuthorized);
-    QFETCH(bool, isMailRunning);
-    QFETCH(bool, hasContent);
-    QFETCH(QString, status);
-    QFETCH(QString, message);
-    QFETCH(bool, buttonEnabled);
-    const TopbarState state = TopbarState::compute(isAuthorized, isMailRunning, hasContent,
-                                                   status.isEmpty() ? std::nullopt : std::optional(status));
-    QCOMPARE(state.messageVisible, !message.isEmpty());
-    if (state.messageVisible)
-        QCOMPARE(state.message, message);
-    QCOMPARE(state.buttonTitle(), isAuthorized ? QStringLiteral("Insert Signature from Clipboard")
-                                               : QStringLiteral("Authorize Access to Mail Signature folder"));
-    QCOMPARE(state.buttonEnabled, buttonEnabled);
-    QCOMPARE(state.action, isAuthorized ? TopbarState::Action::Insert : TopbarState::Action::Authorize);
-}
-
-void tst_UiModels::previewUpdates_data()
-{
-    QTest::addColumn<Content>("before"); // published before the watch starts
-    QTest::addColumn<Contents>("published");
-    QTest::addColumn<QStringList>("pushed");
-    const AppleSignatureContent a{QStringLiteral("H"), QStringLiteral("<b>a</b>")};
-    const AppleSignatureContent b{QStringLiteral("H"), QStringLiteral("<i>b</i>")};
-    const AppleSignatureContent a2{QStringLiteral("H2"), QStringLiteral("<b>a</b>")};
-    const Content none;
-    QTest::newRow("first content") << none << Contents{a} << QStringList{a.htmlContent};
-    QTest::newRow("same content again") << none << Contents{a, a} << QStringList{a.htmlContent};
-    QTest::newRow("another content") << none << Contents{a, b} << QStringList{a.htmlContent, b.htmlContent};
-    QTest::newRow("only the header changed") << none << Contents{a, a2} << QStringList{a.htmlContent, a2.htmlContent};
-    QTest::newRow("back from none") << none << Contents{a, none, a} << QStringList{a.htmlContent, a.htmlContent};
-    QTest::newRow("none again") << none << Contents{none, none} << QStringList{};
-    QTest::newRow("empty content is content") << none << Contents{AppleSignatureContent{}} << QStringList{QString()};
-    QTest::newRow("starting value not pushed") << Content(a) << Contents{a, b} << QStringList{b.htmlContent};
-}
-
-void tst_UiModels::previewUpdates()
-{
-    QFETCH(Content, before);
-    QFETCH(Contents, published);
-    QFETCH(QStringList, pushed);
-    SignatureRenderUIModel rendered;
-    rendered.signature().set(before);
-    QStringList received;
-    {
-        PreviewUpdateWatch watch(rendered, [&received](const QString &html) { received.append(html); });
-        for (const Content &content : published)
-            rendered.signature().set(content);
-    }
-    rendered.signature().set(AppleSignatureContent{QStringLiteral("H"), QStringLiteral("after the watch")});
-    QCOMPARE(received, pushed);
-}
-
-static QList<SignatureModel> sample()
-{
-    return {{QStringLiteral("A"), QStringLiteral("Work"), false},
-            {QStringLiteral("B"), QStringLiteral("Personal"), true},
-            {QStringLiteral("C"), QStringLiteral("Short"), false}};
-}
-
-void tst_UiModels::listRows()
-{
-    SignatureListUIModel list;
-    SignatureSelectionUIModel selection;
-    SignatureListModel model(list, selection);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    QCOMPARE(model.rowCount(), 0);
-    list.signatures().set(sample());
-    list.signatures().set(sample());
-    QCOMPARE(reset.size(), 2); // every publish, even an equal one
-    QCOMPARE(model.rowCount(), 3);
-    for (int row = 0; row < 3; ++row) {
-        const QModelIndex index = model.index(row);
-        QCOMPARE(index.data(Qt::DisplayRole).toString(), sample().at(row).name);
-        QCOMPARE(index.data(SignatureListModel::IdRole).toString(), sample().at(row).id);
-        QCOMPARE(index.data(SignatureListModel::LockedRole).toBool(), sample().at(row).isFileLocked);
-        QCOMPARE(index.data(SignatureListModel::RecordRole).value<SignatureModel>(), sample().at(row));
-        QVERIFY(!(model.flags(index) & Qt::ItemIsSelectable)); // rows take clicks, never the view's selection
-    }
-    QCOMPARE(model.rowOf(QStringLiteral("C")), std::optional<int>(2));
-
-    // A row is selected only while the selection equals its whole record.
-    const QList<std::pair<SignatureModel, int>> selections = {
-        {{QStringLiteral("B"), QStringLiteral("Personal"), true}, 1},
-        {{QStringLiteral("B"), QStringLiteral("Personal"), false}, -1},
-        {{QStringLiteral("A"), QStringLiteral("Office"), false}, -1},
-        {{QStringLiteral("Z"), QStringLiteral("Work"), false}, -1}};
-    for (const auto &[selected, selectedRow] : selections) {
-        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        selection.signature().set(selected);
-        QCOMPARE(changed.size(), 1);
-        QVERIFY(changed.at(0).at(2).value<QList<int>>().contains(SignatureListModel::SelectedRole));
-        for (int row = 0; row < 3; ++row)
-            QCOMPARE(model.index(row).data(SignatureListModel::SelectedRole).toBool(), row == selectedRow);
-    }
-    // A reload that locks the selected record's file ends its highlight.
-    selection.signature().set(sample().at(0));
-    QVERIFY(model.index(0).data(SignatureListModel::SelectedRole).toBool());
-    QList<SignatureModel> locked = sample();
-    locked[0].isFileLocked = true;
-    list.signatures().set(locked);
-    QVERIFY(!model.index(0).data(SignatureListModel::SelectedRole).toBool());
-    list.signatures().set({});
-    QCOMPARE(model.rowCount(), 0);
-    QVERIFY(!model.record(0));
-}
-
-QTEST_GUILESS_MAIN(tst_UiModels)
+QTEST_GUILESS_MAIN(TestUiModels)
 #include "tst_uimodels.moc"

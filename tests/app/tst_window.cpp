@@ -1,0 +1,346 @@
+// The whole program driven through its window as a user would, with the real
+// chooser, clipboard, web engine and processes, on the sample Mail folder in a
+// throw-away home. The cases run in order and share the window.
+#include "access/FolderAccess.h"
+#include "app/ApplicationSetup.h"
+#include "app/ContentView.h"
+#include "app/Vellix_Mac_MailApp.h"
+#include "store/SignatureFileFormat.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureRenderUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "store/SignaturesEngine.h"
+#include "store/SignaturesEngineAccessAuthorize.h"
+#include "tests/access/FolderChooserDriver.h"
+#include "tests/common/TestHome.h"
+#include "tests/preview/PageProbe.h"
+#include "ui/RestoreVersionDialog.h"
+#include "ui/SignaturListFooter.h"
+#include "ui/SignatureListModel.h"
+#include "ui/SignatureListView.h"
+#include "ui/SignatureLockButton.h"
+#include "ui/SignatureRender.h"
+#include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarInsertButton.h"
+#include "ui/SignatureRenderTopbarMessageMailRunning.h"
+#include "ui/SignatureUnlockButton.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QWebEngineView>
+
+using namespace Qt::StringLiterals;
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened; // what the system was asked to open
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+
+private slots:
+    void initTestCase()
+    {
+        m_home = std::make_unique<TestHome>();
+        start();
+        // Fixed size; nothing opens a second window and Help has no items.
+        QVERIFY(content()->size() == QSize(900, 400) && m_window->minimumSize() == m_window->maximumSize());
+        for (QAction *menu : m_window->menuBar()->actions()) {
+            QVERIFY(!menu->text().contains(u"Help"_s) || menu->menu()->isEmpty());
+            for (QAction *item : menu->menu()->actions())
+                QVERIFY2(!item->text().contains(u"New"_s), qPrintable(item->text()));
+        }
+    }
+    void cleanupTestCase()
+    {
+        FolderChooserDriver::closeAll();
+        m_window.reset();
+        m_home.reset();
+    }
+    void firstStartAsksForTheFolder()
+    {
+        const QString authorize = u"Authorize Access to Mail Signature folder"_s;
+        QTRY_COMPARE(FolderChooserDriver::openChoosers().size(), 1);
+        QVERIFY(list()->model()->rowCount() == 0 && button()->text() == authorize);
+        // Cancelled, nothing changes; the button asks again.
+        QVERIFY(FolderChooserDriver::cancel(FolderChooserDriver::openChoosers().first()));
+        QTRY_VERIFY(FolderChooserDriver::openChoosers().isEmpty());
+        QVERIFY(button()->text() == authorize && button()->isEnabled() &&
+                !engine().accessAuthorize()->isAuthorized().get());
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_COMPARE(FolderChooserDriver::openChoosers().size(), 1);
+        QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().first(), m_home->mail()));
+        QTRY_COMPARE(list()->model()->rowCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(list()->model()->index(row).data().toString(), m_home->name(row));
+        QVERIFY(button()->text() == u"Insert Signature from Clipboard"_s && !button()->isEnabled());
+    }
+    void rowsSelectAndPreview()
+    {
+        click(0);
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"<b>Ada Lovelace</b>"_s), 30000);
+        QVERIFY(button()->isEnabled() && selected(0));
+        // Anywhere in a row selects it: the name, the gap, the empty lock slot, the insets.
+        const QRect r = list()->rowRect(2), slot = list()->lockRect(2);
+        for (const QPoint &at :
+             {QPoint(r.left() + 8, r.center().y()), QPoint(slot.left() - 12, r.center().y()), slot.center(),
+              QPoint(r.center().x(), r.top() + 1), r.bottomRight() - QPoint(1, 1)}) {
+            click(1);
+            click(2, at);
+            QVERIFY(selected(2) && !selected(1) && selectedName() == m_home->name(2));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"A."_s), 15000);
+        // The credit line opens the maker's site with the system.
+        QDesktopServices::setUrlHandler(u"https"_s, this, "open");
+        QLabel *footer = list()->footer();
+        QTest::mouseClick(
+            footer, Qt::LeftButton, {},
+            QPoint(footer->fontMetrics().horizontalAdvance(u"Provided"_s), footer->height() / 2));
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(opened, QList<QUrl>{QUrl(u"https://vellix.example/"_s)});
+    }
+    void insertWritesAndLocks()
+    {
+        click(1);
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
+        const std::optional<AppleSignatureContent> published = engine().renderedUiModel()->signature().get();
+        // An empty clipboard inserts nothing and changes nothing on screen.
+        const QByteArray before = TestHome::read(m_home->file(1));
+        QGuiApplication::clipboard()->clear();
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTest::qWait(300);
+        QVERIFY(TestHome::read(m_home->file(1)) == before && !TestHome::isLocked(m_home->file(1)) &&
+                preview().contains(u"at home"_s));
+        // Pretty-printed, with attributes a careless encoder would garble; each shows again when read back.
+        const QString first =
+            u"<div style=\"color: #336\">\n\n<b>Grace Hopper</b> <a href=\"https://x.example/?id=12345\">Navy</a></div>"_s;
+        const QString second = u"<p width=100>\n\n<i>Katherine Johnson</i></p>"_s;
+        for (const QString &html : {first, second}) {
+            copy(html);
+            QTest::mouseClick(button(), Qt::LeftButton);
+            QCOMPARE(TestHome::read(m_home->file(1)), *SignatureFileFormat::compose(published->header, html));
+            const QString shown = html == first ? u"Grace Hopper"_s : u"Katherine Johnson"_s;
+            QTRY_VERIFY_WITH_TIMEOUT(preview().contains(shown), 15000);
+            // The reload after the write ended the highlight of the row, now locked: the selection is the
+            // record read before.
+            QVERIFY(html != first ||
+                    (engine().renderedUiModel()->signature().get() == published && !selected(1)));
+            click(0);
+            QTRY_VERIFY_WITH_TIMEOUT(!preview().contains(shown), 15000);
+            click(1);
+            QVERIFY(selected(1));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                preview().contains(shown) && preview().contains(u"?id=12345"_s) == (html == first), 15000);
+        }
+        QVERIFY(TestHome::isLocked(m_home->file(1)) && !TestHome::isLocked(m_home->file(0)) &&
+                message()->isHidden());
+        QTRY_VERIFY(list()->lockButton(1) && !list()->lockButton(0));
+    }
+    void unlockAfterConfirmation()
+    {
+        const auto records = engine().uiModel()->signatures().get();
+        const QByteArray bytes = TestHome::read(m_home->file(1));
+        list()->unlockButton()->activate(records.at(0)); // an unlocked row has no alert to give
+        QTest::qWait(100);
+        QVERIFY(!alert());
+        // The padlock is no click on the row; Cancel changes nothing.
+        click(0);
+        QTest::mouseClick(list()->lockButton(1), Qt::LeftButton);
+        QTRY_VERIFY(alert());
+        QVERIFY(selected(0) && alert()->text() == u"File is Locked?"_s);
+        list()->unlockButton()->activate(records.at(1)); // one alert at a time
+        QCOMPARE(m_window->findChildren<QMessageBox *>().size(), 1);
+        QCOMPARE(
+            alert()->informativeText(),
+            u"The file is locked to prevent Mail from modifying it. By unlocking it, Mail will revert it back to its original state."_s);
+        QTest::mouseClick(alert()->button(QMessageBox::Cancel), Qt::LeftButton);
+        QTRY_VERIFY(!alert());
+        QVERIFY(TestHome::isLocked(m_home->file(1)) && TestHome::read(m_home->file(1)) == bytes);
+        QVERIFY(engine().uiModel()->signatures().get() == records && selected(0));
+        // Confirm unlocks.
+        QTest::mouseClick(list()->lockButton(1), Qt::LeftButton);
+        QTRY_VERIFY(alert());
+        const QList<QAbstractButton *> buttons = alert()->buttons();
+        const auto confirm = std::find_if(buttons.begin(), buttons.end(), [](QAbstractButton *b) {
+            return b->text().remove(u'&') == u"Confirm"_s;
+        });
+        QCOMPARE(alert()->buttonRole(*confirm), QMessageBox::DestructiveRole);
+        QTest::mouseClick(*confirm, Qt::LeftButton);
+        QTRY_VERIFY(!alert() && !list()->lockButton(1));
+        QVERIFY(!TestHome::isLocked(m_home->file(1)));
+    }
+    void runningMailBlocksInserting()
+    {
+#ifndef STAND_IN_MAIL_IS_SEEN
+        QSKIP("This system does not see a stand-in Mail started as a plain process.");
+#endif
+        click(0);
+        QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled() && message()->isHidden(), 10000);
+        const QRect place = button()->geometry();
+        const QByteArray before = TestHome::read(m_home->file(0));
+        copy(u"<p>while Mail runs</p>"_s);
+        QProcess mail;
+        mail.start(TestHome::fakeApp(m_home->path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
+        // Clicked before the once-a-second poll has seen Mail: the click itself looks.
+        QVERIFY(mail.waitForStarted() && button()->isEnabled());
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QCOMPARE(TestHome::read(m_home->file(0)), before);
+        QTRY_VERIFY_WITH_TIMEOUT(!message()->isHidden() && !button()->isEnabled(), 3000);
+        QVERIFY(message()->text() == u"Mail must be closed before inserting a signature"_s &&
+                button()->geometry() == place);
+        mail.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(message()->isHidden() && button()->isEnabled(), 10000);
+    }
+    void keyboardDrivesTheList()
+    {
+        QListView *view = list()->listView();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        click(0);
+        QCOMPARE(QApplication::focusWidget(), view);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(selectedName(), m_home->name(1));
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Katherine Johnson"_s), 15000);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(selectedName(), m_home->name(2));
+        QTest::keyClick(view, Qt::Key_Home);
+        QCOMPARE(selectedName(), m_home->name(0));
+        QTest::keyClicks(view, u"Pe"_s);
+        QCOMPARE(selectedName(), u"Personal"_s);
+        // A locked row's padlock comes next with Tab, named for assistive software, and opens its alert with
+        // Space.
+        QVERIFY(TestHome::lock(m_home->file(2)));
+        engine().loadSignatures();
+        QCOMPARE(list()->lockButton(2)->accessibleName(), u"Unlock Short"_s);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), list()->lockButton(2));
+        QTest::keyClick(list()->lockButton(2), Qt::Key_Space);
+        QTRY_VERIFY(alert());
+        QTest::keyClick(alert(), Qt::Key_Escape);
+        QTRY_VERIFY(!alert());
+        QVERIFY(TestHome::isLocked(m_home->file(2)));
+    }
+    void restoreAPreviousVersion()
+    {
+        click(2); // never replaced: nothing to restore
+        QVERIFY(restoreAction()->text() == SignatureListView::restoreActionText() &&
+                !restoreAction()->isEnabled());
+        click(1);
+        QVERIFY(restoreAction()->isEnabled());
+        const QByteArray current = TestHome::read(m_home->file(1));
+        for (const bool restore : {false, true}) {
+            restoreAction()->trigger();
+            RestoreVersionDialog *dialog = nullptr;
+            QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
+            QCOMPARE(dialog->versions()->model()->rowCount(), 3); // two inserts and an unlock
+            QTest::keyClick(dialog->versions(), Qt::Key_End);     // the oldest: the file as Mail wrote it
+            QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
+            QTest::keyClick(dialog->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
+            QTRY_VERIFY(!m_window->findChild<RestoreVersionDialog *>());
+            const QByteArray original =
+                TestHome::header(m_home->id(1)) +
+                "\n\n<body style=3D\"word-wrap: break-word;\"><div>Ada =E2=80=94 at home</div></body>";
+            QCOMPARE(TestHome::read(m_home->file(1)), restore ? original : current);
+            QTRY_VERIFY_WITH_TIMEOUT(preview().contains(restore ? u"at home"_s : u"Katherine Johnson"_s),
+                                     15000);
+        }
+        QVERIFY(TestHome::isLocked(m_home->file(1)));
+    }
+    void restartUsesTheStoredGrant()
+    {
+        m_window.reset();
+        start();
+        QVERIFY(list()->model()->rowCount() == 3 && engine().accessAuthorize()->isAuthorized().get());
+        click(2);
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"A."_s), 15000);
+        QVERIFY(FolderChooserDriver::openChoosers().isEmpty());
+    }
+
+private:
+    void start()
+    {
+        m_window = std::make_unique<Vellix_Mac_MailApp>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // The web view comes after the first frame and shows once its page can take scripts.
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>() &&
+                                     m_window->findChild<QWebEngineView *>()->isVisible(),
+                                 30000);
+        QVERIFY(PageProbe::hasUpdate(m_window->findChild<QWebEngineView *>()->page()));
+    }
+    ContentView *content() const
+    {
+        return m_window->contentView();
+    }
+    SignaturesEngine &engine() const
+    {
+        return content()->engine();
+    }
+    SignatureListView *list() const
+    {
+        return content()->listPane();
+    }
+    QPushButton *button() const
+    {
+        return content()->previewPane()->topbar()->button();
+    }
+    QLabel *message() const
+    {
+        return content()->previewPane()->topbar()->message();
+    }
+    QString preview() const
+    {
+        return PageProbe::containerHtml(m_window->findChild<QWebEngineView *>()->page());
+    }
+    bool selected(int row) const
+    {
+        return list()->model()->index(row).data(SignatureListModel::SelectedRole).toBool();
+    }
+    QString selectedName() const
+    {
+        return engine().selectionUiModel()->signature().get().value_or(SignatureModel{}).name;
+    }
+    void click(int row, QPoint at = {}) const
+    {
+        QTest::mouseClick(list()->listView()->viewport(), Qt::LeftButton, {},
+                          at.isNull() ? list()->rowRect(row).center() : at);
+    }
+    static void copy(const QString &html)
+    {
+        auto *mime = new QMimeData;
+        mime->setHtml(html);
+        QGuiApplication::clipboard()->setMimeData(mime);
+    }
+    QMessageBox *alert() const
+    {
+        const auto alerts = m_window->findChildren<QMessageBox *>();
+        const auto open =
+            std::find_if(alerts.begin(), alerts.end(), [](QMessageBox *box) { return box->isVisible(); });
+        return open == alerts.end() ? nullptr : *open;
+    }
+    QAction *restoreAction() const
+    {
+        return m_window->menuBar()->actions().first()->menu()->actions().first();
+    }
+
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<Vellix_Mac_MailApp> m_window;
+};
+
+int main(int argc, char *argv[])
+{
+    ApplicationSetup::prepare();
+    QApplication application(argc, argv);
+    TestWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_window.moc"

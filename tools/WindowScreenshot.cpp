@@ -1,0 +1,55 @@
+// Opens the window on whatever Mail folder the current home holds, selects the
+// first signature once the preview is up and saves a picture of the window.
+// Used by scripts/demo --screenshot for the README; needs a real display.
+#include "access/FolderAccess.h"
+#include "app/ApplicationSetup.h"
+#include "app/ContentView.h"
+#include "app/Vellix_Mac_MailApp.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "store/SignaturesEngine.h"
+#include "ui/SignatureRender.h"
+#include "ui/SignatureRenderWebView.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTextStream>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    ApplicationSetup::prepare();
+    QApplication application(argc, argv);
+    QTextStream err(stderr);
+    if (argc < 2) {
+        err << "usage: window-screenshot OUTPUT.png\n";
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    // As if the folder had been authorised on an earlier start.
+    FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
+    Vellix_Mac_MailApp window;
+    SignaturesEngine &engine = window.contentView()->engine();
+    const QList<SignatureModel> signatures = engine.uiModel()->signatures().get();
+    if (signatures.isEmpty()) {
+        err << "no signatures in " << SignaturesEngine::mailFolderURL() << "\n";
+        return 1;
+    }
+    QObject::connect(window.contentView()->previewPane()->webView(), &SignatureRenderWebView::previewShown,
+                     &window, [&] {
+                         engine.selectionUiModel()->signature().set(signatures.first());
+                         // Time for the page to lay the signature out and the compositor to present it.
+                         QTimer::singleShot(1500, &window, [&] {
+                             const QPixmap picture = window.screen()->grabWindow(window.winId());
+                             const bool saved = !picture.isNull() && picture.save(output);
+                             err << (saved ? "saved " : "could not save ") << output << "\n";
+                             QCoreApplication::exit(saved ? 0 : 1);
+                         });
+                     });
+    QTimer::singleShot(60000, [&err] {
+        err << "the preview did not come up\n";
+        QCoreApplication::exit(1);
+    });
+    window.show();
+    return application.exec();
+}
