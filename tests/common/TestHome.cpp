@@ -11,8 +11,6 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include <plist/plist.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -103,24 +101,6 @@ QByteArray TestHome::listXml(const QList<Entry> &entries)
                name.toHtmlEscaped().toUtf8() + "</string>\n\t\t<key>SignatureUniqueId</key>\n\t\t<string>" +
                id.toHtmlEscaped().toUtf8() + "</string>\n\t</dict>\n";
     return xml + "</array>\n</plist>\n";
-}
-
-QByteArray TestHome::listBinary(const QList<Entry> &entries)
-{
-    plist_t array = plist_new_array();
-    for (const auto &[id, name] : entries) {
-        plist_t dict = plist_new_dict();
-        plist_dict_set_item(dict, "SignatureName", plist_new_string(name.toUtf8().constData()));
-        plist_dict_set_item(dict, "SignatureUniqueId", plist_new_string(id.toUtf8().constData()));
-        plist_array_append_item(array, dict);
-    }
-    char *data = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(array, &data, &length);
-    const QByteArray bytes(data, static_cast<qsizetype>(length));
-    std::free(data);
-    plist_free(array);
-    return bytes;
 }
 
 bool TestHome::write(const QString &path, const QByteArray &bytes)

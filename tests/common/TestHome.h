@@ -43,8 +43,6 @@ public:
     bool writeList(const QList<Entry> &entries) const { return write(listFile(), listXml(entries)); }
     static QByteArray header(const QString &id);
     static QByteArray listXml(const QList<Entry> &entries);
-    // The same entries as a binary property list, written by libplist.
-    static QByteArray listBinary(const QList<Entry> &entries);
 
     static bool write(const QString &path, const QByteArray &bytes);
     static QByteArray read(const QString &path);

@@ -11,21 +11,26 @@
 
 namespace {
 
-using Entries = QList<std::pair<std::optional<QString>, std::optional<QString>>>;
-
-bool isArrayOfDictionaries(plist_t root)
+// The children of a container node.
+std::vector<plist_t> childrenOf(plist_t node)
 {
-    if (plist_get_node_type(root) != PLIST_ARRAY)
-        return false;
-    for (uint32_t i = 0; i < plist_array_get_size(root); ++i) {
-        if (plist_get_node_type(plist_array_get_item(root, i)) != PLIST_DICT)
-            return false;
+    std::vector<plist_t> children;
+    if (plist_get_node_type(node) == PLIST_ARRAY) {
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
+            children.push_back(plist_array_get_item(node, i));
+    } else if (plist_get_node_type(node) == PLIST_DICT) {
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        for (plist_t item = nullptr;
+             iterator && (plist_dict_next_item(node, iterator, nullptr, &item), item);)
+            children.push_back(item);
+        std::free(iterator);
     }
-    return true;
+    return children;
 }
 
-// The number of nodes on the longest path from the root down, found without
-// recursion: the tree may be as deep as the shape check failed to notice.
+// The nodes on the longest path down from the root, found without recursion:
+// the tree may be as deep as the shape check failed to notice.
 int depth(plist_t root)
 {
     int deepest = 0;
@@ -34,76 +39,41 @@ int depth(plist_t root)
         const auto [node, level] = pending.back();
         pending.pop_back();
         deepest = std::max(deepest, level);
-        if (plist_get_node_type(node) == PLIST_ARRAY) {
-            for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
-                pending.emplace_back(plist_array_get_item(node, i), level + 1);
-        } else if (plist_get_node_type(node) == PLIST_DICT) {
-            plist_dict_iter iterator = nullptr;
-            plist_dict_new_iter(node, &iterator);
-            for (plist_t item = nullptr; iterator;) {
-                plist_dict_next_item(node, iterator, nullptr, &item);
-                if (!item)
-                    break;
-                pending.emplace_back(item, level + 1);
-            }
-            std::free(iterator);
-        }
+        for (plist_t child : childrenOf(node))
+            pending.emplace_back(child, level + 1);
     }
     return deepest;
 }
 
-// libplist's writers end a string at a NUL and garble bytes that are not
-// UTF-8 (in keys and values alike), so only lists whose strings are clean
-// UTF-8 can be written back faithfully.
-bool writable(plist_t root)
+// libplist's writers end a string at a NUL and garble what is not UTF-8; its
+// XML writer puts control characters down that XML cannot hold, and XML reads
+// a carriage return as a line feed. Only the rest can be written back faithfully.
+bool writesBackFaithfully(plist_t root, const QByteArray &xml)
 {
-    for (uint32_t i = 0; i < plist_array_get_size(root); ++i) {
+    for (plist_t entry : childrenOf(root)) {
         for (const char *key : {"SignatureUniqueId", "SignatureName"}) {
-            plist_t node = PropertyList::value(plist_array_get_item(root, i), key);
             uint64_t length = 0;
+            plist_t node = PropertyList::value(entry, key);
             const char *text = node ? plist_get_string_ptr(node, &length) : nullptr;
-            if (!text)
-                continue;
-            const QByteArray bytes(text, static_cast<qsizetype>(length));
-            if (bytes.contains('\0') || !fuzz::isValidUtf8(bytes))
+            if (text &&
+                (std::memchr(text, 0, length) || !fuzz::isValidUtf8(QByteArray(text, qsizetype(length)))))
                 return false;
         }
     }
-    return true;
+    return !xml.contains('\0') && fuzz::isValidUtf8(xml) && !xml.contains("\xEF\xBF\xBE") &&
+           !xml.contains("\xEF\xBF\xBF") && std::none_of(xml.begin(), xml.end(), [](char c) {
+               return uchar(c) < 0x20 && c != '\t' && c != '\n';
+           });
 }
 
-// libplist's XML writer puts every character down as it is, but XML has no
-// room for control characters other than tab and line breaks, nor for U+FFFE
-// and U+FFFF, and reads a carriage return as a line feed.
-bool xmlHoldsAsWritten(const QByteArray &xml)
+QByteArray written(plist_t root, void (*write)(plist_t, char **, uint32_t *))
 {
-    const bool controls = std::any_of(xml.begin(), xml.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n';
-    });
-    return !controls && !xml.contains("\xEF\xBF\xBE") && !xml.contains("\xEF\xBF\xBF");
-}
-
-QByteArray owned(char *data, uint32_t length)
-{
-    QByteArray bytes(data, static_cast<qsizetype>(length));
+    char *data = nullptr;
+    uint32_t length = 0;
+    write(root, &data, &length);
+    const QByteArray bytes(data, qsizetype(data ? length : 0));
     std::free(data);
     return bytes;
-}
-
-QByteArray asBinary(plist_t root)
-{
-    char *data = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root, &data, &length);
-    return data ? owned(data, length) : QByteArray();
-}
-
-QByteArray asXml(plist_t root)
-{
-    char *data = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(root, &data, &length);
-    return data ? owned(data, length) : QByteArray();
 }
 
 } // namespace
@@ -111,25 +81,22 @@ QByteArray asXml(plist_t root)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = fuzz::bytes(data, size);
-    const std::optional<Entries> entries = SignatureListReader::parseEntries(bytes);
+    const auto entries = SignatureListReader::parseEntries(bytes);
     const std::optional<PropertyList> list = PropertyList::fromData(bytes);
     // However the data hides its nesting, nothing deeper than the limit is parsed.
     FUZZ_CHECK(!list || depth(list->root()) <= PropertyListShape::maximumDepth);
-
-    // A list comes back exactly when the data parses to an array of dictionaries,
-    // one entry per element.
-    FUZZ_CHECK(entries.has_value() == (list && isArrayOfDictionaries(list->root())));
-    if (!entries)
-        return 0;
-    FUZZ_CHECK(static_cast<uint32_t>(entries->size()) == plist_array_get_size(list->root()));
-
-    // The encoding is the writer's choice: the same list written in the other
-    // encoding reads the same.
-    const QByteArray xml = asXml(list->root());
-    if (!writable(list->root()) || xml.contains('\0') || !fuzz::isValidUtf8(xml))
-        return 0;
-    FUZZ_CHECK(SignatureListReader::parseEntries(asBinary(list->root())) == entries);
-    if (xmlHoldsAsWritten(xml))
-        FUZZ_CHECK(SignatureListReader::parseEntries(xml) == entries);
+    // A list comes back exactly when the data parses to an array of dictionaries, one entry per element.
+    const std::vector<plist_t> elements = list ? childrenOf(list->root()) : std::vector<plist_t>();
+    const bool arrayOfDictionaries = list && plist_get_node_type(list->root()) == PLIST_ARRAY &&
+                                     std::all_of(elements.begin(), elements.end(), [](plist_t e) {
+                                         return plist_get_node_type(e) == PLIST_DICT;
+                                     });
+    FUZZ_CHECK(entries.has_value() == arrayOfDictionaries &&
+               (!entries || size_t(entries->size()) == elements.size()));
+    // The encoding is the writer's choice: the same list written in the other encoding reads the same.
+    const QByteArray xml = entries ? written(list->root(), plist_to_xml) : QByteArray();
+    if (entries && writesBackFaithfully(list->root(), xml))
+        FUZZ_CHECK(SignatureListReader::parseEntries(written(list->root(), plist_to_bin)) == entries &&
+                   SignatureListReader::parseEntries(xml) == entries);
     return 0;
 }

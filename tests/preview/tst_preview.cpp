@@ -83,29 +83,21 @@ private slots:
         program.runJavascript(run("first"));
         program.runJavascript(run("second"));
         program.attach([&bridge](const QString &script) { bridge.runJavascript(script); });
-        // Handed over after its construction, while it loads: only the latest script runs, once, when it is
-        // ready.
+        // While the view loads, only the latest script runs, once, when the page is ready; then at once.
         auto view = std::make_unique<WebView>(PreviewPage::html(), &bridge);
-        QVERIFY(!bridge.webView());
-        QTRY_COMPARE(bridge.webView(), view.get());
-        QVERIFY(bridge.isWaitingForPage());
         program.runJavascript(run("third"));
-        QTRY_VERIFY_WITH_TIMEOUT(!bridge.isWaitingForPage(), 20000);
-        QTRY_COMPARE(PageProbe::evaluate(view->page(), u"JSON.stringify(window.runs)"_s).toString(),
-                     u"[\"third\"]"_s);
-        // Then scripts run at once; the latest is kept.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            PageProbe::evaluate(view->page(), u"JSON.stringify(window.runs)"_s).toString(), u"[\"third\"]"_s,
+            20000);
         bridge.runJavascript(run("now"));
         QCOMPARE(PageProbe::evaluate(view->page(), u"window.runs.join()"_s).toString(), u"third,now"_s);
-        QCOMPARE(bridge.lastJavascriptToRun(), std::optional(run("now")));
-        // Another bridge attached after the load waits for no page and runs nothing; it holds the view
-        // weakly.
+        // Another bridge attached after the load runs nothing; it holds the view weakly.
         WebViewBridge other;
         other.update(u"<b>later</b>"_s);
         other.setWebView(view.get());
         QTest::qWait(100);
-        QVERIFY(!other.isWaitingForPage() && PageProbe::containerHtml(view->page()).isEmpty());
+        QVERIFY(PageProbe::containerHtml(view->page()).isEmpty());
         view.reset();
-        QVERIFY(!other.webView() && !bridge.webView());
         // A page that never gets `update` is asked for a few seconds only; the view's next load asks again.
         WebView stuck(
             u"<script>var asked = 0; Object.defineProperty(window, 'update', {get: function () { ++asked; }});</script>"_s,
@@ -170,7 +162,6 @@ private slots:
         menu->close();
         QTRY_VERIFY(view->devToolsView() && view->devToolsView()->isWindow() &&
                     view->devToolsView()->isVisible());
-        QCOMPARE(view->page()->devToolsPage(), view->devToolsView()->page());
     }
     void navigation_data()
     {

@@ -1,17 +1,123 @@
 // The signature store on real files in a throw-away home: its rules (the
-// published values, Mail's folders, the list, the file format both ways) and
-// the engine (start-up, selection, insert, restore, unlock, odd input).
+// published values, Mail's folders, the list, the file format both ways), the
+// engine (start-up, selection, insert, restore, unlock), and odd input and real
+// failures from other processes.
 #include "preview/UpdateScript.h"
+#include "store/EngineServices.h"
 #include "store/MailFolders.h"
+#include "store/SignatureFileFormat.h"
 #include "store/SignatureListReader.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureRenderUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "store/SignatureStatusUIModel.h"
 #include "store/SignatureVersions.h"
-#include "tests/store/EngineSample.h"
+#include "store/SignaturesEngine.h"
+#include "store/SignaturesEngineAccessAuthorize.h"
+#include "tests/common/TestHome.h"
 
+#include <QDirIterator>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#ifdef TESTS_ON_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
+
+// The sample home and an engine on it. Access is granted at start, or asked
+// for and answered by the test; the folder monitor is a marker named after
+// its folder (watching is the access layer's, tested there).
+struct EngineSample
+{
+    struct Services : EngineServices
+    {
+        Services(bool granted, int *monitors) : granted(granted), monitors(monitors) {}
+        std::optional<QString> restoreFolderAccess() override
+        {
+            return granted ? std::optional(QDir::homePath()) : std::nullopt;
+        }
+        void requestFolderAccess(std::function<void(bool)> completion) override
+        {
+            answer = std::move(completion);
+        }
+        std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *) override
+        {
+            ++*monitors;
+            auto marker = std::make_unique<QObject>();
+            marker->setObjectName(folder);
+            return marker;
+        }
+        bool granted;
+        int *monitors;
+        std::function<void(bool)> answer;
+    };
+
+    explicit EngineSample(bool granted = true) : engine(make(granted)) {}
+    std::unique_ptr<SignaturesEngine> make(bool granted)
+    {
+        return std::make_unique<SignaturesEngine>(std::make_unique<Services>(granted, &monitors));
+    }
+    Services &services() const { return static_cast<Services &>(engine->services()); }
+    bool authorized() const { return engine->accessAuthorize()->isAuthorized().get(); }
+    const QList<SignatureModel> &list() const { return engine->uiModel()->signatures().get(); }
+    void select(int row) { engine->selectionUiModel()->signature().set(list().at(row)); }
+    std::optional<AppleSignatureContent> shown() const
+    {
+        return engine->renderedUiModel()->signature().get();
+    }
+    std::optional<QString> message() const { return engine->statusUiModel()->message().get(); }
+    bool insert(const QString &html) { return engine->insertSignature(html); }
+    QByteArray composed(const QString &html) const
+    {
+        return *SignatureFileFormat::compose(shown()->header, html);
+    }
+    int files() const
+    {
+        return int(QDir(home.signatures()).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
+    }
+
+    int monitors = 0;
+    TestHome home;
+    std::unique_ptr<SignaturesEngine> engine;
+};
+
+#ifdef TESTS_ON_LINUX
+namespace {
+
+// Runs work in a forked child, a real and separate process; its exit code.
+template <typename Work> int inChild(Work work)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        work();
+        std::fflush(stdout);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void dropImmutableCapability()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        ::_exit(3);
+    data[0].effective &= ~(1u << CAP_LINUX_IMMUTABLE);
+    data[0].permitted &= ~(1u << CAP_LINUX_IMMUTABLE);
+    if (::syscall(SYS_capset, &header, data) != 0)
+        ::_exit(3);
+}
+
+} // namespace
+#endif
 
 // A binary property list of arrays nested depth deep; with cycle the last holds the first again.
 static QByteArray nestedBinary(quint32 depth, bool cycle)
@@ -132,7 +238,6 @@ private slots:
         };
         const QByteArray name = "<key>SignatureName</key>";
         row("xml, in file order", TestHome::listXml(two), u"B:Beta|A:Alpha"_s);
-        row("binary", TestHome::listBinary(two), u"B:Beta|A:Alpha"_s);
         row("empty array", plist("<array/>"), QString());
         row("missing id, number name", plist("<array><dict>" + name + "<integer>7</integer></dict></array>"),
             u"-:-"_s);
@@ -144,12 +249,11 @@ private slots:
         row("repeated key, xml: the last counts",
             plist("<array><dict>" + name + "<string>1</string>" + name + "<string>2</string></dict></array>"),
             u"-:2"_s);
-        row("repeated key, binary: the last counts",
-            QByteArray(
-                "bplist00\xA1\x01\xD2\x02\x02\x03\x04\x5DSignatureName\x51\x31\x51\x32\x08\x0A\x0F\x1D\x1F"
-                "\0\0\0\0\0\0\1\1\0\0\0\0\0\0\0\5\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x21",
-                70),
-            u"-:2"_s);
+        const QByteArray binary = QByteArray(
+            "bplist00\xA1\x01\xD2\x02\x02\x03\x04\x5DSignatureName\x51\x31\x51\x32\x08\x0A\x0F\x1D\x1F"
+            "\0\0\0\0\0\0\1\1\0\0\0\0\0\0\0\5\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x21",
+            70);
+        row("binary, a key repeated: the last counts", binary, u"-:2"_s);
         row("levels inside entries",
             plist("<array><dict><key>SignatureUniqueId</key><string>a</string><key>M</key>" +
                   "<array>"_ba.repeated(50) + "</array>"_ba.repeated(50) + "</dict></array>"),
@@ -159,7 +263,7 @@ private slots:
         row("root is a dictionary", plist("<dict><key>a</key><string>b</string></dict>"), u"none"_s);
         row("element not a dictionary", plist("<array><dict/><string>b</string></array>"), u"none"_s);
         row("truncated xml", TestHome::listXml(two).left(120), u"none"_s);
-        row("truncated binary", TestHome::listBinary(two).left(40), u"none"_s);
+        row("truncated binary", binary.left(40), u"none"_s);
         // Nesting that would exhaust the parser's stack is refused, however the XML hides it.
         const QByteArray closers = "</array>"_ba.repeated(200000),
                          deep = "<array>"_ba.repeated(200000) + closers;
@@ -528,15 +632,82 @@ private slots:
                      [&] { QVERIFY(emptyLoad() && QDir().mkdir(s.home.listFile()) && !emptyLoad()); }),
                  QStringList());
         QVERIFY(QDir().rmdir(s.home.listFile()) && s.home.writeList(TestHome::sample()));
-        // A version folder named in no encoding and a link beside the real one; a linked Signatures folder is
-        // followed.
-        QDir().mkdir(QFile::decodeName(QFile::encodeName(s.home.mail()) + "/V\xff\xfe"));
+        // A link to a version folder beside the real one; a linked Signatures folder is followed.
         QVERIFY(QFile::link(s.home.mail() + u"/V10"_s, s.home.mail() + u"/Vlink"_s));
         const QString real = s.home.path() + u"/RealSignatures"_s;
         QVERIFY(QDir().rename(s.home.signatures(), real) && QFile::link(real, s.home.signatures()));
         QCOMPARE(TestHome::printed([&s] { s.engine->loadSignatures(); }), QStringList());
         QCOMPARE(s.list().size(), 3);
     }
+#ifdef TESTS_ON_LINUX
+    // Real failures from outside: no right to change the flag, other processes changing the files.
+    void lockNotAllowed()
+    {
+        EngineSample s;
+        const QByteArray old = TestHome::read(s.home.file(0));
+        QVERIFY(TestHome::lock(s.home.file(0)));
+        const auto insertWithoutTheRight = [&s](int row) {
+            s.select(row);
+            return TestHome::printed([&s] {
+                QCOMPARE(inChild([&s] {
+                             dropImmutableCapability();
+                             s.insert(u"<p>new</p>"_s);
+                         }),
+                         0);
+            });
+        };
+        // A locked file cannot be unlocked, so nothing is written.
+        QCOMPARE(insertWithoutTheRight(0), QStringList());
+        QVERIFY(TestHome::read(s.home.file(0)) == old && TestHome::isLocked(s.home.file(0)));
+        // An unlocked file is written but cannot be locked: it stays unlocked with the new text, and says so.
+        QCOMPARE(insertWithoutTheRight(1),
+                 QStringList{u"Failed to lock the signature file: "_s + s.home.file(1)});
+        QCOMPARE(TestHome::read(s.home.file(1)), TestHome::header(s.home.id(1)) + "\n\n<p>new</p>");
+        QVERIFY(!TestHome::isLocked(s.home.file(1)));
+    }
+    void fileChangedBehindTheEngine()
+    {
+        EngineSample s;
+        s.select(0);
+        // Another process rewrites the file and locks it between selection and insert: the selected header
+        // wins.
+        QCOMPARE(QProcess::execute(
+                     u"sh"_s, {u"-c"_s, u"printf 'X: 1\\n\\n<b>other</b>' > \"$0\" && chattr +i \"$0\""_s,
+                               s.home.file(0)}),
+                 0);
+        QVERIFY(s.insert(u"<p>mine</p>"_s));
+        QCOMPARE(TestHome::read(s.home.file(0)), TestHome::header(s.home.id(0)) + "\n\n<p>mine</p>");
+        QVERIFY(TestHome::isLocked(s.home.file(0)));
+
+        // Replaced by a FIFO: nothing blocks, nothing is written.
+        QVERIFY(TestHome::lock(s.home.file(0), false) && QFile::remove(s.home.file(0)));
+        QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.file(0)}), 0);
+        QVERIFY(!s.insert(u"<p>mine</p>"_s));
+        QCOMPARE(TestHome::printed([&s] { s.select(0); }), QStringList{u"ERROR"_s});
+        QCOMPARE(QDir(s.home.signatures()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 4);
+    }
+    void listRewrittenWhileRead()
+    {
+        EngineSample s;
+        const QString a = s.home.path() + u"/a.plist"_s, b = s.home.path() + u"/b.plist"_s;
+        TestHome::write(a, TestHome::listXml(TestHome::sample()));
+        TestHome::write(b, TestHome::listXml(TestHome::sample().mid(0, 1)));
+        // A writer that truncates and rewrites the list in place, so reads see partial files.
+        QProcess writer;
+        writer.start(u"sh"_s, {u"-c"_s, u"while :; do cat \"$0\" > \"$2\"; cat \"$1\" > \"$2\"; done"_s, a, b,
+                               s.home.listFile()});
+        QVERIFY(writer.waitForStarted());
+        for (int i = 0; i < 300; ++i) {
+            s.engine->loadSignatures();
+            // The empty list, the old one or the new one, never a mix.
+            QVERIFY2(s.list().isEmpty() || s.list().size() == 1 || s.list().size() == 3,
+                     qPrintable(QString::number(s.list().size())));
+            QVERIFY(s.list().isEmpty() || s.list().at(0).id == s.home.id(0));
+        }
+        writer.kill();
+        writer.waitForFinished();
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestStore)
