@@ -10,9 +10,6 @@
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/access/FolderChooserDriver.h"
 #include "tests/common/TestHome.h"
-#ifdef TESTS_ON_LINUX
-#include "platform/nix/NixRunningApplications.h"
-#endif
 
 #include <QClipboard>
 #include <QFileDialog>
@@ -210,24 +207,6 @@ private slots:
     }
 
 #ifdef TESTS_ON_LINUX
-    void bundleOfExecutable_data()
-    {
-        QTest::addColumn<QByteArray>("executable");
-        QTest::addColumn<QByteArray>("bundle");
-        row("main executable", "/A/Mail.app/Contents/MacOS/Mail"_ba, "/A/Mail.app"_ba);
-        row("innermost", "/A/M.app/Contents/B.app/Contents/MacOS/B"_ba, "/A/M.app/Contents/B.app"_ba);
-        row("name with spaces", "/x/Mail Beta.app/Contents/MacOS/Mail Beta"_ba, "/x/Mail Beta.app"_ba);
-        row("deeper than MacOS", "/A/Mail.app/Contents/MacOS/tools/Mail"_ba, QByteArray());
-        row("bundle without a name", "/A/.app/Contents/MacOS/Mail"_ba, QByteArray());
-        row("relative", "Mail.app/Contents/MacOS/Mail"_ba, QByteArray());
-    }
-    void bundleOfExecutable()
-    {
-        QFETCH(QByteArray, executable);
-        QFETCH(QByteArray, bundle);
-        QCOMPARE(NixRunningApplications::bundleOfExecutable(executable).value_or(QByteArray()), bundle);
-    }
-
     void mailMonitorFollowsMail()
     {
         // Neither another application nor a program called Mail outside a bundle counts.

@@ -167,23 +167,8 @@ QStringList TestHome::printed(const std::function<void()> &action)
 
 QList<std::optional<QString>> TestHome::mimeDecoded(const QStringList &files)
 {
-    static const char script[] = R"PY(
-import email, json, sys
-out = []
-for path in sys.argv[1:]:
-    with open(path, 'rb') as f:
-        message = email.message_from_bytes(f.read())
-    try:
-        if message.defects or message.is_multipart() or message.get_content_type() != 'text/html':
-            raise ValueError(path)
-        out.append(message.get_payload(decode=True).decode(message.get_content_charset() or 'us-ascii'))
-    except Exception:
-        out.append(None)
-print(json.dumps(out))
-)PY";
-    bool ok = false;
-    const QByteArray json = run(QStringLiteral("python3"),
-                                QStringList{QStringLiteral("-c"), QString::fromUtf8(script)} + files, &ok);
+    const QByteArray json =
+        run(QStringLiteral("python3"), QStringList{QStringLiteral(TESTS_MIME_READER)} + files);
     QList<std::optional<QString>> texts;
     for (const QJsonValue &value : QJsonDocument::fromJson(json).array())
         texts.append(value.isString() ? std::optional(value.toString()) : std::nullopt);
