@@ -1,6 +1,4 @@
-// Access to Mail's folder (the remembered grant and the chooser), the folder
-// and Mail monitors and the clipboard, on the real file system, dialogs,
-// processes and clipboard.
+// The grant and the chooser, the folder and Mail monitors, and the clipboard, all real.
 #include "access/AccessEngineServices.h"
 #include "access/FolderAccess.h"
 #include "access/FolderMonitor.h"

@@ -1,7 +1,4 @@
-// The whole program driven through its window as a user would, with the real
-// chooser, clipboard, web engine and processes, on the sample Mail folder in a
-// throw-away home. The cases run in order and share the window.
-#include "access/FolderAccess.h"
+// The program driven through its window as a user would; the cases share the window, in order.
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
@@ -24,11 +21,9 @@
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureUnlockButton.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QListView>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QWebEngineView>
@@ -164,8 +159,7 @@ private slots:
             QCOMPARE(TestHome::read(m_home->file(1)), *SignatureFileFormat::compose(published->header, html));
             const QString shown = html == first ? u"Grace Hopper"_s : u"Katherine Johnson"_s;
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(shown), 15000);
-            // The reload after the write ended the highlight of the row, now locked: the selection is the
-            // record read before.
+            // The reload after the write ended the row's highlight: the selection is the record read before.
             QVERIFY(html != first ||
                     (engine().renderedUiModel()->signature().get() == published && !selected(1)));
             click(0);
@@ -250,8 +244,7 @@ private slots:
         QCOMPARE(selectedName(), m_home->name(0));
         QTest::keyClicks(view, u"Pe"_s);
         QCOMPARE(selectedName(), u"Personal"_s);
-        // A locked row's padlock comes next with Tab, named for assistive software, and opens its alert with
-        // Space.
+        // A locked row's padlock is next after the list for Tab, named, and opens its alert with Space.
         QVERIFY(TestHome::lock(m_home->file(2)));
         engine().loadSignatures();
         QCOMPARE(list()->lockButton(2)->accessibleName(), u"Unlock Short"_s);

@@ -49,8 +49,7 @@ TestHome::TestHome(bool withSample) : m_oldHome(qgetenv("HOME"))
     // Where HOME does not decide which Library the program reads (macOS).
     Platform::redirectHomeFolder(path());
     QStandardPaths::setTestModeEnabled(true);
-    // Qt looks the settings folder up once per process; files, because the
-    // macOS preferences database cannot be moved by a path.
+    // Files: the macOS preferences database cannot be moved by a path.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QDir().mkpath(signatures());

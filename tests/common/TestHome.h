@@ -11,10 +11,7 @@
 #include <optional>
 #include <utility>
 
-// The one fixture of every suite: a throw-away home. HOME, the settings and
-// the program's data folder point into a temporary folder, so a test never
-// sees the user's Library, preferences or versions. It holds Mail's folder
-// with three signatures (Work, Personal, Short) written as Mail writes them.
+// The one fixture of every suite: a throw-away home (HOME, settings, data folder) with Mail's sample.
 class TestHome
 {
 public:
@@ -46,20 +43,16 @@ public:
 
     static bool write(const QString &path, const QByteArray &bytes);
     static QByteArray read(const QString &path);
-    // The file system's immutable flag, through the system's own tools as
-    // another program would use them: chattr and lsattr, chflags and ls -lO.
+    // The immutable flag through the system's own tools, as another program would change it.
     static bool lock(const QString &path, bool locked = true);
     static bool isLocked(const QString &path);
 
-    // folder/<name>.app with an Info.plist naming the bundle and a copy of
-    // sleep as its executable, whose path is returned: a stand-in application.
+    // A stand-in application: folder/<name>.app with a copy of sleep; its executable.
     static QString fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier);
 
     // What action printed on the real standard output, line by line.
     static QStringList printed(const std::function<void()> &action);
-    // Python's e-mail package, a MIME reader of its own: each file's
-    // text/html body decoded by its transfer encoding and charset; none when
-    // the file is no single text/html part read without defects.
+    // Python's e-mail package as an independent MIME reader (common/mime_decoded.py).
     static QList<std::optional<QString>> mimeDecoded(const QStringList &files);
 
 private:

@@ -10,8 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-// A broken invariant is a finding like a crash: aborting makes libFuzzer keep
-// the input that broke it.
+// A broken invariant is a finding: aborting makes libFuzzer keep the input.
 #define FUZZ_CHECK(condition)                                                                                \
     do {                                                                                                     \
         if (!(condition)) {                                                                                  \
@@ -27,16 +26,14 @@ inline QByteArray bytes(const uint8_t *data, size_t size)
     return QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
 }
 
-// The bytes as text, invalid sequences replaced. Unlike QString::fromUtf8 it
-// keeps a leading U+FEFF, so inputs can start with one.
+// The bytes as text; unlike QString::fromUtf8 it keeps a leading U+FEFF.
 inline QString text(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
-// Strict UTF-8, by GLib rather than by the decoder under test; GLib refuses
-// NUL bytes, which are valid text.
+// Strict UTF-8, judged by GLib, not the decoder under test (GLib refuses NUL bytes).
 inline bool isValidUtf8(QByteArray bytes)
 {
     bytes.replace('\0', ' ');

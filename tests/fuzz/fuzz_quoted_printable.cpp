@@ -1,5 +1,4 @@
-// Quoted-printable decoding for the preview is all or nothing: the text comes
-// back as it was given, or as a MIME library decodes it.
+// The preview's decoding gives the text back unchanged, or as a MIME library decodes it.
 #include "preview/QuotedPrintable.h"
 #include "store/MimeLibrary.h"
 #include "tests/fuzz/FuzzSupport.h"

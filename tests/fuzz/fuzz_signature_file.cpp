@@ -78,8 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    !content->header.contains(QLatin1String("\n\r\n")));
     }
 
-    // An insert of the text under each header reads back as exactly that text, with the header's other
-    // fields as they were; and it previews as that text.
+    // Written under each header, the text reads back exactly, other fields kept, and previews as itself.
     for (const char *header : headers) {
         const std::optional<QByteArray> file = SignatureFileFormat::compose(QString::fromUtf8(header), text);
         const std::optional<QString> back = file ? SignatureFileFormat::decodeUtf8(*file) : std::nullopt;

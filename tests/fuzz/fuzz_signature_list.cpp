@@ -29,8 +29,7 @@ std::vector<plist_t> childrenOf(plist_t node)
     return children;
 }
 
-// The nodes on the longest path down from the root, found without recursion:
-// the tree may be as deep as the shape check failed to notice.
+// The depth of the tree, found without recursion: it may be as deep as a guard failed to notice.
 int depth(plist_t root)
 {
     int deepest = 0;
@@ -45,9 +44,7 @@ int depth(plist_t root)
     return deepest;
 }
 
-// libplist's writers end a string at a NUL and garble what is not UTF-8; its
-// XML writer puts control characters down that XML cannot hold, and XML reads
-// a carriage return as a line feed. Only the rest can be written back faithfully.
+// What libplist can write back as it read it: clean UTF-8 strings, XML without what XML cannot hold.
 bool writesBackFaithfully(plist_t root, const QByteArray &xml)
 {
     for (plist_t entry : childrenOf(root)) {

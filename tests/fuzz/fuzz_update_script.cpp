@@ -1,5 +1,4 @@
-// The update script: whatever the HTML, one call of update() with one
-// double-quoted string that the page's script engine takes as it is.
+// Whatever the HTML, one call of update() with one string the page's script engine takes as it is.
 #include "preview/UpdateScript.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -9,8 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString script = UpdateScript::build(html);
     FUZZ_CHECK(script.startsWith(QLatin1String("update(\"")) && script.endsWith(QLatin1String("\")")) &&
                script.size() >= 10);
-    // Inside the string: no line end, no apostrophe, every double quote escaped and no backslash but those
-    // escaping one. So the string cannot end early, and no escape means anything else.
+    // No line end or apostrophe, and backslashes only before escaped double quotes: no early end.
     const QStringView argument = QStringView(script).sliced(8, script.size() - 10);
     QString unescaped;
     for (qsizetype i = 0; i < argument.size(); ++i) {

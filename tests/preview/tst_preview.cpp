@@ -1,5 +1,4 @@
-// The preview: decoding and the update script as tables, then the bridge, the
-// module's framed view and the navigation policy in a real web engine.
+// The preview's text rules as tables, then the bridge, the module and the navigation policy, live.
 #include "preview/ControlWebviewModel.h"
 #include "preview/QuotedPrintable.h"
 #include "preview/UpdateScript.h"
@@ -138,8 +137,7 @@ private slots:
     }
     void moduleHost()
     {
-        // Made through the interface the program loads the module by; hidden, so the window's own
-        // background shows, until the page has loaded.
+        // Made through the module's interface, and hidden until its page has loaded.
         PreviewWebModule module;
         bool shown = false;
         QWidget window;
@@ -195,8 +193,7 @@ private slots:
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
         const qsizetype windows = QApplication::topLevelWidgets().size();
-        // Links are 40 high below the body's margin of 8. Even right after a real
-        // click elsewhere, a navigation the user did not click goes nowhere.
+        // Links are 40 high below a margin of 8; what the user did not click goes nowhere.
         QTest::mouseClick(m_view->focusProxy(), Qt::LeftButton, {},
                           QPoint(100, clicked < 0 ? 380 : 28 + 40 * clicked));
         if (!script.isEmpty())

@@ -1,7 +1,4 @@
-// The signature store on real files in a throw-away home: its rules (the
-// published values, Mail's folders, the list, the file format both ways), the
-// engine (start-up, selection, insert, restore, unlock), and odd input and real
-// failures from other processes.
+// The signature store on real files: its rules, the engine, odd input and failures from outside.
 #include "preview/UpdateScript.h"
 #include "store/EngineServices.h"
 #include "store/MailFolders.h"
@@ -19,20 +16,15 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #ifdef TESTS_ON_LINUX
 #include <linux/capability.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
 
-// The sample home and an engine on it. Access is granted at start, or asked
-// for and answered by the test; the folder monitor is a marker named after
-// its folder (watching is the access layer's, tested there).
+// The sample home and an engine on it, with access granted or answered by the test.
 struct EngineSample
 {
     struct Services : EngineServices
@@ -301,8 +293,7 @@ private slots:
         for (const QByteArray &invalid : {"caf\xe9"_ba, "\xc3"_ba, "\xed\xa0\x80"_ba})
             QVERIFY(!SignatureFileFormat::decodeUtf8(text.toUtf8() + invalid));
     }
-    // A signature file as Mail or a user may have it, and the header it must carry
-    // after an insert of ASCII text, and after one of other text.
+    // A signature file, and the header it must carry after inserting ASCII text, and other text.
     void written_data()
     {
         QTest::addColumn<QString>("file");
@@ -354,8 +345,7 @@ private slots:
             const std::optional<QByteArray> bytes = SignatureFileFormat::compose(old.value().header, html);
             paths.append(dir.filePath(QString::number(paths.size())));
             QVERIFY(bytes && TestHome::write(paths.last(), *bytes));
-            // Read back whole, only the fields that had to change rewritten, previewed as when it was
-            // inserted.
+            // Read back whole, only the fields that had to change rewritten, previewed as inserted.
             const auto back = SignatureFileFormat::split(*SignatureFileFormat::decodeUtf8(*bytes));
             QCOMPARE(back.value().header, html.toUtf8() == html.toLatin1() ? asciiHeader : unicodeHeader);
             QCOMPARE(UpdateScript::build(SignatureFileFormat::previewBody(*back)),
@@ -406,8 +396,7 @@ private slots:
         QCOMPARE(TestHome::printed([&s] { s.select(2); }), QStringList());
         QVERIFY(s.shown() == AppleSignatureContent{} && rendered.count() == 3);
 
-        // Without a grant: asked, not authorised until the answer is yes; an answer after the engine is gone
-        // is ignored.
+        // Without a grant: authorised when the answer is yes; an answer to a gone engine is ignored.
         s.engine = s.make(false);
         QVERIFY(s.services().answer && !s.authorized() && s.list().isEmpty());
         s.services().answer(false);
@@ -440,15 +429,13 @@ private slots:
         QVERIFY(TestHome::isLocked(file) && s.list().at(0).isFileLocked && listed.count() == 1);
         QCOMPARE(QFile::permissions(file) & 0xf0ff, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         QCOMPARE(s.shown(), before); // the preview is the caller's to change
-        // What was written reads back with the same header and takes a second insert; nothing to insert
-        // writes nothing.
+        // Read back with the same header, it takes a second insert; nothing to insert writes nothing.
         s.select(0);
         QCOMPARE(s.shown()->header, before->header);
         QVERIFY(s.insert(u"<p>second</p>"_s) && !s.insert(u" \n\t"_s) && !s.message());
         QCOMPARE(TestHome::read(file), s.composed(u"<p>second</p>"_s));
         QCOMPARE(s.files(), 4); // no temporary files left
-        // An unlocked file ends up locked too; the selection keeps the record read before, no longer the
-        // row's.
+        // An unlocked file ends up locked; the selection keeps the record read before.
         s.select(1);
         QVERIFY(s.insert(u"<p>x</p>"_s) && TestHome::isLocked(s.home.file(1)));
         QVERIFY(s.engine->selectionUiModel()->signature().get() != s.list().at(1));
@@ -465,8 +452,7 @@ private slots:
         QCOMPARE(s.message(), std::optional(u"The signature's file no longer exists."_s));
         s.select(2);
         QVERIFY(!s.message());
-        // Signature 1 cannot be read (a folder in its place) while the preview holds signature 2's header,
-        // which must not go into signature 1's file; then the preview shows signature 1 as it is.
+        // Signature 2's header must not go into unreadable signature 1; the preview shows 1 as it is.
         const QByteArray second = TestHome::read(s.home.file(1));
         QVERIFY(QFile::remove(s.home.file(1)) && QDir().mkdir(s.home.file(1)));
         s.select(1);
@@ -474,8 +460,7 @@ private slots:
         QCOMPARE(TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>x</p>"_s)); }).size(), 1);
         QCOMPARE(TestHome::read(s.home.file(1)), second);
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(second)));
-        // No header, a header a MIME reader would cut short, a link to a file elsewhere: all kept as they
-        // are.
+        // No header, a header a MIME reader would cut short, a link elsewhere: all kept as they are.
         const QString outside = s.home.path() + u"/outside"_s;
         TestHome::write(outside, "H\n\n<b>outside</b>");
         for (const QByteArray &odd : {"<b>no empty line</b>"_ba, "X-Junk\nA: 1\n\n<b>x</b>"_ba, "link"_ba}) {
@@ -506,8 +491,7 @@ private slots:
         QVERIFY(TestHome::isLocked(s.home.file(0))); // locked again, so Mail cannot revert it
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
         QVERIFY(rendered.count() == 1 && listed.count() == 0 && s.files() == 4); // the preview read again
-        // The confirmed unlock of a row clears the flag; a vanished or hostile id changes nothing; each
-        // reloads.
+        // An unlock clears the flag; a vanished or hostile id changes nothing; each reloads.
         s.engine->unlockSignature(s.home.id(0));
         QVERIFY(!TestHome::isLocked(s.home.file(0)) && !s.list().at(0).isFileLocked);
         s.engine->unlockSignature(u"GONE"_s);
@@ -592,8 +576,7 @@ private slots:
     void oddListFiles()
     {
         EngineSample s;
-        // A list larger than any Mail writes is not parsed; none, a FIFO or a folder in its place give an
-        // empty list, silently, and do not hang the load.
+        // Too large, missing, a FIFO or a folder: an empty list, silently, without hanging.
         QFile list(s.home.listFile());
         QVERIFY(list.open(QIODevice::Append) && list.write(QByteArray(65 << 20, ' ')) > 0);
         list.close();
@@ -637,8 +620,7 @@ private slots:
     {
         EngineSample s;
         s.select(0);
-        // Another process rewrites the file and locks it between selection and insert: the selected header
-        // wins.
+        // Another process rewrites and locks the file after the selection: the selected header wins.
         QCOMPARE(QProcess::execute(
                      u"sh"_s, {u"-c"_s, u"printf 'X: 1\\n\\n<b>other</b>' > \"$0\" && chattr +i \"$0\""_s,
                                s.home.file(0)}),

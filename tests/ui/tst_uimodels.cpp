@@ -1,5 +1,4 @@
-// The rules behind the widgets, without the widgets: what the top bar shows,
-// when the preview is pushed new HTML, and the list's rows.
+// The rules behind the widgets: the top bar, pushes to the preview, the list's rows.
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
