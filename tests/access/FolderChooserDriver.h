@@ -1,16 +1,56 @@
 #pragma once
 
-#include <QList>
-#include <QString>
+#include "access/FolderAccess.h"
 
-class QFileDialog;
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 // Drives the folder chooser through its widgets, as a user would.
-struct FolderChooserDriver
+namespace FolderChooserDriver {
+
+inline bool press(QFileDialog *chooser, const QString &text)
 {
-    static QList<QFileDialog *> openChoosers();
-    // Navigates to folder and presses "Authorize"; false when that was not possible.
-    static bool confirm(QFileDialog *chooser, const QString &folder);
-    static bool cancel(QFileDialog *chooser);
-    static void closeAll(); // cancels those still open and lets them go away
-};
+    for (QPushButton *button : chooser->findChildren<QPushButton *>()) {
+        if (button->text() == text && button->isVisible() && button->isEnabled())
+            return QTest::mouseClick(button, Qt::LeftButton), true;
+    }
+    return false;
+}
+
+inline QList<QFileDialog *> openChoosers()
+{
+    QList<QFileDialog *> choosers;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *chooser = qobject_cast<QFileDialog *>(widget);
+        if (chooser && chooser->isVisible() &&
+            chooser->objectName() == QLatin1String(FolderAccess::chooserObjectName))
+            choosers.append(chooser);
+    }
+    return choosers;
+}
+
+// Navigates to folder and presses "Authorize"; false when that was not possible.
+inline bool confirm(QFileDialog *chooser, const QString &folder)
+{
+    chooser->setDirectory(folder);
+    auto *nameField = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    return nameField && (nameField->setText(folder), press(chooser, QStringLiteral("Authorize")));
+}
+
+inline bool cancel(QFileDialog *chooser)
+{
+    return press(chooser, QStringLiteral("Cancel"));
+}
+
+// Cancels those still open and lets them go away.
+inline void closeAll()
+{
+    for (QFileDialog *chooser : openChoosers())
+        chooser->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace FolderChooserDriver

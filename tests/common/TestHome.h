@@ -17,7 +17,7 @@ class TestHome
 public:
     using Entry = std::pair<QString, QString>; // id, name
 
-    explicit TestHome(bool withSample = true);
+    TestHome();
     ~TestHome();
     TestHome(const TestHome &) = delete;
     TestHome &operator=(const TestHome &) = delete;
@@ -52,8 +52,8 @@ public:
 
     // What action printed on the real standard output, line by line.
     static QStringList printed(const std::function<void()> &action);
-    // Python's e-mail package as an independent MIME reader (common/mime_decoded.py).
-    static QList<std::optional<QString>> mimeDecoded(const QStringList &files);
+    // Python's e-mail package as an independent MIME reader (common/mime_decoded.py): each file's text.
+    static QStringList mimeDecoded(const QStringList &files);
 
 private:
     QTemporaryDir m_dir;

@@ -1,10 +1,7 @@
-// The preview's text rules as tables, then the bridge, the module and the navigation policy, live.
+// The preview's text rules as tables, then the bridge and the navigation policy, live.
 #include "preview/ControlWebviewModel.h"
 #include "preview/QuotedPrintable.h"
 #include "preview/UpdateScript.h"
-#include "preview/web/ControlWebview.h"
-#include "preview/web/Coordinator.h"
-#include "preview/web/PreviewWebModule.h"
 #include "preview/web/WebView.h"
 #include "preview/web/WebViewBridge.h"
 #include "tests/common/TestHome.h"
@@ -82,32 +79,13 @@ private slots:
         program.runJavascript(run("second"));
         program.attach([&bridge](const QString &script) { bridge.runJavascript(script); });
         // While the view loads, only the latest script runs, once, when the page is ready; then at once.
-        auto view = std::make_unique<WebView>(PreviewPage::html(), &bridge);
+        WebView view(PreviewPage::html(), &bridge);
         program.runJavascript(run("third"));
         QTRY_COMPARE_WITH_TIMEOUT(
-            PageProbe::evaluate(view->page(), u"JSON.stringify(window.runs)"_s).toString(), u"[\"third\"]"_s,
+            PageProbe::evaluate(view.page(), u"JSON.stringify(window.runs)"_s).toString(), u"[\"third\"]"_s,
             20000);
         bridge.runJavascript(run("now"));
-        QCOMPARE(PageProbe::evaluate(view->page(), u"window.runs.join()"_s).toString(), u"third,now"_s);
-        // Another bridge attached after the load runs nothing; it holds the view weakly.
-        WebViewBridge other;
-        other.update(u"<b>later</b>"_s);
-        other.setWebView(view.get());
-        QTest::qWait(100);
-        QVERIFY(PageProbe::containerHtml(view->page()).isEmpty());
-        view.reset();
-        // A page that never gets `update` is asked for a few seconds only; the view's next load asks again.
-        WebView stuck(
-            u"<script>var asked = 0; Object.defineProperty(window, 'update', {get: function () { ++asked; }});</script>"_s,
-            &other);
-        const auto asked = [&stuck] { return PageProbe::evaluate(stuck.page(), u"asked"_s).toInt(); };
-        QTRY_VERIFY_WITH_TIMEOUT(asked() > 1, 20000);
-        QTest::qWait(5500);
-        const int before = asked();
-        QTest::qWait(300);
-        QCOMPARE(asked(), before);
-        stuck.coordinator()->loadPreview(PreviewPage::html());
-        QTRY_COMPARE_WITH_TIMEOUT(PageProbe::containerHtml(stuck.page()), u"<b>later</b>"_s, 20000);
+        QCOMPARE(PageProbe::evaluate(view.page(), u"window.runs.join()"_s).toString(), u"third,now"_s);
     }
     void whatThePageShows()
     {
@@ -134,22 +112,6 @@ private slots:
                      QStringList{u"JavaScript Error: "_s + QString::fromUtf8(line)});
             QCOMPARE(shown, u"<p>a\u2028b\u2029</p>"_s);
         }
-    }
-    void moduleHost()
-    {
-        // Made through the module's interface, and hidden until its page has loaded.
-        PreviewWebModule module;
-        bool shown = false;
-        QWidget window;
-        auto *host =
-            qobject_cast<ControlWebview *>(module.createPreview(&window, [&shown] { shown = true; }));
-        QVERIFY(host && host->parent() == &window && host->webView()->isHidden() && !shown);
-        module.runJavascript(host, UpdateScript::build(u"<b>shown</b>"_s));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        WebView *view = host->webView();
-        QTRY_VERIFY_WITH_TIMEOUT(shown && view->isVisible(), 20000);
-        QTRY_COMPARE(PageProbe::containerHtml(view->page()), u"<b>shown</b>"_s);
     }
     void navigation_data()
     {
