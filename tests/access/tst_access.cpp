@@ -14,17 +14,6 @@
 using namespace Qt::StringLiterals;
 using Read = std::optional<QString>;
 
-// An engine that never gets access: every reload it makes comes from the monitor under test.
-struct NoAccess : EngineServices
-{
-    std::optional<QString> restoreFolderAccess() override { return std::nullopt; }
-    void requestFolderAccess(std::function<void(bool)>) override {}
-    std::unique_ptr<QObject> startFolderMonitor(const QString &, SignaturesEngine *) override
-    {
-        return nullptr;
-    }
-};
-
 class TestAccess : public QObject
 {
     Q_OBJECT
@@ -158,8 +147,7 @@ private slots:
         {
             QString folder;
             bool made = QDir().mkpath(folder) && TestHome::write(folder + u"/list"_s, "1");
-            std::unique_ptr<SignaturesEngine> engine =
-                std::make_unique<SignaturesEngine>(std::make_unique<NoAccess>());
+            std::unique_ptr<SignaturesEngine> engine = grantedEngine();
             QSignalSpy reloads{engine->uiModel(), &SignatureListUIModel::changed};
             std::unique_ptr<FolderMonitor> monitor = std::make_unique<FolderMonitor>(folder);
             bool write(const QByteArray &bytes, bool atomically = true, const QString &name = u"list"_s) const

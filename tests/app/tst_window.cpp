@@ -19,11 +19,11 @@
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
-#include "ui/SignatureUnlockButton.h"
 
 #include <QClipboard>
 #include <QListView>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QWebEngineView>
@@ -136,6 +136,14 @@ private slots:
         click(1);
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
         const std::optional<AppleSignatureContent> published = engine().renderedUiModel()->signature().get();
+        // A failed write is told in the top bar; the preview keeps what the file holds.
+        copy(u"<p>lost</p>"_s);
+        QVERIFY(TestHome::lock(m_home->signatures()));
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QVERIFY(TestHome::lock(m_home->signatures(), false));
+        QTRY_VERIFY(message()->isVisible() &&
+                    message()->text().startsWith(u"The signature could not be saved"_s));
+        QVERIFY(preview().contains(u"at home"_s));
         // Pretty-printed, with a link a careless encoder would garble.
         const QString html =
             u"<div>\n\n<b>Katherine Johnson</b> <a href=\"https://x.example/?id=12345\">NASA</a></div>"_s;
@@ -152,16 +160,11 @@ private slots:
     {
         const auto records = engine().uiModel()->signatures().get();
         const QByteArray bytes = TestHome::read(m_home->file(1));
-        list()->unlockButton()->activate(records.at(0)); // an unlocked row has no alert to give
-        QTest::qWait(100);
-        QVERIFY(!alert());
         // The padlock is no click on the row; Cancel changes nothing.
         click(0);
         QTest::mouseClick(list()->lockButton(1), Qt::LeftButton);
         QTRY_VERIFY(alert());
         QVERIFY(selected(0) && alert()->text() == u"File is Locked?"_s);
-        list()->unlockButton()->activate(records.at(1)); // one alert at a time
-        QCOMPARE(m_window->findChildren<QMessageBox *>().size(), 1);
         QTest::mouseClick(alert()->button(QMessageBox::Cancel), Qt::LeftButton);
         QTRY_VERIFY(!alert());
         QVERIFY(TestHome::isLocked(m_home->file(1)) && TestHome::read(m_home->file(1)) == bytes);
@@ -185,7 +188,6 @@ private slots:
 #endif
         click(0);
         QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled() && message()->isHidden(), 10000);
-        const QRect place = button()->geometry();
         const QByteArray before = TestHome::read(m_home->file(0));
         copy(u"<p>while Mail runs</p>"_s);
         QProcess mail;
@@ -195,8 +197,7 @@ private slots:
         QTest::mouseClick(button(), Qt::LeftButton);
         QCOMPARE(TestHome::read(m_home->file(0)), before);
         QTRY_VERIFY_WITH_TIMEOUT(!message()->isHidden() && !button()->isEnabled(), 3000);
-        QVERIFY(message()->text() == u"Mail must be closed before inserting a signature"_s &&
-                button()->geometry() == place);
+        QCOMPARE(message()->text(), u"Mail must be closed before inserting a signature"_s);
         mail.kill();
         QTRY_VERIFY_WITH_TIMEOUT(message()->isHidden() && button()->isEnabled(), 10000);
     }
@@ -212,8 +213,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Katherine Johnson"_s), 15000);
         QTest::keyClick(view, Qt::Key_End);
         QCOMPARE(selectedName(), m_home->name(2));
-        QTest::keyClick(view, Qt::Key_Home);
-        QCOMPARE(selectedName(), m_home->name(0));
         QTest::keyClicks(view, u"Pe"_s);
         QCOMPARE(selectedName(), u"Personal"_s);
         // A locked row's padlock is next after the list for Tab, named, and opens its alert with Space.

@@ -1,15 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include "store/EngineServices.h"
+#include "store/SignaturesEngine.h"
+
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <functional>
-#include <optional>
-#include <utility>
 
 // The one fixture of every suite: a throw-away home (HOME, settings, data folder) with Mail's sample.
 class TestHome
@@ -64,4 +59,22 @@ private:
 template <typename... Values> void row(const char *tag, const Values &...values)
 {
     (QTest::newRow(tag) << ... << values);
+}
+
+// An engine with access to Mail's folder granted at once; a plain object named after the folder stands
+// for its monitor.
+inline std::unique_ptr<SignaturesEngine> grantedEngine()
+{
+    struct Granted : EngineServices
+    {
+        std::optional<QString> restoreFolderAccess() override { return qEnvironmentVariable("HOME"); }
+        void requestFolderAccess(std::function<void(bool)>) override {}
+        std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *) override
+        {
+            auto marker = std::make_unique<QObject>();
+            marker->setObjectName(folder);
+            return marker;
+        }
+    };
+    return std::make_unique<SignaturesEngine>(std::make_unique<Granted>());
 }

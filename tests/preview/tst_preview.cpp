@@ -3,11 +3,9 @@
 #include "preview/QuotedPrintable.h"
 #include "preview/UpdateScript.h"
 #include "preview/web/WebView.h"
-#include "preview/web/WebViewBridge.h"
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 
 using namespace Qt::StringLiterals;
