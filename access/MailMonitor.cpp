@@ -3,7 +3,8 @@
 #include "platform/Platform.h"
 #include "platform/RunningApplications.h"
 
-MailMonitor::MailMonitor(QObject *parent) : QObject(parent), m_isMainRunning(false, [this] { emit changed(); })
+MailMonitor::MailMonitor(QObject *parent)
+    : QObject(parent), m_isMainRunning(false, [this] { emit changed(); })
 {
     m_timer.setInterval(pollIntervalMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &MailMonitor::checkMailProcess);

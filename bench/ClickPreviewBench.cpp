@@ -46,10 +46,11 @@ bool pageHasElement(QWebEnginePage *page, const QString &id)
 {
     QEventLoop loop;
     bool found = false;
-    page->runJavaScript(QStringLiteral("document.getElementById('%1') !== null").arg(id), [&](const QVariant &value) {
-        found = value.toBool();
-        loop.quit();
-    });
+    page->runJavaScript(QStringLiteral("document.getElementById('%1') !== null").arg(id),
+                        [&](const QVariant &value) {
+                            found = value.toBool();
+                            loop.quit();
+                        });
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     loop.exec();
     return found;
@@ -134,7 +135,8 @@ int main(int argc, char *argv[])
                 iterations, median, p90, percentile(latencies, 0.0), percentile(latencies, 1.0), pageLoads,
                 double(probes) / (warmup + iterations));
     TargetReport::print("click on a row to new content in the page, median (p90)",
-                        TargetReport::milliseconds(median / 1e3) + " (" + TargetReport::milliseconds(p90 / 1e3) + ")",
+                        TargetReport::milliseconds(median / 1e3) + " (" +
+                            TargetReport::milliseconds(p90 / 1e3) + ")",
                         "<= 30 ms median", median <= 30.0);
     TargetReport::print("page loads during the clicks", std::to_string(pageLoads), "0", pageLoads == 0);
     return 0;

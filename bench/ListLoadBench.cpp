@@ -27,7 +27,10 @@ class IdleServices : public EngineServices
 public:
     std::optional<QString> restoreFolderAccess() override { return std::nullopt; }
     void requestFolderAccess(std::function<void(bool)>) override {}
-    std::unique_ptr<QObject> startFolderMonitor(const QString &, SignaturesEngine *) override { return nullptr; }
+    std::unique_ptr<QObject> startFolderMonitor(const QString &, SignaturesEngine *) override
+    {
+        return nullptr;
+    }
 };
 
 std::map<std::pair<int, int>, std::unique_ptr<MailHome>> homes;
@@ -57,8 +60,8 @@ void BM_LoadSignatures(benchmark::State &state)
     if (engine.uiModel()->signatures().get().size() != count)
         state.SkipWithError("the load did not find every signature");
     state.SetComplexityN(count);
-    state.counters["per_entry"] =
-        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_entry"] = benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate |
+                                                                benchmark::Counter::kInvert);
 }
 
 void BM_ReadSignatureList(benchmark::State &state)
@@ -71,8 +74,8 @@ void BM_ReadSignatureList(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(SignaturesEngine::readSignatureList(listFile));
     state.SetComplexityN(count);
-    state.counters["per_entry"] =
-        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_entry"] = benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate |
+                                                                benchmark::Counter::kInvert);
 }
 
 // Signatures beside a few or many other folders in Mail/: the version folder
@@ -93,18 +96,35 @@ void BM_LoadSignaturesMailFolder(benchmark::State &state)
 // Medians of five repetitions: the machine is shared, and a burst of other
 // work during one repetition should not decide a comparison.
 BENCHMARK(BM_LoadSignatures)
-    ->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)
-    ->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ReadSignatureList)
-    ->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)
-    ->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadSignaturesMailFolder)
     ->ArgNames({"signatures", "other_folders"})
-    ->Args({100, 10})->Args({100, 500})->Args({1000, 10})->Args({1000, 500})
-    ->UseRealTime()->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+    ->Args({100, 10})
+    ->Args({100, 500})
+    ->Args({1000, 10})
+    ->Args({1000, 500})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void printTargets(const TargetReporter &reporter)
 {
@@ -124,8 +144,7 @@ void printTargets(const TargetReporter &reporter)
     if (at100 && at10000) {
         print("list load, per entry at 100 / at 10,000",
               microseconds(*at100 / 100) + " / " + microseconds(*at10000 / 10000),
-              "no faster than linear (at 10,000 <= 1.5 x at 100)",
-              isLinear(*at100, 100, *at10000, 10000));
+              "no faster than linear (at 10,000 <= 1.5 x at 100)", isLinear(*at100, 100, *at10000, 10000));
     }
     const auto small10 = reporter.seconds("BM_LoadSignaturesMailFolder/signatures:100/other_folders:10");
     const auto small500 = reporter.seconds("BM_LoadSignaturesMailFolder/signatures:100/other_folders:500");

@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QFile>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -41,8 +41,8 @@ class FirstEvent : public QObject
 public:
     using Accept = std::function<bool(QObject *watched)>;
 
-    FirstEvent(QObject *source, QEvent::Type type, const char *name, Accept accept, std::function<void()> done,
-               QObject *owner)
+    FirstEvent(QObject *source, QEvent::Type type, const char *name, Accept accept,
+               std::function<void()> done, QObject *owner)
         : QObject(owner), m_source(source), m_type(type), m_name(name), m_accept(std::move(accept)),
           m_done(std::move(done))
     {
@@ -90,7 +90,8 @@ void print(const char *name)
     std::fflush(stdout);
 }
 
-void afterFirstPaint(QWidget *widget, const char *name, std::function<bool()> ready, std::function<void()> done)
+void afterFirstPaint(QWidget *widget, const char *name, std::function<bool()> ready,
+                     std::function<void()> done)
 {
     new FirstEvent(
         widget, QEvent::Paint, name, [ready = std::move(ready)](QObject *) { return !ready || ready(); },

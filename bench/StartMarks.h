@@ -17,7 +17,8 @@ void print(const char *name);
 
 // Prints `name` once, just after the first paint of `widget` has been
 // handled, when `ready` (if given) holds at that paint; calls done then.
-void afterFirstPaint(QWidget *widget, const char *name, std::function<bool()> ready, std::function<void()> done);
+void afterFirstPaint(QWidget *widget, const char *name, std::function<bool()> ready,
+                     std::function<void()> done);
 
 // Prints `name` once, just after the window of the top-level `widget` is
 // first exposed and painted; calls done then. Call before showing it.

@@ -3,10 +3,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-TargetReporter::TargetReporter()
-    : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular)
-{
-}
+TargetReporter::TargetReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
 
 void TargetReporter::ReportRuns(const std::vector<Run> &runs)
 {

@@ -32,7 +32,8 @@ const Inputs &inputs(qsizetype bytes)
     if (in.fileBytes.isEmpty()) {
         const QString id = QStringLiteral("6F0A3C2E-5B1D-4C8A-9E7F-1A2B3C4D5E6F");
         // Encoding makes the text longer: aim the HTML so the file is `bytes`.
-        const QByteArray encoded = SampleSignatures::quotedPrintable(SampleSignatures::html(bytes * 4 / 5).toUtf8());
+        const QByteArray encoded =
+            SampleSignatures::quotedPrintable(SampleSignatures::html(bytes * 4 / 5).toUtf8());
         const QByteArray header = TestHome::header(id);
         // Cut after a line end, so no escape is torn in two.
         const QByteArray body = encoded.left(encoded.lastIndexOf('\n', bytes - header.size() - 2) + 1);
@@ -49,9 +50,9 @@ void finish(benchmark::State &state, qsizetype bytes)
 {
     state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
     state.SetComplexityN(bytes);
-    state.counters["per_MB"] = benchmark::Counter(double(bytes) / megabyte,
-                                                  benchmark::Counter::kIsIterationInvariantRate |
-                                                      benchmark::Counter::kInvert);
+    state.counters["per_MB"] =
+        benchmark::Counter(double(bytes) / megabyte,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_DecodeUtf8(benchmark::State &state)
@@ -99,11 +100,36 @@ void BM_UpdateScript(benchmark::State &state)
 }
 
 #define TEXT_SIZES ->Arg(1 * megabyte)->Arg(4 * megabyte)->Arg(16 * megabyte)
-BENCHMARK(BM_DecodeUtf8) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Split) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Compose) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(BM_QuotedPrintable) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(BM_UpdateScript) TEXT_SIZES->Complexity(benchmark::oN)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DecodeUtf8)
+TEXT_SIZES->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Split)
+TEXT_SIZES->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_Compose)
+TEXT_SIZES->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_QuotedPrintable)
+TEXT_SIZES->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_UpdateScript)
+TEXT_SIZES->Complexity(benchmark::oN)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 #undef TEXT_SIZES
 
 void printTargets(const TargetReporter &reporter)

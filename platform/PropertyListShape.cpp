@@ -156,7 +156,12 @@ bool PropertyListShape::binaryIsShallowEnough(const QByteArray &data)
         return false;
     // Longest path from each object, computed once per object (shared objects
     // must not make this exponential); a cycle is malformed.
-    enum : uint8_t { Unvisited, OnPath, Done };
+    enum : uint8_t
+    {
+        Unvisited,
+        OnPath,
+        Done
+    };
     std::vector<uint8_t> state(static_cast<size_t>(trailer->objectCount), Unvisited);
     std::vector<uint32_t> height(static_cast<size_t>(trailer->objectCount), 0);
     struct Frame

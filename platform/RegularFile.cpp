@@ -17,7 +17,9 @@ std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maximumSize) {
         ::close(fd);
         return std::nullopt;
@@ -45,7 +47,9 @@ std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
 
 bool isSymbolicLink(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(path);
     return ::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }

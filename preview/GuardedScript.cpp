@@ -3,9 +3,9 @@
 QString GuardedScript::wrapped(const QString &script)
 {
     // Indirect eval runs the script at global scope, as a top-level script would.
-    return QStringLiteral("(function () { try { (0, eval)(") + stringLiteral(script)
-           + QStringLiteral("); return null; } catch (e) {"
-                            " try { return String(e); } catch (f) { return 'Error'; } } })()");
+    return QStringLiteral("(function () { try { (0, eval)(") + stringLiteral(script) +
+           QStringLiteral("); return null; } catch (e) {"
+                          " try { return String(e); } catch (f) { return 'Error'; } } })()");
 }
 
 QString GuardedScript::stringLiteral(const QString &text)

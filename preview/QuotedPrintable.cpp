@@ -38,7 +38,8 @@ bool isPlainPair(const QString &text, qsizetype equalsSign)
 
 } // namespace
 
-std::optional<char> QuotedPrintable::byteAfter(const QString &text, std::optional<QTextBoundaryFinder> &characters,
+std::optional<char> QuotedPrintable::byteAfter(const QString &text,
+                                               std::optional<QTextBoundaryFinder> &characters,
                                                qsizetype equalsSign, qsizetype *next)
 {
     std::optional<QChar> first;

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include <QString>
-#include <QTextBoundaryFinder>
 #include <QStringConverter>
+#include <QTextBoundaryFinder>
 
 // Lenient quoted-printable decoding of text that may or may not be encoded.
 // All or nothing: one malformed escape, or one run of escaped bytes that is not

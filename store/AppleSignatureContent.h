@@ -10,7 +10,10 @@ struct AppleSignatureContent
     QString htmlContent;
 
     friend bool operator==(const AppleSignatureContent &a, const AppleSignatureContent &b);
-    friend bool operator!=(const AppleSignatureContent &a, const AppleSignatureContent &b) { return !(a == b); }
+    friend bool operator!=(const AppleSignatureContent &a, const AppleSignatureContent &b)
+    {
+        return !(a == b);
+    }
 };
 
 Q_DECLARE_METATYPE(AppleSignatureContent)

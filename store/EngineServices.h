@@ -27,5 +27,6 @@ public:
     // Creates a monitor of folder whose delegate is the engine (held weakly),
     // starts it and hands it over. It calls loadSignatures() on the engine
     // after each batch of changes in the folder.
-    virtual std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *delegate) = 0;
+    virtual std::unique_ptr<QObject> startFolderMonitor(const QString &folder,
+                                                        SignaturesEngine *delegate) = 0;
 };

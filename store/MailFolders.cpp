@@ -31,7 +31,9 @@ std::optional<QStringList> listDirectories(const QString &folder, QString *error
         if (entry->d_name[0] == '.')
             continue;
         const QByteArray child = native + '/' + entry->d_name;
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (::stat(child.constData(), &st) == 0 && S_ISDIR(st.st_mode))
             names.append(QFile::decodeName(entry->d_name));
     }

@@ -13,8 +13,7 @@
 // then the value is stored, then the owner's announce callback runs so views
 // redraw from the stored value. A new subscriber receives the current value at
 // once. Subscriptions end when their Cancellable goes.
-template <typename T>
-class Published
+template <typename T> class Published
 {
 public:
     using Handler = std::function<void(const T &)>;

@@ -3,8 +3,8 @@
 #include "store/Published.h"
 #include "store/SignatureModel.h"
 
-#include <QObject>
 #include <QList>
+#include <QObject>
 
 // The list of Mail's signatures as last loaded, in the list file's order.
 // Every set announces changed(), equal value or not.

@@ -11,7 +11,8 @@ bool canonicallyEqual(const QString &a, const QString &b)
 
 bool operator==(const SignatureModel &a, const SignatureModel &b)
 {
-    return a.isFileLocked == b.isFileLocked && canonicallyEqual(a.id, b.id) && canonicallyEqual(a.name, b.name);
+    return a.isFileLocked == b.isFileLocked && canonicallyEqual(a.id, b.id) &&
+           canonicallyEqual(a.name, b.name);
 }
 
 size_t qHash(const SignatureModel &signature, size_t seed)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/Published.h"
 #include "store/AppleSignatureContent.h"
+#include "store/Published.h"
 
 #include <QObject>
 #include <optional>

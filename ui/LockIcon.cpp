@@ -11,8 +11,8 @@ QSizeF LockIcon::naturalSize()
 void LockIcon::paint(QPainter &painter, const QRectF &slot, const QColor &color)
 {
     const QSizeF size = naturalSize();
-    const QRectF box(slot.center().x() - size.width() / 2, slot.center().y() - size.height() / 2, size.width(),
-                     size.height());
+    const QRectF box(slot.center().x() - size.width() / 2, slot.center().y() - size.height() / 2,
+                     size.width(), size.height());
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -18,7 +18,8 @@ class SignatureListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    enum Role {
+    enum Role
+    {
         IdRole = Qt::UserRole + 1,
         NameRole,
         LockedRole,
@@ -26,7 +27,8 @@ public:
         RecordRole,
     };
 
-    SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection, QObject *parent = nullptr);
+    SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection,
+                       QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -17,8 +17,9 @@ QString SignatureUnlockButton::alertTitle()
 
 QString SignatureUnlockButton::alertMessage()
 {
-    return QStringLiteral("The file is locked to prevent Mail from modifying it. By unlocking it, Mail will revert "
-                          "it back to its original state.");
+    return QStringLiteral(
+        "The file is locked to prevent Mail from modifying it. By unlocking it, Mail will revert "
+        "it back to its original state.");
 }
 
 QString SignatureUnlockButton::confirmTitle()

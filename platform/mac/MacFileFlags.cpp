@@ -7,7 +7,9 @@
 
 bool MacFileFlags::isImmutable(const QString &path) const
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(path);
     if (::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
@@ -16,7 +18,9 @@ bool MacFileFlags::isImmutable(const QString &path) const
 
 bool MacFileFlags::setImmutable(const QString &path, bool immutable) const
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(path);
     if (::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;

@@ -27,7 +27,9 @@ QString systemError(const QString &path, int error)
 // stat() of a directory; the error text when it is missing or not a directory.
 std::optional<struct stat> statFolder(const QString &path, QString *error)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
         *error = systemError(path, errno);
         return std::nullopt;

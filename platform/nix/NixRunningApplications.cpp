@@ -51,7 +51,9 @@ const std::optional<QString> &NixRunningApplications::identifierOfBundle(const Q
         return info.identifier;
     info.seen = true;
     const QByteArray plistPath = bundle + "/Contents/Info.plist";
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(plistPath.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         info = BundleInfo{};
         info.seen = true;
@@ -63,8 +65,9 @@ const std::optional<QString> &NixRunningApplications::identifierOfBundle(const Q
     info.mtimeNanoseconds = mtime;
     info.size = st.st_size;
     info.inode = st.st_ino;
-    const std::optional<PropertyList> plist =
-        st.st_size <= maximumInfoPlistSize ? PropertyList::fromFile(QFile::decodeName(plistPath)) : std::nullopt;
+    const std::optional<PropertyList> plist = st.st_size <= maximumInfoPlistSize
+                                                  ? PropertyList::fromFile(QFile::decodeName(plistPath))
+                                                  : std::nullopt;
     info.identifier =
         plist ? PropertyList::text(PropertyList::value(plist->root(), "CFBundleIdentifier")) : std::nullopt;
     return info.identifier;

@@ -46,8 +46,7 @@ constexpr qint64 minimumRestoreIntervalMs = 1000;
 
 } // namespace
 
-Coordinator::Coordinator(QObject *parent)
-    : QWebEnginePage(parent)
+Coordinator::Coordinator(QObject *parent) : QWebEnginePage(parent)
 {
     QWebEngineScript recorder;
     recorder.setName(QStringLiteral("user-click-recorder"));

@@ -9,9 +9,7 @@ LoadingState *LoadingState::of(QWebEnginePage *page)
     return new LoadingState(page);
 }
 
-LoadingState::LoadingState(QWebEnginePage *page)
-    : QObject(page)
-    , m_loading(page->isLoading())
+LoadingState::LoadingState(QWebEnginePage *page) : QObject(page), m_loading(page->isLoading())
 {
     connect(page, &QWebEnginePage::loadStarted, this, [this] { setLoading(true); });
     connect(page, &QWebEnginePage::loadFinished, this, [this] { setLoading(false); });

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-RoundedOutline::RoundedOutline(QWidget *parent)
-    : QWidget(parent)
+RoundedOutline::RoundedOutline(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);

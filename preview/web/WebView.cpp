@@ -9,9 +9,7 @@
 #include <QWebEngineContextMenuRequest>
 
 WebView::WebView(const QString &html, WebViewBridge *model, QWidget *parent)
-    : QWebEngineView(parent)
-    , m_coordinator(new Coordinator(this))
-    , m_model(model)
+    : QWebEngineView(parent), m_coordinator(new Coordinator(this)), m_model(model)
 {
     setPage(m_coordinator);
     connect(m_coordinator, &Coordinator::previewReloaded, this, &WebView::handToModel);
