@@ -76,26 +76,34 @@ GMimeContentEncoding encodingFor(GMimeContentEncoding declared, bool ascii, bool
     }
 }
 
-// The Content-Type value that declares the text: none when the declared one
-// does. A missing, multipart or non-text type becomes text/html in UTF-8.
-std::optional<QByteArray> contentTypeFor(const MimeHeader &header, bool ascii)
+// The Content-Type value that declares the text: none when the declared type
+// (none when the header has no Content-Type) does. A missing, multipart or
+// non-text type becomes text/html in UTF-8. Sets the charset of type.
+std::optional<QByteArray> contentTypeFor(GMimeContentType *type, const QByteArray &lineBreak, bool ascii)
 {
-    const std::optional<QByteArray> declared = header.value(contentTypeField);
-    const auto type = MimeLibrary::own(g_mime_content_type_parse(nullptr, declared.value_or("").constData()));
-    if (!declared || !g_mime_content_type_is_type(type.get(), "text", "*"))
+    if (!type || !g_mime_content_type_is_type(type, "text", "*"))
         return QByteArrayLiteral("text/html; charset=utf-8");
-    const char *charset = g_mime_content_type_get_parameter(type.get(), "charset");
+    const char *charset = g_mime_content_type_get_parameter(type, "charset");
     if (ascii || (charset && g_ascii_strcasecmp(charset, "utf-8") == 0))
         return std::nullopt;
-    g_mime_content_type_set_parameter(type.get(), "charset", "utf-8");
+    g_mime_content_type_set_parameter(type, "charset", "utf-8");
     GMimeFormatOptions *options = g_mime_format_options_new();
-    g_mime_format_options_set_newline_format(
-        options, header.lineBreak() == "\r\n" ? GMIME_NEWLINE_FORMAT_DOS : GMIME_NEWLINE_FORMAT_UNIX);
-    char *encoded = g_mime_content_type_encode(type.get(), options);
+    g_mime_format_options_set_newline_format(options, lineBreak == "\r\n" ? GMIME_NEWLINE_FORMAT_DOS
+                                                                          : GMIME_NEWLINE_FORMAT_UNIX);
+    char *encoded = g_mime_content_type_encode(type, options);
     const QByteArray value = QByteArray(encoded).trimmed();
     g_free(encoded);
     g_mime_format_options_free(options);
     return value;
+}
+
+// A body written in encoding, decoded, as UTF-8 text; none when it is not UTF-8.
+std::optional<QString> decoded(const QString &body, GMimeContentEncoding encoding)
+{
+    QByteArray bytes = body.toUtf8();
+    if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_BASE64)
+        bytes = transcoded(bytes, encoding, false);
+    return SignatureFileFormat::decodeUtf8(bytes);
 }
 
 } // namespace
@@ -117,6 +125,12 @@ std::optional<AppleSignatureContent> SignatureFileFormat::split(const QString &t
     return std::nullopt;
 }
 
+std::optional<AppleSignatureContent> SignatureFileFormat::parse(const QByteArray &bytes)
+{
+    const std::optional<QString> text = decodeUtf8(bytes);
+    return text ? split(*text) : std::nullopt;
+}
+
 std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, const QString &html)
 {
     MimeLibrary::ensureInitialized();
@@ -132,7 +146,8 @@ std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, co
     const GMimeContentEncoding declared = declaredEncoding(*fields);
     const GMimeContentEncoding encoding = encodingFor(declared, ascii, multipart);
 
-    if (const std::optional<QByteArray> value = contentTypeFor(*fields, ascii))
+    if (const std::optional<QByteArray> value =
+            contentTypeFor(declaredType ? type.get() : nullptr, fields->lineBreak(), ascii))
         fields = fields->with(contentTypeField, *value);
     if (fields && encoding != declared)
         fields = fields->with(encodingField, QByteArrayLiteral("quoted-printable"));
@@ -152,11 +167,7 @@ std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureCont
 {
     MimeLibrary::ensureInitialized();
     const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
-    const GMimeContentEncoding encoding = fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT;
-    QByteArray bytes = content.htmlContent.toUtf8();
-    if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_BASE64)
-        bytes = transcoded(bytes, encoding, false);
-    return decodeUtf8(bytes);
+    return decoded(content.htmlContent, fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT);
 }
 
 QString SignatureFileFormat::previewBody(const AppleSignatureContent &content)
@@ -166,7 +177,7 @@ QString SignatureFileFormat::previewBody(const AppleSignatureContent &content)
     const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
     if (!fields || declaredEncoding(*fields) == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
         return content.htmlContent;
-    const std::optional<QString> text = decodedBody(content);
+    const std::optional<QString> text = decoded(content.htmlContent, declaredEncoding(*fields));
     return text ? previewText(*text) : content.htmlContent;
 }
 

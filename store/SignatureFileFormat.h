@@ -18,6 +18,9 @@ public:
     // (LF LF, or CR LF CR LF), everything after it is the body. None when the
     // text has no empty line.
     static std::optional<AppleSignatureContent> split(const QString &text);
+    // A file's bytes split as above; none when they are not strict UTF-8 or
+    // have no empty line.
+    static std::optional<AppleSignatureContent> parse(const QByteArray &bytes);
 
     // The file that puts html into a signature with this header: the body
     // encoded as the header declares, and only the header fields that must

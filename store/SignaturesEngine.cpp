@@ -55,8 +55,8 @@ void SignaturesEngine::observeSelection()
             if (!weak)
                 return;
             // A new look at a signature starts without the last insert's news.
-            if (signature && weak->m_statusUiModel->message().get())
-                weak->m_statusUiModel->message().set(std::nullopt);
+            if (signature)
+                weak->clearMessage();
             weak->loadSignatureContent(signature);
         }));
 }
@@ -99,9 +99,7 @@ void SignaturesEngine::loadSignatureContent(const std::optional<SignatureModel> 
         Diagnostics::print(QStringLiteral("ERROR"));
         return;
     }
-    std::optional<AppleSignatureContent> content;
-    if (const std::optional<QString> text = SignatureFileFormat::decodeUtf8(*bytes))
-        content = SignatureFileFormat::split(*text);
+    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*bytes);
     m_previewSourceId = content ? std::optional<QString>(signature->id) : std::nullopt;
     m_renderedUiModel->signature().set(content.value_or(AppleSignatureContent{}));
 }
@@ -173,9 +171,15 @@ bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteAr
         return refuse(selected, QStringLiteral("The signature was saved but could not be locked, so Mail "
                                                "may change it."));
     }
+    clearMessage();
+    return true;
+}
+
+void SignaturesEngine::clearMessage()
+{
+    // Only a message that is shown is cleared: each set is announced.
     if (m_statusUiModel->message().get())
         m_statusUiModel->message().set(std::nullopt);
-    return true;
 }
 
 std::optional<QString> SignaturesEngine::keepVersion(const QString &id, const QString &file)

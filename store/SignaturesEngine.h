@@ -77,6 +77,7 @@ private:
     // None when the file's bytes are kept; otherwise what to tell the user.
     static std::optional<QString> keepVersion(const QString &id, const QString &file);
     bool refuse(const SignatureModel &selected, const QString &message);
+    void clearMessage();
     // Replaces the whole file atomically, keeping its permission bits.
     static bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error);
 

@@ -10,9 +10,8 @@
 void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFile)
 {
     const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
-    const std::optional<QString> text = bytes ? SignatureFileFormat::decodeUtf8(*bytes) : std::nullopt;
     if (const std::optional<AppleSignatureContent> content =
-            text ? SignatureFileFormat::split(*text) : std::nullopt)
+            bytes ? SignatureFileFormat::parse(*bytes) : std::nullopt)
         preview.update(SignatureFileFormat::previewBody(*content));
 }
 

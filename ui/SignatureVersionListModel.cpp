@@ -38,9 +38,7 @@ QVariant SignatureVersionListModel::data(const QModelIndex &index, int role) con
 
 QString SignatureVersionListModel::firstWords(const QByteArray &file)
 {
-    const std::optional<QString> text = SignatureFileFormat::decodeUtf8(file);
-    const std::optional<AppleSignatureContent> content =
-        text ? SignatureFileFormat::split(*text) : std::nullopt;
+    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(file);
     const std::optional<QString> html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
     if (!html)
         return {};
