@@ -2,9 +2,9 @@
 // entry's file looked up and its lock flag read, in a real temporary home.
 #include "bench/SampleSignatures.h"
 #include "bench/TargetReport.h"
-#include "store/EngineServices.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignaturesEngine.h"
+#include "tests/common/TestHome.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,18 +20,6 @@ using SampleSignatures::MailHome;
 // Every tenth signature locked, as after a few inserts.
 constexpr int lockEvery = 10;
 constexpr qsizetype bodyBytes = 1500;
-
-// No grant, no chooser, no monitor: the benchmark calls the load itself.
-class IdleServices : public EngineServices
-{
-public:
-    std::optional<QString> restoreFolderAccess() override { return std::nullopt; }
-    void requestFolderAccess(std::function<void(bool)>) override {}
-    std::unique_ptr<QObject> startFolderMonitor(const QString &, SignaturesEngine *) override
-    {
-        return nullptr;
-    }
-};
 
 std::map<std::pair<int, int>, std::unique_ptr<MailHome>> homes;
 
@@ -54,10 +42,10 @@ void BM_LoadSignatures(benchmark::State &state)
     const int count = int(state.range(0));
     if (!enterHome(state, count, 0))
         return;
-    SignaturesEngine engine(std::make_unique<IdleServices>());
+    const auto engine = grantedEngine(); // no chooser, no real monitor: the benchmark loads
     for (auto _ : state)
-        engine.loadSignatures();
-    if (engine.uiModel()->signatures().get().size() != count)
+        engine->loadSignatures();
+    if (engine->uiModel()->signatures().get().size() != count)
         state.SkipWithError("the load did not find every signature");
     state.SetComplexityN(count);
     state.counters["per_entry"] = benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate |
@@ -88,43 +76,30 @@ void BM_LoadSignaturesMailFolder(benchmark::State &state)
     const int otherFolders = int(state.range(1));
     if (!enterHome(state, count, otherFolders))
         return;
-    SignaturesEngine engine(std::make_unique<IdleServices>());
+    const auto engine = grantedEngine(); // no chooser, no real monitor: the benchmark loads
     for (auto _ : state)
-        engine.loadSignatures();
+        engine->loadSignatures();
 }
 
 // Medians of five repetitions: the machine is shared, and a burst of other
 // work during one repetition should not decide a comparison.
-BENCHMARK(BM_LoadSignatures)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_ReadSignatureList)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+void medianOfFive(benchmark::internal::Benchmark *family)
+{
+    family->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+}
+void listSizes(benchmark::internal::Benchmark *family)
+{
+    family->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Complexity(benchmark::oN)->Apply(medianOfFive);
+}
+BENCHMARK(BM_LoadSignatures)->Apply(listSizes);
+BENCHMARK(BM_ReadSignatureList)->Apply(listSizes);
 BENCHMARK(BM_LoadSignaturesMailFolder)
     ->ArgNames({"signatures", "other_folders"})
     ->Args({100, 10})
     ->Args({100, 500})
     ->Args({1000, 10})
     ->Args({1000, 500})
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->Apply(medianOfFive);
 
 void printTargets(const TargetReporter &reporter)
 {

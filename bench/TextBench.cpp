@@ -99,38 +99,23 @@ void BM_UpdateScript(benchmark::State &state)
     finish(state, in.body.size());
 }
 
-#define TEXT_SIZES ->Arg(1 * megabyte)->Arg(4 * megabyte)->Arg(16 * megabyte)
-BENCHMARK(BM_DecodeUtf8)
-TEXT_SIZES->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Split)
-TEXT_SIZES->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_Compose)
-TEXT_SIZES->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_QuotedPrintable)
-TEXT_SIZES->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_UpdateScript)
-TEXT_SIZES->Complexity(benchmark::oN)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-#undef TEXT_SIZES
+// 1, 4 and 16 MB, medians of three repetitions.
+void textSizes(benchmark::internal::Benchmark *family)
+{
+    family->Arg(1 * megabyte)
+        ->Arg(4 * megabyte)
+        ->Arg(16 * megabyte)
+        ->Complexity(benchmark::oN)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_DecodeUtf8)->Apply(textSizes);
+BENCHMARK(BM_Split)->Apply(textSizes);
+BENCHMARK(BM_Compose)->Apply(textSizes);
+BENCHMARK(BM_QuotedPrintable)->Apply(textSizes);
+BENCHMARK(BM_UpdateScript)->Apply(textSizes);
 
 void printTargets(const TargetReporter &reporter)
 {
