@@ -4,7 +4,7 @@
 
 #include <optional>
 
-// What the preview pane's top bar shows, as a function of the three values it
+// What the preview pane's top bar shows, as a function of the four values it
 // reads. Kept apart from the widgets so the whole table can be checked alone.
 struct TopbarState
 {
