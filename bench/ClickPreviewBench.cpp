@@ -8,6 +8,7 @@
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/SampleSignatures.h"
 #include "bench/TargetReport.h"
+#include "preview/PreviewPage.h"
 #include "ui/SignatureListView.h"
 
 #include <QApplication>
@@ -40,13 +41,14 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
-// Asks the page whether the element with `id` is there; the answer comes
-// after every script sent before it, the preview's update included.
+// Asks the page whether the signature it shows holds the element with `id`.
 bool pageHasElement(QWebEnginePage *page, const QString &id)
 {
     QEventLoop loop;
     bool found = false;
-    page->runJavaScript(QStringLiteral("document.getElementById('%1') !== null").arg(id),
+    page->runJavaScript(QStringLiteral("(function () { var d = document.getElementById('%1').contentDocument;"
+                                       " return d !== null && d.getElementById('%2') !== null; })()")
+                            .arg(PreviewPage::containerId(), id),
                         [&](const QVariant &value) {
                             found = value.toBool();
                             loop.quit();
@@ -137,7 +139,7 @@ int main(int argc, char *argv[])
     TargetReport::print("click on a row to new content in the page, median (p90)",
                         TargetReport::milliseconds(median / 1e3) + " (" +
                             TargetReport::milliseconds(p90 / 1e3) + ")",
-                        "<= 30 ms median", median <= 30.0);
+                        "<= 16.7 ms median (<= 30 ms p90)", median <= 16.7 && p90 <= 30.0);
     TargetReport::print("page loads during the clicks", std::to_string(pageLoads), "0", pageLoads == 0);
     return 0;
 }

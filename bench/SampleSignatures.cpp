@@ -60,13 +60,6 @@ QByteArray quotedPrintable(const QByteArray &utf8)
     return out;
 }
 
-QString withoutSoftBreaks(const QByteArray &encoded)
-{
-    QByteArray joined = encoded;
-    joined.replace("=\n", "");
-    return QString::fromUtf8(joined);
-}
-
 MailHome::MailHome(int count, qsizetype bodyBytes, int lockEvery, int otherFolders) : m_count(count)
 {
     if (!m_dir.isValid())

@@ -16,9 +16,6 @@ QString html(qsizetype bytes, const QString &marker = QString());
 // escaped, lines of at most 76 characters joined by soft breaks ("=\n").
 QByteArray quotedPrintable(const QByteArray &utf8);
 
-// The encoded form without its soft breaks, as the preview decodes it.
-QString withoutSoftBreaks(const QByteArray &encoded);
-
 // A Mail folder in a temporary home: Mail/V10/MailData/Signatures with
 // `count` signatures of about `bodyBytes` each, every `lockEvery`-th locked
 // (0: none), and `otherFolders` extra folders beside V10 in Mail/. The

@@ -1,7 +1,7 @@
 #include "preview/ControlWebviewModel.h"
 
-#include "preview/UpdateScript.h"
 #include "store/Diagnostics.h"
+#include "store/SignatureFileFormat.h"
 
 ControlWebviewModel::ControlWebviewModel()
 {
@@ -10,19 +10,20 @@ ControlWebviewModel::ControlWebviewModel()
 
 void ControlWebviewModel::update(const QString &html)
 {
-    runJavascript(UpdateScript::build(html));
+    m_latest = html;
+    if (m_target)
+        m_target(html);
 }
 
-void ControlWebviewModel::runJavascript(const QString &script)
+void ControlWebviewModel::update(const AppleSignatureContent &content)
 {
-    m_lastJavascriptToRun = script;
-    if (m_target)
-        m_target(script);
+    // A body that cannot be decoded is shown as the file holds it.
+    update(SignatureFileFormat::decodedBody(content).value_or(content.htmlContent));
 }
 
 void ControlWebviewModel::attach(Target target)
 {
     m_target = std::move(target);
-    if (m_target && m_lastJavascriptToRun)
-        m_target(*m_lastJavascriptToRun);
+    if (m_target && m_latest)
+        m_target(*m_latest);
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -17,15 +18,15 @@ public:
     virtual ~PreviewModule() = default;
 
     // The framed preview, made a child of parent; its page starts loading at
-    // once. shown is called when the page has loaded, can take scripts and is
-    // on screen.
-    virtual QWidget *createPreview(QWidget *parent, std::function<void()> shown) = 0;
+    // once. ready is called once, when the page has loaded, is on screen and
+    // can show signatures. refused is called with the address of a link the
+    // user clicked that is not opened because of its scheme.
+    virtual QWidget *createPreview(QWidget *parent, std::function<void()> ready,
+                                   std::function<void(const QUrl &)> refused) = 0;
 
-    // Runs script in the page of a preview made by createPreview as soon as
-    // the page can take it; of the scripts that have to wait, the most recent
-    // one runs.
-    virtual void runJavascript(QWidget *preview, const QString &script) = 0;
+    // Shows html in a preview made by createPreview once it is ready.
+    virtual void showSignature(QWidget *preview, const QString &html) = 0;
 };
 
-#define PreviewModule_iid "com.vellix.VellixMail.PreviewModule/1"
+#define PreviewModule_iid "com.vellix.VellixMail.PreviewModule/2"
 Q_DECLARE_INTERFACE(PreviewModule, PreviewModule_iid)

@@ -18,9 +18,7 @@ QStringList PreviewModuleLoader::candidates()
 {
     const QString name = QStringLiteral(SIGNATURES_PREVIEW_MODULE);
     const QString programFolder = QCoreApplication::applicationDirPath();
-    return {programFolder + u'/' + name,
-            QDir::cleanPath(programFolder + QStringLiteral("/../PlugIns/") + name),
-            QStringLiteral(SIGNATURES_PREVIEW_MODULE_BUILD_DIR "/") + name};
+    return {programFolder + u'/' + name, QDir::cleanPath(programFolder + QStringLiteral("/../PlugIns/") + name)};
 }
 
 PreviewModule *PreviewModuleLoader::load()

@@ -4,8 +4,8 @@
 
 class PreviewModule;
 
-// Finds and loads the preview module: beside the executable, in the
-// application bundle's PlugIns folder, and last in the build tree.
+// Finds and loads the preview module, only where the program itself is:
+// beside the executable, or in the application bundle's PlugIns folder.
 class PreviewModuleLoader
 {
 public:

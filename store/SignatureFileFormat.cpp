@@ -97,13 +97,23 @@ std::optional<QByteArray> contentTypeFor(GMimeContentType *type, const QByteArra
     return value;
 }
 
-// A body written in encoding, decoded, as UTF-8 text; none when it is not UTF-8.
-std::optional<QString> decoded(const QString &body, GMimeContentEncoding encoding)
+// A body written in encoding, decoded, as text in charset (UTF-8 when none
+// is named); none when its bytes are not valid in it.
+std::optional<QString> decoded(const QString &body, GMimeContentEncoding encoding, const char *charset)
 {
     QByteArray bytes = body.toUtf8();
     if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_BASE64)
         bytes = transcoded(bytes, encoding, false);
-    return SignatureFileFormat::decodeUtf8(bytes);
+    if (!charset || g_ascii_strcasecmp(g_mime_charset_canon_name(charset), "utf-8") == 0)
+        return SignatureFileFormat::decodeUtf8(bytes);
+    gsize written = 0;
+    char *utf8 = g_convert(bytes.constData(), bytes.size(), "UTF-8", g_mime_charset_iconv_name(charset), nullptr,
+                           &written, nullptr);
+    if (!utf8)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(utf8, static_cast<qsizetype>(written));
+    g_free(utf8);
+    return text;
 }
 
 } // namespace
@@ -167,24 +177,10 @@ std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureCont
 {
     MimeLibrary::ensureInitialized();
     const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
-    return decoded(content.htmlContent, fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT);
-}
-
-QString SignatureFileFormat::previewBody(const AppleSignatureContent &content)
-{
-    // The preview decodes quoted-printable itself, leniently, as Mail's own
-    // files need it (and as a header it cannot read is taken to mean).
-    const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
-    if (!fields || declaredEncoding(*fields) == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
-        return content.htmlContent;
-    const std::optional<QString> text = decoded(content.htmlContent, declaredEncoding(*fields));
-    return text ? previewText(*text) : content.htmlContent;
-}
-
-QString SignatureFileFormat::previewText(const QString &html)
-{
-    MimeLibrary::ensureInitialized();
-    return QString::fromLatin1(quotedPrintable(html.toUtf8()));
+    const std::optional<QByteArray> declaredType = fields ? fields->value(contentTypeField) : std::nullopt;
+    const auto type = MimeLibrary::own(g_mime_content_type_parse(nullptr, declaredType.value_or("").constData()));
+    const char *charset = declaredType ? g_mime_content_type_get_parameter(type.get(), "charset") : nullptr;
+    return decoded(content.htmlContent, fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT, charset);
 }
 
 std::optional<QString> SignatureFileFormat::decodeUtf8(const QByteArray &bytes)

@@ -30,15 +30,10 @@ public:
     // line that belongs to no field.
     static std::optional<QByteArray> compose(const QString &header, const QString &html);
 
-    // The body of content decoded as its header declares, as UTF-8 text;
-    // none when it is not UTF-8.
+    // The body of content decoded once as its header declares: its transfer
+    // encoding, then its charset (UTF-8 when it names none); none when the
+    // bytes are not valid in that charset.
     static std::optional<QString> decodedBody(const AppleSignatureContent &content);
-
-    // The body of content as text for the preview, which reads it as
-    // quoted-printable: a body declared otherwise is decoded and encoded again.
-    static QString previewBody(const AppleSignatureContent &content);
-    // Any text as quoted-printable, so the preview shows exactly that text.
-    static QString previewText(const QString &html);
 
     // Strict UTF-8: none when any byte sequence is invalid. A leading byte-order
     // mark is kept so the header stays byte for byte.

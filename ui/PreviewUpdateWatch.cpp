@@ -1,6 +1,5 @@
 #include "ui/PreviewUpdateWatch.h"
 
-#include "store/SignatureFileFormat.h"
 #include "store/SignatureRenderUIModel.h"
 
 PreviewUpdateWatch::PreviewUpdateWatch(SignatureRenderUIModel &rendered, Push push)
@@ -23,5 +22,5 @@ void PreviewUpdateWatch::receive(const std::optional<AppleSignatureContent> &con
         return;
     m_previous = content;
     if (content)
-        m_push(SignatureFileFormat::previewBody(*content));
+        m_push(*content);
 }

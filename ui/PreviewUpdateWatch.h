@@ -3,21 +3,19 @@
 #include "store/AppleSignatureContent.h"
 #include "store/Cancellable.h"
 
-#include <QString>
-
 #include <functional>
 #include <optional>
 
 class SignatureRenderUIModel;
 
-// Follows the previewed content and pushes its HTML to the preview when it
+// Follows the previewed content and pushes it to the preview when it
 // really changes: a republish of the same header and HTML pushes nothing, a
 // change to no content pushes nothing (the preview keeps what it shows), and
 // the value present when the watch starts pushes nothing.
 class PreviewUpdateWatch
 {
 public:
-    using Push = std::function<void(const QString &html)>;
+    using Push = std::function<void(const AppleSignatureContent &content)>;
 
     PreviewUpdateWatch(SignatureRenderUIModel &rendered, Push push);
     PreviewUpdateWatch(const PreviewUpdateWatch &) = delete;

@@ -12,7 +12,7 @@ void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFi
     const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
     if (const std::optional<AppleSignatureContent> content =
             bytes ? SignatureFileFormat::parse(*bytes) : std::nullopt)
-        preview.update(SignatureFileFormat::previewBody(*content));
+        preview.update(*content);
 }
 
 void RestoreActions::restore(SignaturesEngine &engine, ControlWebviewModel &preview, MailMonitor &mailMonitor,
@@ -28,5 +28,5 @@ void RestoreActions::restore(SignaturesEngine &engine, ControlWebviewModel &prev
 void RestoreActions::showCurrent(SignaturesEngine &engine, ControlWebviewModel &preview)
 {
     if (const std::optional<AppleSignatureContent> &content = engine.renderedUiModel()->signature().get())
-        preview.update(SignatureFileFormat::previewBody(*content));
+        preview.update(*content);
 }

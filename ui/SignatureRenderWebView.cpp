@@ -3,19 +3,28 @@
 #include "preview/ControlWebviewModel.h"
 #include "preview/PreviewModule.h"
 #include "preview/PreviewModuleLoader.h"
+#include "store/SignatureStatusUIModel.h"
+#include "store/SignaturesEngine.h"
 
 #include <QTimer>
 #include <QVBoxLayout>
 
-SignatureRenderWebView::SignatureRenderWebView(SignatureRenderUIModel &rendererModel,
+SignatureRenderWebView::SignatureRenderWebView(const WindowEnvironment &environment,
                                                ControlWebviewModel &javascriptModel, QWidget *parent)
-    : QWidget(parent), m_javascriptModel(javascriptModel),
-      m_watch(rendererModel, [&javascriptModel](const QString &html) { javascriptModel.update(html); })
+    : QWidget(parent), m_javascriptModel(javascriptModel), m_status(*environment.engine.statusUiModel()),
+      m_watch(environment.rendered,
+              [&javascriptModel](const AppleSignatureContent &content) { javascriptModel.update(content); })
 {
     setAccessibleName(QStringLiteral("Signature preview"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+}
+
+QString SignatureRenderWebView::refusedLinkText(const QUrl &url)
+{
+    return QStringLiteral("Links to \u201c%1:\u201d are not opened; only web, e-mail and phone links are.")
+        .arg(url.scheme());
 }
 
 void SignatureRenderWebView::paintEvent(QPaintEvent *)
@@ -32,10 +41,14 @@ void SignatureRenderWebView::loadPreview()
     PreviewModule *module = PreviewModuleLoader::module();
     if (!module)
         return; // the loader has said why
-    m_host = module->createPreview(this, [this] { emit previewShown(); });
+    const auto ready = [this, module] {
+        m_javascriptModel.attach([module, host = m_host](const QString &html) {
+            if (host)
+                module->showSignature(host, html);
+        });
+        emit previewShown();
+    };
+    const auto refused = [this](const QUrl &url) { m_status.message().set(refusedLinkText(url)); };
+    m_host = module->createPreview(this, ready, refused);
     layout()->addWidget(m_host);
-    m_javascriptModel.attach([module, host = m_host](const QString &script) {
-        if (host)
-            module->runJavascript(host, script);
-    });
 }

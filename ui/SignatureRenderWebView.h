@@ -1,30 +1,32 @@
 #pragma once
 
 #include "ui/PreviewUpdateWatch.h"
+#include "ui/WindowEnvironment.h"
 
 #include <QPointer>
 #include <QWidget>
 
 class ControlWebviewModel;
-class SignatureRenderUIModel;
+class SignatureStatusUIModel;
 
 // The framed web view of the preview pane, fed with every real change of the
 // previewed content. The web view comes from the preview module, which is
 // loaded once the window's first frame is on screen, so the list never waits
 // for the web engine; until its page has loaded, the area shows the window's
-// own background, and for good if the module cannot be loaded.
+// own background, and for good if the module cannot be loaded. A click on a
+// link that is not opened is told in the top bar.
 class SignatureRenderWebView : public QWidget
 {
     Q_OBJECT
 public:
-    SignatureRenderWebView(SignatureRenderUIModel &rendererModel, ControlWebviewModel &javascriptModel,
+    SignatureRenderWebView(const WindowEnvironment &environment, ControlWebviewModel &javascriptModel,
                            QWidget *parent = nullptr);
 
-    // The module's framed web view; none until the module is loaded.
-    QWidget *host() const { return m_host; }
+    // The sentence for a clicked link that is not opened.
+    static QString refusedLinkText(const QUrl &url);
 
 signals:
-    // The page has loaded, can take scripts and is on screen.
+    // The page has loaded, can take signatures and is on screen.
     void previewShown();
 
 protected:
@@ -34,6 +36,7 @@ private:
     void loadPreview();
 
     ControlWebviewModel &m_javascriptModel;
+    SignatureStatusUIModel &m_status;
     QPointer<QWidget> m_host;
     bool m_loadScheduled = false;
     PreviewUpdateWatch m_watch;

@@ -4,7 +4,6 @@
 #include "access/PasteModel.h"
 #include "preview/ControlWebviewModel.h"
 #include "store/EngineServices.h"
-#include "store/SignatureFileFormat.h"
 #include "store/SignaturesEngine.h"
 
 #include <QPointer>
@@ -20,7 +19,7 @@ void TopbarActions::insertFromClipboard(PasteModel &paste, ControlWebviewModel &
     if (mailMonitor.isMainRunning().get())
         return;
     if (engine.insertSignature(*html))
-        preview.update(SignatureFileFormat::previewText(*html));
+        preview.update(*html);
 }
 
 void TopbarActions::authorize(SignaturesEngine &engine)

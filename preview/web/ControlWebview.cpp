@@ -1,35 +1,60 @@
 #include "preview/web/ControlWebview.h"
 
-#include "preview/PreviewPage.h"
-#include "preview/web/LoadingState.h"
+#include "preview/UpdateScript.h"
+#include "preview/web/Coordinator.h"
 #include "preview/web/RoundedOutline.h"
 #include "preview/web/WebView.h"
-#include "preview/web/WebViewBridge.h"
 
+#include <QLabel>
 #include <QPainterPath>
 #include <QRegion>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
 
 ControlWebview::ControlWebview(QWidget *parent)
-    : QWidget(parent), m_bridge(new WebViewBridge(this)),
-      m_webView(new WebView(PreviewPage::html(), m_bridge, this)), m_outline(new RoundedOutline(this))
+    : QWidget(parent), m_webView(new WebView(this)), m_page(new Coordinator(m_webView)), m_outline(new RoundedOutline(this)),
+      m_linkAddress(new QLabel(this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // Hidden until loaded: an unloaded web view paints a colour of its own.
+    m_webView->setPage(m_page);
     m_webView->hide();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_webView);
-    connect(LoadingState::of(m_webView->page()), &LoadingState::isLoadingChanged, this,
-            &ControlWebview::loadingChanged);
+    m_linkAddress->setTextFormat(Qt::PlainText);
+    m_linkAddress->setAutoFillBackground(true);
+    m_linkAddress->setContentsMargins(6, 2, 6, 2);
+    m_linkAddress->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_linkAddress->hide();
+    connect(m_page, &Coordinator::loadFinished, this, &ControlWebview::loaded);
+    connect(m_page, &Coordinator::linkHovered, this, &ControlWebview::hovered);
+    connect(m_page, &Coordinator::linkRefused, this,
+            &ControlWebview::linkRefused);
 }
 
-void ControlWebview::loadingChanged(bool loading)
+void ControlWebview::showSignature(const QString &html)
 {
-    if (loading || !m_webView->isHidden())
+    // Run in a world of its own: nothing the page's content defines is looked up.
+    m_page->runJavaScript(UpdateScript::build(html), QWebEngineScript::ApplicationWorld);
+}
+
+void ControlWebview::loaded(bool ok)
+{
+    // The page is loaded once; it is never navigated away from.
+    if (!ok || !m_webView->isHidden())
         return;
     m_webView->show();
+    m_linkAddress->raise();
     emit previewShown();
+}
+
+void ControlWebview::hovered(const QString &url)
+{
+    m_linkAddress->setText(url);
+    m_linkAddress->adjustSize();
+    m_linkAddress->move(0, height() - m_linkAddress->height());
+    m_linkAddress->setVisible(!url.isEmpty());
 }
 
 void ControlWebview::resizeEvent(QResizeEvent *event)

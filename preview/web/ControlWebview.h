@@ -2,34 +2,38 @@
 
 #include <QWidget>
 
+class QLabel;
+class Coordinator;
 class RoundedOutline;
 class WebView;
-class WebViewBridge;
 
 // The preview as the preview pane shows it: the one web view, clipped to a
-// rounded rectangle with a faint outline, taking all the space it is given,
-// with the script bridge that feeds its page. The page starts loading at
-// once; until it has loaded, the area shows the window's own background.
+// rounded rectangle with a faint outline, taking all the space it is given.
+// Until its page has loaded, the area shows the window's own background.
+// While the pointer is over a link, the link's address shows at the bottom.
 class ControlWebview : public QWidget
 {
     Q_OBJECT
 public:
     explicit ControlWebview(QWidget *parent = nullptr);
 
-    WebView *webView() const { return m_webView; }
-    WebViewBridge *bridge() const { return m_bridge; }
+    // Shows html as the signature's whole document; only once previewShown.
+    void showSignature(const QString &html);
 
 signals:
-    // The page has loaded and the web view is on screen.
+    // The page has loaded, can show signatures and is on screen.
     void previewShown();
+    void linkRefused(const QUrl &url);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void loadingChanged(bool loading);
+    void loaded(bool ok);
+    void hovered(const QString &url);
 
-    WebViewBridge *m_bridge;
     WebView *m_webView;
+    Coordinator *m_page;
     RoundedOutline *m_outline;
+    QLabel *m_linkAddress;
 };

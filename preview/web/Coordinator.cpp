@@ -1,126 +1,126 @@
 #include "preview/web/Coordinator.h"
 
-#include "preview/web/LoadingState.h"
+#include "preview/PreviewPage.h"
 
 #include <QDesktopServices>
-#include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 
 namespace {
 
-const QString aboutScheme = QStringLiteral("about");
+const QString refusedTitle = QStringLiteral("refused ");
 
-// Navigation types cannot tell a user's click from `location = ...` or
-// `link.click()` in script: both arrive as a clicked link. Events the user
-// makes are trusted and script cannot forge them, so a listener in a world the
-// page cannot reach records the link of the user's last click, and a
-// navigation counts as a click only if it goes to that link's address.
-const char recorderSource[] = R"JS(
+// The engine lets a frame go to an "about" address without asking, so a click
+// on such a link would blank the preview. The frame then gets its signature
+// back, and the address is reported through the page's title, which nothing
+// in the frame can set. Runs in the program's own script world.
+const char keepSignatureSource[] = R"JS(
 (function () {
-    function record(event) {
-        if (!event.isTrusted)
+    var frame = document.getElementById('%1');
+    frame.addEventListener('load', function () {
+        var shown = frame.contentDocument;
+        if (shown && shown.URL === 'about:srcdoc')
             return;
-        var target = event.target;
-        var link = target && target.closest ? target.closest('a[href], area[href]') : null;
-        window.__previewUserClick = link && typeof link.href === 'string'
-            ? { href: link.href, time: Date.now() } : null;
-    }
-    window.addEventListener('click', record, true);
-    window.addEventListener('auxclick', record, true);
-})();
-)JS";
-
-// Hands out the recorded click once, and only while it is fresh.
-const char takeClickSource[] = R"JS(
-(function () {
-    var click = window.__previewUserClick;
-    window.__previewUserClick = null;
-    return click && Date.now() - click.time < 2000 ? click.href : null;
+        document.title = '%2' + (shown ? shown.URL : 'about:');
+        document.title = '';
+        frame.srcdoc = frame.srcdoc;
+    });
 })()
 )JS";
 
-// Something that keeps replacing the page must not keep the engine busy.
-constexpr qint64 minimumRestoreIntervalMs = 1000;
+void restrict(QWebEngineSettings *settings)
+{
+    using S = QWebEngineSettings;
+    // Kept on for the program's own update, which runs in a script world of
+    // its own; the page's policy and the frame's sandbox let no page script run.
+    settings->setAttribute(S::JavascriptEnabled, true);
+    // Nothing a signature holds opens windows, reads or writes the clipboard,
+    // stores data, takes focus or the screen, or runs a plug-in.
+    settings->setAttribute(S::JavascriptCanOpenWindows, false);
+    settings->setAttribute(S::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(S::JavascriptCanPaste, false);
+    settings->setAttribute(S::AllowWindowActivationFromJavaScript, false);
+    settings->setAttribute(S::LocalStorageEnabled, false);
+    settings->setAttribute(S::PluginsEnabled, false);
+    settings->setAttribute(S::FullScreenSupportEnabled, false);
+    settings->setAttribute(S::ScreenCaptureEnabled, false);
+    settings->setAttribute(S::FocusOnNavigationEnabled, false);
+    // No PDF viewer and no WebGL: neither belongs in a signature, and both
+    // are large surfaces of the engine.
+    settings->setAttribute(S::PdfViewerEnabled, false);
+    settings->setAttribute(S::WebGLEnabled, false);
+    settings->setAttribute(S::Accelerated2dCanvasEnabled, false);
+    // Sound and video wait for the user, as in a mail.
+    settings->setAttribute(S::PlaybackRequiresUserGesture, true);
+    // No files of the computer; remote images load, as they do in Mail.
+    settings->setAttribute(S::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(S::LocalContentCanAccessRemoteUrls, true);
+    settings->setAttribute(S::AutoLoadImages, true);
+    settings->setAttribute(S::AllowRunningInsecureContent, false);
+    settings->setAttribute(S::AllowGeolocationOnInsecureOrigins, false);
+    // Something dropped on the preview does not replace the page.
+    settings->setAttribute(S::NavigateOnDropEnabled, false);
+    // No requests beyond the ones the signature's content makes.
+    settings->setAttribute(S::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(S::DnsPrefetchEnabled, false);
+    settings->setAttribute(S::ErrorPageEnabled, false);
+    settings->setAttribute(S::WebRTCPublicInterfacesOnly, true);
+}
 
 } // namespace
 
 Coordinator::Coordinator(QObject *parent) : QWebEnginePage(parent)
 {
-    QWebEngineScript recorder;
-    recorder.setName(QStringLiteral("user-click-recorder"));
-    recorder.setSourceCode(QString::fromUtf8(recorderSource));
-    recorder.setWorldId(QWebEngineScript::ApplicationWorld);
-    recorder.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    recorder.setRunsOnSubFrames(false);
-    scripts().insert(recorder);
-
-    connect(this, &QWebEnginePage::newWindowRequested, this, &Coordinator::newWindowRequest);
-    connect(this, &QWebEnginePage::urlChanged, this, &Coordinator::committed);
+    restrict(settings());
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) {
+                // Only a user's click on a target=_blank link can ask: the frame runs no script.
+                if (request.isUserInitiated())
+                    clicked(request.requestedUrl());
+            });
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl &origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok)
+            runJavaScript(QString::fromUtf8(keepSignatureSource).arg(PreviewPage::containerId(), refusedTitle),
+                          QWebEngineScript::ApplicationWorld);
+    });
+    connect(this, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
+        if (title.startsWith(refusedTitle))
+            emit linkRefused(QUrl(title.sliced(refusedTitle.size())));
+    });
+    setHtml(PreviewPage::html()); // arrives as a typed navigation to a data: address
 }
 
-void Coordinator::loadPreview(const QString &html)
+bool Coordinator::opensOutside(const QUrl &url)
 {
-    m_html = html;
-    m_ownLoadPending = true;
-    LoadingState::of(this)->expectLoad();
-    setHtml(html); // arrives as a typed navigation to a data: address
+    const QString scheme = url.scheme();
+    return scheme == u"http" || scheme == u"https" || scheme == u"mailto" || scheme == u"tel";
 }
 
 bool Coordinator::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (m_ownLoadPending && isMainFrame && type == NavigationTypeTyped && url.scheme() == u"data") {
+    if (isMainFrame && m_ownLoadPending && type == NavigationTypeTyped && url.scheme() == u"data") {
         m_ownLoadPending = false;
         return true;
     }
-    // An "about" document in a frame of the signature leaves the preview page
-    // in place; in the main frame it would replace the page and end previews.
-    if (url.scheme() == aboutScheme)
-        return !isMainFrame;
-    if (type == NavigationTypeLinkClicked && isMainFrame)
-        openIfUserClicked(url);
+    if (type == NavigationTypeLinkClicked)
+        clicked(url);
     return false;
 }
 
 QWebEnginePage *Coordinator::createWindow(WebWindowType)
 {
-    return nullptr; // the preview never opens windows; see newWindowRequest
+    return nullptr; // the preview never opens windows
 }
 
-void Coordinator::newWindowRequest(QWebEngineNewWindowRequest &request)
+void Coordinator::clicked(const QUrl &url)
 {
-    // A link with target=_blank is treated as a click on that link.
-    if (request.isUserInitiated() && request.requestedUrl().scheme() != aboutScheme)
-        openIfUserClicked(request.requestedUrl());
-}
-
-void Coordinator::openIfUserClicked(const QUrl &url)
-{
-    runJavaScript(QString::fromUtf8(takeClickSource), QWebEngineScript::ApplicationWorld,
-                  [url](const QVariant &clicked) {
-                      if (clicked.typeId() == QMetaType::QString && QUrl(clicked.toString()) == url)
-                          QDesktopServices::openUrl(url);
-                  });
-}
-
-void Coordinator::committed(const QUrl &url)
-{
-    // Chromium commits "about" addresses without asking acceptNavigationRequest,
-    // so the only way to keep the preview alive is to load it again.
-    if (url.scheme() != aboutScheme || m_html.isNull() || m_restoreScheduled)
-        return;
-    m_restoreScheduled = true;
-    const qint64 wait = m_sinceRestore.isValid()
-                            ? std::max<qint64>(0, minimumRestoreIntervalMs - m_sinceRestore.elapsed())
-                            : 0;
-    QTimer::singleShot(wait, this, &Coordinator::restorePreview);
-}
-
-void Coordinator::restorePreview()
-{
-    m_restoreScheduled = false;
-    m_sinceRestore.start();
-    loadPreview(m_html);
-    emit previewReloaded();
+    if (opensOutside(url))
+        QDesktopServices::openUrl(url);
+    else
+        emit linkRefused(url);
 }

@@ -1,40 +1,37 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWebEnginePage>
 
-class QWebEngineNewWindowRequest;
-
-// The preview's page and its navigation policy. The preview page stays put:
-// only the host's own load of it is followed. A user's click on a link opens
-// the address outside the application; everything the page content starts by
-// itself (script, meta refresh, form, iframe, window.open) goes nowhere.
+// The preview's page, its settings and its navigation policy. The page loads
+// the fixed preview page once and never leaves it: the only navigations let
+// through are that load and the frame taking a signature as its document. A
+// user's click on an http, https, mailto or tel link opens it outside the
+// application; a click on any other link is refused and reported. Signature
+// content runs no script, so every link navigation comes from a user's click.
 class Coordinator : public QWebEnginePage
 {
     Q_OBJECT
 public:
     explicit Coordinator(QObject *parent = nullptr);
 
-    // Loads the preview page; the one navigation this page lets through.
-    void loadPreview(const QString &html);
+    // Whether a link with this address is opened outside when clicked.
+    static bool opensOutside(const QUrl &url);
 
 signals:
-    // The page was reloaded after something replaced it; scripts must wait
-    // for this load like for the first one.
-    void previewReloaded();
+    // The user clicked a link that is not opened because of its scheme.
+    void linkRefused(const QUrl &url);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
+    // Nothing in the page may ask the user anything.
+    void javaScriptAlert(const QUrl &, const QString &) override {}
+    bool javaScriptConfirm(const QUrl &, const QString &) override { return false; }
+    bool javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *) override { return false; }
+    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override { return {}; }
 
 private:
-    void openIfUserClicked(const QUrl &url);
-    void newWindowRequest(QWebEngineNewWindowRequest &request);
-    void committed(const QUrl &url);
-    void restorePreview();
+    void clicked(const QUrl &url);
 
-    QString m_html;
-    bool m_ownLoadPending = false;
-    bool m_restoreScheduled = false;
-    QElapsedTimer m_sinceRestore;
+    bool m_ownLoadPending = true;
 };

@@ -1,20 +1,22 @@
 #include "preview/web/PreviewWebModule.h"
 
 #include "preview/web/ControlWebview.h"
-#include "preview/web/WebViewBridge.h"
 
 PreviewWebModule::PreviewWebModule(QObject *parent) : QObject(parent) {}
 
-QWidget *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> shown)
+QWidget *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> ready,
+                                         std::function<void(const QUrl &)> refused)
 {
     auto *host = new ControlWebview(parent);
-    if (shown)
-        connect(host, &ControlWebview::previewShown, host, std::move(shown));
+    if (ready)
+        connect(host, &ControlWebview::previewShown, host, std::move(ready));
+    if (refused)
+        connect(host, &ControlWebview::linkRefused, host, std::move(refused));
     return host;
 }
 
-void PreviewWebModule::runJavascript(QWidget *preview, const QString &script)
+void PreviewWebModule::showSignature(QWidget *preview, const QString &html)
 {
     if (auto *host = qobject_cast<ControlWebview *>(preview))
-        host->bridge()->runJavascript(script);
+        host->showSignature(html);
 }

@@ -5,7 +5,7 @@
 #include <QObject>
 
 // The preview module's entry point, which the program loads as a plugin: it
-// makes the framed web view and passes scripts to its bridge.
+// makes the framed web view and shows signatures in it.
 class PreviewWebModule : public QObject, public PreviewModule
 {
     Q_OBJECT
@@ -14,6 +14,7 @@ class PreviewWebModule : public QObject, public PreviewModule
 public:
     explicit PreviewWebModule(QObject *parent = nullptr);
 
-    QWidget *createPreview(QWidget *parent, std::function<void()> shown) override;
-    void runJavascript(QWidget *preview, const QString &script) override;
+    QWidget *createPreview(QWidget *parent, std::function<void()> ready,
+                           std::function<void(const QUrl &)> refused) override;
+    void showSignature(QWidget *preview, const QString &html) override;
 };

@@ -1,32 +1,14 @@
 #include "preview/web/WebView.h"
 
-#include "preview/web/Coordinator.h"
-#include "preview/web/WebViewBridge.h"
-
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QTimer>
 #include <QWebEngineContextMenuRequest>
 
-WebView::WebView(const QString &html, WebViewBridge *model, QWidget *parent)
-    : QWebEngineView(parent), m_coordinator(new Coordinator(this)), m_model(model)
-{
-    setPage(m_coordinator);
-    connect(m_coordinator, &Coordinator::previewReloaded, this, &WebView::handToModel);
-    m_coordinator->loadPreview(html);
-    // Queued: the bridge gets the view only after construction, with the load started.
-    QTimer::singleShot(0, this, &WebView::handToModel);
-}
+WebView::WebView(QWidget *parent) : QWebEngineView(parent) {}
 
 WebView::~WebView()
 {
     delete m_devTools;
-}
-
-void WebView::handToModel()
-{
-    if (m_model)
-        m_model->setWebView(this);
 }
 
 void WebView::contextMenuEvent(QContextMenuEvent *event)

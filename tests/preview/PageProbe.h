@@ -5,34 +5,37 @@
 #include <QDeadlineTimer>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 
 #include <memory>
 #include <optional>
 
-// Synchronous reads of a live page for tests.
+// Synchronous reads of a live page for tests, from a script world of their
+// own, so nothing a signature defines can answer in their place.
 namespace PageProbe {
 
 inline QVariant evaluate(QWebEnginePage *page, const QString &script, int timeoutMs = 15000)
 {
     auto result = std::make_shared<std::optional<QVariant>>();
-    page->runJavaScript(script, [result](const QVariant &value) { *result = value; });
+    page->runJavaScript(script, QWebEngineScript::UserWorld, [result](const QVariant &value) { *result = value; });
     QDeadlineTimer deadline(timeoutMs);
     while (!*result && !deadline.hasExpired())
         QTest::qWait(5);
     return result->value_or(QVariant());
 }
 
-inline QString containerHtml(QWebEnginePage *page)
+// An expression evaluated with `doc` the document the signature's frame shows.
+inline QVariant inSignature(QWebEnginePage *page, const QString &expression)
 {
-    return evaluate(page, QStringLiteral("(function () { var c = document.getElementById('%1');"
-                                         " return c ? c.innerHTML : null; })()")
-                              .arg(PreviewPage::containerId()))
-        .toString();
+    return evaluate(page, QStringLiteral("(function () { var doc = document.getElementById('%1').contentDocument;"
+                                         " return doc ? (%2) : null; })()")
+                              .arg(PreviewPage::containerId(), expression));
 }
 
-inline bool hasUpdate(QWebEnginePage *page)
+// The shown signature's body as HTML.
+inline QString containerHtml(QWebEnginePage *page)
 {
-    return evaluate(page, QStringLiteral("typeof update === 'function'"), 1000).toBool();
+    return inSignature(page, QStringLiteral("doc.body ? doc.body.innerHTML : ''")).toString();
 }
 
 } // namespace PageProbe

@@ -1,14 +1,25 @@
-// The preview's text rules as tables, then the bridge and the navigation policy, live.
+// What the preview shows, read back from a real web engine: the signature
+// exactly, none of its script, nothing of an earlier one; and where its links go.
 #include "preview/ControlWebviewModel.h"
-#include "preview/QuotedPrintable.h"
-#include "preview/UpdateScript.h"
-#include "preview/web/WebView.h"
+#include "preview/web/ControlWebview.h"
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
 
 #include <QDesktopServices>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// What a handler of a signature would leave if it ran, in its frame or in the page.
+const QString mark = u"document.documentElement.setAttribute('data-ran', 1)"_s;
+const QString marked = u"document.documentElement.hasAttribute('data-ran') ||"
+                       " doc.documentElement.hasAttribute('data-ran')"_s;
+
+} // namespace
 
 class TestPreview : public QObject
 {
@@ -19,177 +30,170 @@ public slots:
     void open(const QUrl &url) { opened.append(url); }
 
 private slots:
-    void decoded_data()
+    void initTestCase()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected"); // empty: the text comes back unchanged
-        row("=C3=A9", u"caf=C3=A9!"_s, u"caf\u00e9!"_s);
-        row("lower case, =3D", u"caf=c3=a9=3D"_s, u"caf\u00e9="_s);
-        row("=+A", u"a=+Ab"_s, u"a\nb"_s);
-        row("=-0", u"a=-0b"_s, u"a\0b"_s);
-        row("width=100", u"<td width=100>caf=C3=A9</td>"_s,
-            u"<td width\x10"
-            "0>caf\u00e9</td>"_s);
-        row("U+FEFF starting a run", u"a=EF=BB=BFb"_s, u"a\uFEFFb"_s);
-        row("wide characters before", u"\U0001F600 =C3=A9"_s, u"\U0001F600 \u00e9"_s);
-        // All or nothing: each of these leaves the whole text as given.
-        for (const QString &text : {u"<p class=\"x\">caf=C3=A9</p>"_s, u"caf=E9"_s, u"=C3 =A9"_s,
-                                    u"=C3=A9 and =FF"_s, u"=C0=AF"_s, u"=ED=A0=80"_s, u"caf=C3=A9="_s,
-                                    u"a=-1b"_s, u"a=+Gb"_s, u"=\U0001F600"_s, u"a=+4\u0301"_s, u"a=\r\nb"_s})
-            row(qPrintable(text), text, QString());
+        m_host = std::make_unique<ControlWebview>();
+        QSignalSpy shown(m_host.get(), &ControlWebview::previewShown);
+        m_host->resize(400, 480);
+        m_host->QWidget::show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        QVERIFY(shown.wait(30000));
     }
-    void decoded()
+    void bodyDecodedByItsHeader_data()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(QuotedPrintable::decodedFromQuotedPrintable(text), expected.isEmpty() ? text : expected);
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("shown");
+        const QString qp = u"Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset="_s;
+        row("quoted-printable", qp + u"utf-8"_s, u"<p a=3D\"1\">caf=C3=A9 =\nit's</p>"_s, u"<p a=\"1\">caf\u00e9 it's</p>"_s);
+        row("latin-1", qp + u"iso-8859-1"_s, u"caf=E9"_s, u"caf\u00e9"_s);
+        row("base64", u"Content-Transfer-Encoding: base64"_s, u"PHA+w6k8L3A+"_s, u"<p>\u00e9</p>"_s);
+        // Nothing declares it encoded, so nothing is decoded.
+        row("7bit", u"Content-Type: text/html"_s, u"a=3D\\b=\n"_s, u"a=3D\\b=\n"_s);
+        row("8bit", u"Content-Transfer-Encoding: 8bit"_s, u"caf\u00e9=C3=A9"_s, u"caf\u00e9=C3=A9"_s);
+        row("not UTF-8: as the file holds it", qp + u"utf-8"_s, u"caf=E9"_s, u"caf=E9"_s);
     }
-    void script_data()
+    void bodyDecodedByItsHeader()
+    {
+        QFETCH(QString, header);
+        QFETCH(QString, body);
+        QFETCH(QString, shown);
+        ControlWebviewModel model;
+        QStringList pushed;
+        model.attach([&pushed](const QString &html) { pushed.append(html); });
+        model.update(AppleSignatureContent{header, body});
+        QCOMPARE(pushed, QStringList{shown});
+    }
+    void latestWaitsForThePage()
+    {
+        QCOMPARE(TestHome::printed([] { ControlWebviewModel another; }), QStringList{u"INIT WEBVIEWMODEL"_s});
+        ControlWebviewModel model;
+        QStringList pushed;
+        model.update(u"first"_s);
+        model.update(u"=3D second"_s);
+        model.attach([&pushed](const QString &html) { pushed.append(html); });
+        model.update(u"third"_s);
+        QCOMPARE(pushed, (QStringList{u"=3D second"_s, u"third"_s}));
+    }
+    void whatThePageShows_data()
     {
         QTest::addColumn<QString>("html");
-        QTest::addColumn<QString>("argument"); // between update(" and ")
-        row("apostrophe", u"'"_s, u"&#39;"_s);
-        row("quotes", u"<p class=\"x\">"_s, u"<p class=\\\"x\\\">"_s);
-        row("backslash", u"a\\nb"_s, u"a&#092;nb"_s);
-        row("backslash before quote", u"\\\""_s, u"&#092;\\\""_s);
-        row("soft breaks", u"ab=\r\ncd=\nef"_s, u"abcdef"_s);
-        row("soft break then escape", u"t=\r\n=C3=A9"_s, u"t\u00e9"_s);
-        row("decoded before escaping", u"=27=5C=22"_s, u"&#39;&#092;\\\""_s);
-        row("malformed left as is", u"<a href=\"x\">=C3=A9</a>"_s, u"<a href=\\\"x\\\">=C3=A9</a>"_s);
-        row("=+A becomes LF, removed", u"a=+Ab"_s, u"ab"_s);
-        row("line ends removed", u"<p>a</p>\r\n<p>b</p>\n\rc"_s, u"<p>a</p><p>b</p>c"_s);
-    }
-    void script()
-    {
-        QFETCH(QString, html);
-        QFETCH(QString, argument);
-        QCOMPARE(UpdateScript::build(html), u"update(\""_s + argument + u"\")"_s);
-    }
-    void scriptsWaitForTheLoadedPage()
-    {
-        const auto run = [](const char *name) {
-            return u"window.runs = (window.runs || []).concat('%1')"_s.arg(name);
-        };
-        ControlWebviewModel program; // the program's end, waiting for the module
-        WebViewBridge bridge;
-        QCOMPARE(TestHome::printed([] { ControlWebviewModel another; }), QStringList{u"INIT WEBVIEWMODEL"_s});
-        program.runJavascript(run("first"));
-        program.runJavascript(run("second"));
-        program.attach([&bridge](const QString &script) { bridge.runJavascript(script); });
-        // While the view loads, only the latest script runs, once, when the page is ready; then at once.
-        WebView view(PreviewPage::html(), &bridge);
-        program.runJavascript(run("third"));
-        QTRY_COMPARE_WITH_TIMEOUT(
-            PageProbe::evaluate(view.page(), u"JSON.stringify(window.runs)"_s).toString(), u"[\"third\"]"_s,
-            20000);
-        bridge.runJavascript(run("now"));
-        QCOMPARE(PageProbe::evaluate(view.page(), u"window.runs.join()"_s).toString(), u"third,now"_s);
+        QTest::addColumn<QString>("action"); // run on the shown document by the test, as a user might
+        QTest::addColumn<QString>("read");   // an expression of `doc`, the shown document
+        QTest::addColumn<QString>("expected");
+        const QString text = u"doc.body.textContent"_s;
+        row("style with a quoted font", u"<style>.x{font-family:'DejaVu Sans Mono';color:red}</style><p class=x>a"_s,
+            QString(), u"getComputedStyle(doc.querySelector('.x')).fontFamily"_s, u"\"DejaVu Sans Mono\""_s);
+        row("pre with line ends", u"<pre>a\nb\r\nc</pre>"_s, QString(), u"doc.querySelector('pre').innerText"_s,
+            u"a\nb\nc"_s);
+        row("textarea", u"<textarea>x\\y 'q' \"d\"\n</textarea>"_s, QString(), u"doc.querySelector('textarea').value"_s,
+            u"x\\y 'q' \"d\"\n"_s);
+        row("backslashes, </script>, U+2028, emoji", u"<p title=\"</script>\">C:\\new\\t</script>\u2028\u2029\U0001F600"_s,
+            QString(), u"doc.querySelector('p').title + doc.body.textContent"_s,
+            u"</script>C:\\new\\t\u2028\u2029\U0001F600"_s);
+        row("inline handler", u"<img src=\"data:,\" onerror=\"%1\"><p onclick=\"%1\">h"_s.arg(mark),
+            u"doc.querySelector('p').click()"_s, text, u"h"_s);
+        row("script element", u"<script>%1</script>s"_s.arg(mark), QString(), text, u"s"_s);
+        row("javascript: link", u"<a href=\"javascript:%1\">j</a>"_s.arg(mark), u"doc.querySelector('a').click()"_s,
+            text, u"j"_s);
+        row("meta refresh", u"<meta http-equiv=\"refresh\" content=\"0;url=data:text/html,moved\">stay"_s, QString(),
+            text, u"stay"_s);
+        // The base is the signature's own, as in a mail; the page keeps its address.
+        row("base href", u"<base href=\"https://example.com/\"><a href=\"x\">b</a>"_s, QString(),
+            u"doc.querySelector('a').href + ' ' + document.baseURI.slice(0, 5)"_s, u"https://example.com/x data:"_s);
+        row("form", u"<form action=\"https://example.com/f\"><button>go</button></form>"_s,
+            u"doc.querySelector('button').click()"_s, text, u"go"_s);
     }
     void whatThePageShows()
     {
-        makeReady(u"<b>before load</b>"_s);
-        // What reaches the page is the HTML, whatever characters it holds; nothing is printed.
-        for (const auto &[html, shown] :
-             {std::pair{u"<p class=\"sig\">it's</p>"_s, u"<p class=\"sig\">it's</p>"_s},
-              {u"<p>a\\nb\\</p>"_s, u"<p>a\\nb\\</p>"_s},
-              {u"<p>caf=C3=A9 =3D</p>"_s, u"<p>caf\u00e9 =</p>"_s},
-              {u"<p>a\u2028b\u2029</p>"_s, u"<p>a\u2028b\u2029</p>"_s}}) {
-            QCOMPARE(TestHome::printed([&] { m_bridge->update(html); }), QStringList());
-            QCOMPARE(PageProbe::containerHtml(page()), shown);
-        }
-        // Each failed evaluation prints exactly one line and changes nothing.
-        for (const auto &[script, line] : {std::pair{"throw new TypeError('boom')", "TypeError: boom"},
-                                           {"update(\"a\rb\")", "SyntaxError: Invalid or unexpected token"},
-                                           {"nowhere()", "ReferenceError: nowhere is not defined"}}) {
-            // Evaluations and their replies keep their order, so the read comes after the error.
-            QString shown;
-            QCOMPARE(TestHome::printed([&] {
-                         m_bridge->runJavascript(QString::fromUtf8(script));
-                         shown = PageProbe::containerHtml(page());
-                     }),
-                     QStringList{u"JavaScript Error: "_s + QString::fromUtf8(line)});
-            QCOMPARE(shown, u"<p>a\u2028b\u2029</p>"_s);
-        }
+        QFETCH(QString, html);
+        QFETCH(QString, action);
+        QFETCH(QString, read);
+        QFETCH(QString, expected);
+        show(html);
+        if (!action.isEmpty())
+            PageProbe::inSignature(page(), action);
+        QTest::qWait(300); // for anything that would act late: a refresh, a submit, a handler
+        QCOMPARE(PageProbe::inSignature(page(), read).toString(), expected);
+        // Still the signature's own document, untouched by any of its script.
+        QCOMPARE(PageProbe::inSignature(page(), u"doc.URL + (%1)"_s.arg(marked)).toString(), u"about:srcdocfalse"_s);
     }
-    void navigation_data()
+    void nothingLeftOver()
     {
-        QTest::addColumn<int>("clicked");    // the link the user clicks, or none (-1)
-        QTest::addColumn<QString>("script"); // what the page does by itself
-        QTest::addColumn<QString>("opened"); // address handed to the system, or none
-        row("click", 0, QString(), u"https://example.com/clicked"_s);
-        row("click mail link", 3, QString(), u"mailto:jane@example.com"_s);
-        row("click target=_blank", 1, QString(), u"https://example.com/blank"_s);
-        row("click about link", 2, QString(), QString());
-        const QString create = u"var e = document.createElement('%1'); "_s;
-        for (const auto &[tag, script] :
-             {std::pair{"script location", u"location.href = 'https://example.com/script'"_s},
-              {"script clicks a link", u"document.getElementById('link').click()"_s},
-              {"script clicks _blank link", u"document.getElementById('blank').click()"_s},
-              {"window.open", u"window.open('https://example.com/open')"_s},
-              {"meta refresh", create.arg(u"meta") +
-                                   u"e.httpEquiv = 'refresh'; e.content = '0;url=https://example.com/m';"
-                                   " document.head.appendChild(e)"_s},
-              {"script form submit", create.arg(u"form") + u"e.action = 'https://example.com/form';"
-                                                           " document.body.appendChild(e); e.submit()"_s},
-              {"iframe", create.arg(u"iframe") +
-                             u"e.src = 'https://example.com/frame'; document.body.appendChild(e)"_s},
-              {"script to about:blank", u"location.href = 'about:blank'"_s},
-              {"script to about:version", u"location.href = 'about:version'"_s}})
-            row(tag, -1, script, QString());
+        // The first would catch the update of the next if it could run: through the page's
+        // globals and prototypes, with the frame's scroll position and styles left behind.
+        const QString catcher =
+            u"parent.eval = function () { %1 }; Object.defineProperty(parent.HTMLIFrameElement.prototype,"
+            " 'srcdoc', { set: function () { %1 } }); parent.document.getElementById = function () { %1 }"_s.arg(
+                mark);
+        show(u"<style>body{background:rgb(1,2,3)}p{color:rgb(4,5,6)}</style><img src=\"data:,\" onerror=\"%1\">"
+             "<div style=\"height:5000px\"></div><p>first</p>"_s.arg(catcher));
+        PageProbe::inSignature(page(), u"doc.defaultView.scrollTo(0, 3000)"_s);
+        QCOMPARE(PageProbe::inSignature(page(), u"doc.defaultView.scrollY"_s).toInt(), 3000);
+        show(u"<p>second</p>"_s);
+        QCOMPARE(PageProbe::inSignature(page(), u"[doc.body.textContent, getComputedStyle(doc.body).backgroundColor,"
+                                                 " getComputedStyle(doc.querySelector('p')).color,"
+                                                 " doc.defaultView.scrollY, %1].join()"_s.arg(marked))
+                     .toString(),
+                 u"second,rgba(0, 0, 0, 0),rgb(0, 0, 0),0,false"_s);
     }
-    void navigation()
+    void links_data()
     {
-        QFETCH(int, clicked);
-        QFETCH(QString, script);
-        QFETCH(QString, opened);
-        for (const QString &scheme : {u"https"_s, u"mailto"_s})
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<bool>("opens"); // outside; otherwise refused and reported
+        for (const char *href : {"https://example.com/a", "http://example.com/b", "mailto:jane@example.com",
+                                 "tel:+15551234"})
+            row(href, QString::fromUtf8(href), true);
+        for (const char *href : {"file:///Applications/Calculator.app", "smb://server/share", "x-custom:open",
+                                 "about:blank", "data:text/html,x"})
+            row(href, QString::fromUtf8(href), false);
+    }
+    void links()
+    {
+        QFETCH(QString, href);
+        QFETCH(bool, opens);
+        for (const QString &scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"tel"_s})
             QDesktopServices::setUrlHandler(scheme, this, "open");
-        this->opened.clear();
-        const QString link = u"<a id=\"%1\" href=\"%2\" style=\"display:block;height:40px\">x</a>"_s;
-        makeReady(link.arg(u"link", u"https://example.com/clicked") +
-                  link.arg(u"blank\" target=\"_blank", u"https://example.com/blank") +
-                  link.arg(u"about", u"about:blank") + link.arg(u"mail", u"mailto:jane@example.com"));
-        m_view->resize(400, 400);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        opened.clear();
+        QSignalSpy refused(m_host.get(), &ControlWebview::linkRefused);
+        // Two links of 40 pixels below a margin of 8, the second with target=_blank.
+        const QString link = u"<a href=\"%1\"%2 style=\"display:block;height:40px\">x</a>"_s;
+        show(link.arg(href, QString()) + link.arg(href, u" target=\"_blank\""_s));
         const qsizetype windows = QApplication::topLevelWidgets().size();
-        // Links are 40 high below a margin of 8; what the user did not click goes nowhere.
-        QTest::mouseClick(m_view->focusProxy(), Qt::LeftButton, {},
-                          QPoint(100, clicked < 0 ? 380 : 28 + 40 * clicked));
-        if (!script.isEmpty())
-            page()->runJavaScript(script);
-        const QList<QUrl> expected = opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)};
-        QTRY_COMPARE(this->opened, expected);
-        m_bridge->update(u"<b>after</b>"_s); // the next signature, perhaps while the page is replaced
-        QTest::qWait(400);
-        QVERIFY(this->opened == expected && QApplication::topLevelWidgets().size() == windows);
-        // The preview page stays, or comes back, showing the last signature pushed, and can take the next.
-        QTRY_COMPARE(PageProbe::containerHtml(page()), u"<b>after</b>"_s);
-        QVERIFY(PageProbe::hasUpdate(page()) && page()->url().scheme() == u"data");
-        // A refused iframe keeps its initial empty document; a loaded one would be out of reach.
-        const QString frame =
-            PageProbe::evaluate(page(),
-                                u"(function () { try { return frames.length ? "
-                                "frames[0].location.href : 'none'; } catch (e) { return 'x'; } })()"_s)
-                .toString();
-        QVERIFY2(frame == u"none" || frame == u"about:blank", qPrintable(frame));
-        for (const QString &scheme : {u"https"_s, u"mailto"_s})
+        auto *label = m_host->findChild<QLabel *>();
+        for (const int y : {28, 68}) {
+            // While the pointer is over a link, its address shows.
+            QTest::mouseMove(view()->focusProxy(), QPoint(100, y));
+            QTRY_COMPARE(label->isVisible() ? label->text() : QString(), QUrl(href).toString());
+            QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {}, QPoint(100, y));
+            QTRY_COMPARE(opened.size() + refused.size(), y == 28 ? 1 : 2);
+            // The preview stays as it is, or comes back: no window, the signature's document.
+            QTest::qWait(200);
+            QTRY_COMPARE(PageProbe::inSignature(page(), u"doc.URL + doc.links.length"_s).toString(),
+                         u"about:srcdoc2"_s);
+            QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+        }
+        QCOMPARE(opened, opens ? QList<QUrl>(2, QUrl(href)) : QList<QUrl>());
+        QCOMPARE(refused.size(), opens ? 0 : 2);
+        if (!opens)
+            QCOMPARE(refused.last().first().toUrl(), QUrl(href));
+        for (const QString &scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"tel"_s})
             QDesktopServices::unsetUrlHandler(scheme);
     }
 
 private:
-    // A bridge with its view attached and the page ready.
-    void makeReady(const QString &html)
+    // Shows html and waits until the frame holds a new document with it.
+    void show(const QString &html)
     {
-        m_bridge = std::make_unique<WebViewBridge>();
-        m_bridge->update(html);
-        m_view = std::make_unique<WebView>(PreviewPage::html(), m_bridge.get());
-        QTRY_VERIFY_WITH_TIMEOUT(PageProbe::containerHtml(page()) == html, 20000);
+        PageProbe::inSignature(page(), u"doc.seen = true"_s);
+        m_host->showSignature(html);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            PageProbe::inSignature(page(), u"!doc.seen && doc.readyState === 'complete'"_s).toBool(), 10000);
     }
-    QWebEnginePage *page() const { return m_view->page(); }
+    QWebEngineView *view() const { return m_host->findChild<QWebEngineView *>(); }
+    QWebEnginePage *page() const { return view()->page(); }
 
-    std::unique_ptr<WebViewBridge> m_bridge;
-    std::unique_ptr<WebView> m_view;
+    std::unique_ptr<ControlWebview> m_host;
 };
 
 int main(int argc, char **argv)
