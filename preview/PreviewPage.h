@@ -2,15 +2,23 @@
 
 #include <QString>
 
-// The one fixed page the preview ever loads: no script of its own, and a
-// policy that lets none run, and a frame that fills it. A signature is the
-// whole document of that frame, sandboxed without scripts, forms or top-level
-// navigation; showing another replaces that document, so nothing of the
-// earlier one stays, and the page itself is never reloaded.
+// The one fixed page the preview ever loads: no script of its own, a policy
+// that lets none run, and a frame that fills it. A signature is the whole
+// document of a frame sandboxed without scripts, forms or top-level
+// navigation; showing another makes a new document, so nothing of an earlier
+// signature stays, and the page itself is never reloaded.
 class PreviewPage
 {
 public:
     static QString html();
-    // The id of the frame that holds the signature.
+    // The id of the frame that shows the signature.
     static QString containerId();
+    // The page's `update(html)` function, defined once the page has loaded in
+    // the program's own script world, where nothing of the page can reach it.
+    // A frame that leaves its signature (the engine lets a click on an "about"
+    // link through without asking) gets it back, and the address is reported
+    // through the page's title, which nothing in a frame can set, as
+    // refusedTitlePrefix() followed by the address.
+    static QString updateFunction();
+    static QString refusedTitlePrefix();
 };

@@ -9,26 +9,6 @@
 
 namespace {
 
-const QString refusedTitle = QStringLiteral("refused ");
-
-// The engine lets a frame go to an "about" address without asking, so a click
-// on such a link would blank the preview. The frame then gets its signature
-// back, and the address is reported through the page's title, which nothing
-// in the frame can set. Runs in the program's own script world.
-const char keepSignatureSource[] = R"JS(
-(function () {
-    var frame = document.getElementById('%1');
-    frame.addEventListener('load', function () {
-        var shown = frame.contentDocument;
-        if (shown && shown.URL === 'about:srcdoc')
-            return;
-        document.title = '%2' + (shown ? shown.URL : 'about:');
-        document.title = '';
-        frame.srcdoc = frame.srcdoc;
-    });
-})()
-)JS";
-
 void restrict(QWebEngineSettings *settings)
 {
     using S = QWebEngineSettings;
@@ -83,14 +63,14 @@ Coordinator::Coordinator(QObject *parent) : QWebEnginePage(parent)
             [this](const QUrl &origin, Feature feature) {
                 setFeaturePermission(origin, feature, PermissionDeniedByUser);
             });
+    // Before anyone else hears of the load: updates sent then find `update`.
     connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (ok)
-            runJavaScript(QString::fromUtf8(keepSignatureSource).arg(PreviewPage::containerId(), refusedTitle),
-                          QWebEngineScript::ApplicationWorld);
+            runJavaScript(PreviewPage::updateFunction(), QWebEngineScript::ApplicationWorld);
     });
     connect(this, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
-        if (title.startsWith(refusedTitle))
-            emit linkRefused(QUrl(title.sliced(refusedTitle.size())));
+        if (title.startsWith(PreviewPage::refusedTitlePrefix()))
+            emit linkRefused(QUrl(title.sliced(PreviewPage::refusedTitlePrefix().size())));
     });
     setHtml(PreviewPage::html()); // arrives as a typed navigation to a data: address
 }

@@ -130,6 +130,9 @@ private slots:
              "<div style=\"height:5000px\"></div><p>first</p>"_s.arg(catcher));
         PageProbe::inSignature(page(), u"doc.defaultView.scrollTo(0, 3000)"_s);
         QCOMPARE(PageProbe::inSignature(page(), u"doc.defaultView.scrollY"_s).toInt(), 3000);
+        // Also after more updates than the engine lets one frame take at once.
+        for (int i = 0; i < 250; ++i)
+            m_host->showSignature(u"<p>%1</p>"_s.arg(i));
         show(u"<p>second</p>"_s);
         QCOMPARE(PageProbe::inSignature(page(), u"[doc.body.textContent, getComputedStyle(doc.body).backgroundColor,"
                                                  " getComputedStyle(doc.querySelector('p')).color,"
