@@ -19,6 +19,7 @@
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
+#include "ui/SignatureRenderWebView.h"
 
 #include <QClipboard>
 #include <QListView>
@@ -26,6 +27,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
@@ -142,14 +144,18 @@ private slots:
         QTRY_VERIFY(message()->isVisible() &&
                     message()->text().startsWith(u"The signature could not be saved"_s));
         QVERIFY(preview().contains(u"at home"_s));
-        // Pretty-printed, with a link a careless encoder would garble.
-        const QString html =
-            u"<div>\n\n<b>Katherine Johnson</b> <a href=\"https://x.example/?id=12345\">NASA</a></div>"_s;
+        // Pretty-printed, with a link a careless encoder would garble; previewed as inserted, nothing decoded.
+        const QString file = u"file:///Applications/Calculator.app"_s;
+        const QString html = u"<a href=\"%1\" style=\"display:block;height:40px\">f</a><div>\n\n<b>Katherine"
+                             " Johnson</b> it's =3D <a href=\"https://x.example/?id=12345\">NASA</a></div>"_s.arg(file);
         copy(html);
         QTest::mouseClick(button(), Qt::LeftButton);
         QCOMPARE(TestHome::read(m_home->file(1)), *SignatureFileFormat::compose(published->header, html));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), html, 15000);
+        // A link the system is not asked to open is told in the top bar.
+        auto *web = m_window->findChild<QWebEngineView *>();
+        QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(100, 28));
+        QTRY_COMPARE(message()->text(), SignatureRenderWebView::refusedLinkText(QUrl(file)));
         // Read back from the file, it shows again.
         click(0);
         QTRY_VERIFY_WITH_TIMEOUT(!preview().contains(u"Katherine Johnson"_s), 15000);
@@ -184,6 +190,26 @@ private slots:
         QTest::mouseClick(*confirm, Qt::LeftButton);
         QTRY_VERIFY(!alert() && !list()->lockButton(1));
         QVERIFY(!TestHome::isLocked(m_home->file(1)));
+    }
+    void previewModuleMissing()
+    {
+        // The program looks for its web part only beside itself; without it, one line and no preview.
+        QTemporaryDir bare;
+        const QString program = bare.filePath(u"signature-inserter"_s);
+        QVERIFY(QFile::copy(QStringLiteral(SIGNATURES_PROGRAM), program));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, bare.path());
+        process.setProcessEnvironment(environment);
+        process.start(program);
+        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() && process.peek(4096).contains("not loaded"), 20000);
+        QTest::qWait(500);
+        process.kill();
+        process.waitForFinished();
+        const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
+        QCOMPARE(lines.filter(u"review"_s),
+                 QStringList{u"Preview module not loaded: not found in %1/libsignature-preview.so, %2/"
+                             "libsignature-preview.so"_s.arg(bare.path(), QDir::cleanPath(bare.path() + u"/../PlugIns"_s))});
     }
     void runningMailBlocksInserting()
     {
