@@ -16,13 +16,16 @@ const char updateSource[] = R"JS(
 var frame = null;
 var shows = 0;
 function update(html) {
-    if (!frame || shows++ % 50 === 0) {
-        frame = document.createElement('iframe');
-        frame.setAttribute('sandbox', '%2');
-        frame.addEventListener('load', arrived);
-        document.body.appendChild(frame);
+    if (frame && shows++ % 50 !== 0) {
+        frame.srcdoc = html;
+        return;
     }
+    // Its document set before it is placed, so it never shows an empty one.
+    frame = document.createElement('iframe');
+    frame.setAttribute('sandbox', '%2');
     frame.srcdoc = html;
+    frame.addEventListener('load', arrived);
+    document.body.appendChild(frame);
 }
 function arrived(event) {
     var loaded = event.target;

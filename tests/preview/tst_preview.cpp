@@ -126,6 +126,7 @@ private slots:
             u"parent.eval = function () { %1 }; Object.defineProperty(parent.HTMLIFrameElement.prototype,"
             " 'srcdoc', { set: function () { %1 } }); parent.document.getElementById = function () { %1 }"_s.arg(
                 mark);
+        QSignalSpy refused(m_host.get(), &ControlWebview::linkRefused);
         show(u"<style>body{background:rgb(1,2,3)}p{color:rgb(4,5,6)}</style><img src=\"data:,\" onerror=\"%1\">"
              "<div style=\"height:5000px\"></div><p>first</p>"_s.arg(catcher));
         PageProbe::inSignature(page(), u"doc.defaultView.scrollTo(0, 3000)"_s);
@@ -139,6 +140,7 @@ private slots:
                                                  " doc.defaultView.scrollY, %1].join()"_s.arg(marked))
                      .toString(),
                  u"second,rgba(0, 0, 0, 0),rgb(0, 0, 0),0,false"_s);
+        QCOMPARE(refused.size(), 0); // a new frame is no refused link
     }
     void links_data()
     {
