@@ -18,7 +18,8 @@ QStringList PreviewModuleLoader::candidates()
 {
     const QString name = QStringLiteral(SIGNATURES_PREVIEW_MODULE);
     const QString programFolder = QCoreApplication::applicationDirPath();
-    return {programFolder + u'/' + name, QDir::cleanPath(programFolder + QStringLiteral("/../PlugIns/") + name)};
+    return {programFolder + u'/' + name,
+            QDir::cleanPath(programFolder + QStringLiteral("/../PlugIns/") + name)};
 }
 
 PreviewModule *PreviewModuleLoader::load()

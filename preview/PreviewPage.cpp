@@ -46,12 +46,13 @@ function arrived(event) {
 
 QString PreviewPage::html()
 {
-    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
-                          "<meta http-equiv=\"Content-Security-Policy\""
-                          " content=\"script-src 'none'; object-src 'none'; form-action 'none'\">"
-                          "<style>html,body{margin:0;height:100%;overflow:hidden}"
-                          "iframe{position:absolute;top:0;left:0;border:0;width:100%;height:100%}</style></head>"
-                          "<body><iframe id=\"%1\" sandbox=\"%2\"></iframe></body></html>")
+    return QStringLiteral(
+               "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
+               "<meta http-equiv=\"Content-Security-Policy\""
+               " content=\"script-src 'none'; object-src 'none'; form-action 'none'\">"
+               "<style>html,body{margin:0;height:100%;overflow:hidden}"
+               "iframe{position:absolute;top:0;left:0;border:0;width:100%;height:100%}</style></head>"
+               "<body><iframe id=\"%1\" sandbox=\"%2\"></iframe></body></html>")
         .arg(containerId(), QLatin1String(sandbox));
 }
 

@@ -107,8 +107,8 @@ std::optional<QString> decoded(const QString &body, GMimeContentEncoding encodin
     if (!charset || g_ascii_strcasecmp(g_mime_charset_canon_name(charset), "utf-8") == 0)
         return SignatureFileFormat::decodeUtf8(bytes);
     gsize written = 0;
-    char *utf8 = g_convert(bytes.constData(), bytes.size(), "UTF-8", g_mime_charset_iconv_name(charset), nullptr,
-                           &written, nullptr);
+    char *utf8 = g_convert(bytes.constData(), bytes.size(), "UTF-8", g_mime_charset_iconv_name(charset),
+                           nullptr, &written, nullptr);
     if (!utf8)
         return std::nullopt;
     const QString text = QString::fromUtf8(utf8, static_cast<qsizetype>(written));
@@ -178,9 +178,11 @@ std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureCont
     MimeLibrary::ensureInitialized();
     const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
     const std::optional<QByteArray> declaredType = fields ? fields->value(contentTypeField) : std::nullopt;
-    const auto type = MimeLibrary::own(g_mime_content_type_parse(nullptr, declaredType.value_or("").constData()));
+    const auto type =
+        MimeLibrary::own(g_mime_content_type_parse(nullptr, declaredType.value_or("").constData()));
     const char *charset = declaredType ? g_mime_content_type_get_parameter(type.get(), "charset") : nullptr;
-    return decoded(content.htmlContent, fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT, charset);
+    return decoded(content.htmlContent, fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT,
+                   charset);
 }
 
 std::optional<QString> SignatureFileFormat::decodeUtf8(const QByteArray &bytes)

@@ -12,8 +12,8 @@
 #include <QWebEngineScript>
 
 ControlWebview::ControlWebview(QWidget *parent)
-    : QWidget(parent), m_webView(new WebView(this)), m_page(new Coordinator(m_webView)), m_outline(new RoundedOutline(this)),
-      m_linkAddress(new QLabel(this))
+    : QWidget(parent), m_webView(new WebView(this)), m_page(new Coordinator(m_webView)),
+      m_outline(new RoundedOutline(this)), m_linkAddress(new QLabel(this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     // Hidden until loaded: an unloaded web view paints a colour of its own.
@@ -29,8 +29,7 @@ ControlWebview::ControlWebview(QWidget *parent)
     m_linkAddress->hide();
     connect(m_page, &Coordinator::loadFinished, this, &ControlWebview::loaded);
     connect(m_page, &Coordinator::linkHovered, this, &ControlWebview::hovered);
-    connect(m_page, &Coordinator::linkRefused, this,
-            &ControlWebview::linkRefused);
+    connect(m_page, &Coordinator::linkRefused, this, &ControlWebview::linkRefused);
 }
 
 void ControlWebview::showSignature(const QString &html)

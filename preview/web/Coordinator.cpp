@@ -53,12 +53,11 @@ void restrict(QWebEngineSettings *settings)
 Coordinator::Coordinator(QObject *parent) : QWebEnginePage(parent)
 {
     restrict(settings());
-    connect(this, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest &request) {
-                // Only a user's click on a target=_blank link can ask: the frame runs no script.
-                if (request.isUserInitiated())
-                    clicked(request.requestedUrl());
-            });
+    connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &request) {
+        // Only a user's click on a target=_blank link can ask: the frame runs no script.
+        if (request.isUserInitiated())
+            clicked(request.requestedUrl());
+    });
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl &origin, Feature feature) {
                 setFeaturePermission(origin, feature, PermissionDeniedByUser);

@@ -27,8 +27,14 @@ protected:
     // Nothing in the page may ask the user anything.
     void javaScriptAlert(const QUrl &, const QString &) override {}
     bool javaScriptConfirm(const QUrl &, const QString &) override { return false; }
-    bool javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *) override { return false; }
-    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override { return {}; }
+    bool javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *) override
+    {
+        return false;
+    }
+    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override
+    {
+        return {};
+    }
 
 private:
     void clicked(const QUrl &url);

@@ -144,10 +144,12 @@ private slots:
         QTRY_VERIFY(message()->isVisible() &&
                     message()->text().startsWith(u"The signature could not be saved"_s));
         QVERIFY(preview().contains(u"at home"_s));
-        // Pretty-printed, with a link a careless encoder would garble; previewed as inserted, nothing decoded.
+        // Pretty-printed, with a link a careless encoder would garble; previewed as inserted, nothing
+        // decoded.
         const QString file = u"file:///Applications/Calculator.app"_s;
-        const QString html = u"<a href=\"%1\" style=\"display:block;height:40px\">f</a><div>\n\n<b>Katherine"
-                             " Johnson</b> it's =3D <a href=\"https://x.example/?id=12345\">NASA</a></div>"_s.arg(file);
+        const QString html =
+            u"<a href=\"%1\" style=\"display:block;height:40px\">f</a><div>\n\n<b>Katherine"
+            " Johnson</b> it's =3D <a href=\"https://x.example/?id=12345\">NASA</a></div>"_s.arg(file);
         copy(html);
         QTest::mouseClick(button(), Qt::LeftButton);
         QCOMPARE(TestHome::read(m_home->file(1)), *SignatureFileFormat::compose(published->header, html));
@@ -202,14 +204,16 @@ private slots:
         environment.insert(u"HOME"_s, bare.path());
         process.setProcessEnvironment(environment);
         process.start(program);
-        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() && process.peek(4096).contains("not loaded"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() && process.peek(4096).contains("not loaded"),
+                                 20000);
         QTest::qWait(500);
         process.kill();
         process.waitForFinished();
         const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
         QCOMPARE(lines.filter(u"review"_s),
                  QStringList{u"Preview module not loaded: not found in %1/libsignature-preview.so, %2/"
-                             "libsignature-preview.so"_s.arg(bare.path(), QDir::cleanPath(bare.path() + u"/../PlugIns"_s))});
+                             "libsignature-preview.so"_s.arg(
+                                 bare.path(), QDir::cleanPath(bare.path() + u"/../PlugIns"_s))});
     }
     void runningMailBlocksInserting()
     {

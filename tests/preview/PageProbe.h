@@ -17,7 +17,8 @@ namespace PageProbe {
 inline QVariant evaluate(QWebEnginePage *page, const QString &script, int timeoutMs = 15000)
 {
     auto result = std::make_shared<std::optional<QVariant>>();
-    page->runJavaScript(script, QWebEngineScript::UserWorld, [result](const QVariant &value) { *result = value; });
+    page->runJavaScript(script, QWebEngineScript::UserWorld,
+                        [result](const QVariant &value) { *result = value; });
     QDeadlineTimer deadline(timeoutMs);
     while (!*result && !deadline.hasExpired())
         QTest::qWait(5);
@@ -27,9 +28,10 @@ inline QVariant evaluate(QWebEnginePage *page, const QString &script, int timeou
 // An expression evaluated with `doc` the document the signature's frame shows.
 inline QVariant inSignature(QWebEnginePage *page, const QString &expression)
 {
-    return evaluate(page, QStringLiteral("(function () { var doc = document.getElementById('%1').contentDocument;"
-                                         " return doc ? (%2) : null; })()")
-                              .arg(PreviewPage::containerId(), expression));
+    return evaluate(page,
+                    QStringLiteral("(function () { var doc = document.getElementById('%1').contentDocument;"
+                                   " return doc ? (%2) : null; })()")
+                        .arg(PreviewPage::containerId(), expression));
 }
 
 // The shown signature's body as HTML.

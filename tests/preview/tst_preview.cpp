@@ -44,8 +44,10 @@ private slots:
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("shown");
-        const QString qp = u"Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset="_s;
-        row("quoted-printable", qp + u"utf-8"_s, u"<p a=3D\"1\">caf=C3=A9 =\nit's</p>"_s, u"<p a=\"1\">caf\u00e9 it's</p>"_s);
+        const QString qp =
+            u"Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset="_s;
+        row("quoted-printable", qp + u"utf-8"_s, u"<p a=3D\"1\">caf=C3=A9 =\nit's</p>"_s,
+            u"<p a=\"1\">caf\u00e9 it's</p>"_s);
         row("latin-1", qp + u"iso-8859-1"_s, u"caf=E9"_s, u"caf\u00e9"_s);
         row("base64", u"Content-Transfer-Encoding: base64"_s, u"PHA+w6k8L3A+"_s, u"<p>\u00e9</p>"_s);
         // Nothing declares it encoded, so nothing is decoded.
@@ -82,25 +84,28 @@ private slots:
         QTest::addColumn<QString>("read");   // an expression of `doc`, the shown document
         QTest::addColumn<QString>("expected");
         const QString text = u"doc.body.textContent"_s;
-        row("style with a quoted font", u"<style>.x{font-family:'DejaVu Sans Mono';color:red}</style><p class=x>a"_s,
-            QString(), u"getComputedStyle(doc.querySelector('.x')).fontFamily"_s, u"\"DejaVu Sans Mono\""_s);
-        row("pre with line ends", u"<pre>a\nb\r\nc</pre>"_s, QString(), u"doc.querySelector('pre').innerText"_s,
-            u"a\nb\nc"_s);
-        row("textarea", u"<textarea>x\\y 'q' \"d\"\n</textarea>"_s, QString(), u"doc.querySelector('textarea').value"_s,
-            u"x\\y 'q' \"d\"\n"_s);
-        row("backslashes, </script>, U+2028, emoji", u"<p title=\"</script>\">C:\\new\\t</script>\u2028\u2029\U0001F600"_s,
-            QString(), u"doc.querySelector('p').title + doc.body.textContent"_s,
+        row("style with a quoted font",
+            u"<style>.x{font-family:'DejaVu Sans Mono';color:red}</style><p class=x>a"_s, QString(),
+            u"getComputedStyle(doc.querySelector('.x')).fontFamily"_s, u"\"DejaVu Sans Mono\""_s);
+        row("pre with line ends", u"<pre>a\nb\r\nc</pre>"_s, QString(),
+            u"doc.querySelector('pre').innerText"_s, u"a\nb\nc"_s);
+        row("textarea", u"<textarea>x\\y 'q' \"d\"\n</textarea>"_s, QString(),
+            u"doc.querySelector('textarea').value"_s, u"x\\y 'q' \"d\"\n"_s);
+        row("backslashes, </script>, U+2028, emoji",
+            u"<p title=\"</script>\">C:\\new\\t</script>\u2028\u2029\U0001F600"_s, QString(),
+            u"doc.querySelector('p').title + doc.body.textContent"_s,
             u"</script>C:\\new\\t\u2028\u2029\U0001F600"_s);
         row("inline handler", u"<img src=\"data:,\" onerror=\"%1\"><p onclick=\"%1\">h"_s.arg(mark),
             u"doc.querySelector('p').click()"_s, text, u"h"_s);
         row("script element", u"<script>%1</script>s"_s.arg(mark), QString(), text, u"s"_s);
-        row("javascript: link", u"<a href=\"javascript:%1\">j</a>"_s.arg(mark), u"doc.querySelector('a').click()"_s,
-            text, u"j"_s);
-        row("meta refresh", u"<meta http-equiv=\"refresh\" content=\"0;url=data:text/html,moved\">stay"_s, QString(),
-            text, u"stay"_s);
+        row("javascript: link", u"<a href=\"javascript:%1\">j</a>"_s.arg(mark),
+            u"doc.querySelector('a').click()"_s, text, u"j"_s);
+        row("meta refresh", u"<meta http-equiv=\"refresh\" content=\"0;url=data:text/html,moved\">stay"_s,
+            QString(), text, u"stay"_s);
         // The base is the signature's own, as in a mail; the page keeps its address.
         row("base href", u"<base href=\"https://example.com/\"><a href=\"x\">b</a>"_s, QString(),
-            u"doc.querySelector('a').href + ' ' + document.baseURI.slice(0, 5)"_s, u"https://example.com/x data:"_s);
+            u"doc.querySelector('a').href + ' ' + document.baseURI.slice(0, 5)"_s,
+            u"https://example.com/x data:"_s);
         row("form", u"<form action=\"https://example.com/f\"><button>go</button></form>"_s,
             u"doc.querySelector('button').click()"_s, text, u"go"_s);
     }
@@ -116,7 +121,8 @@ private slots:
         QTest::qWait(300); // for anything that would act late: a refresh, a submit, a handler
         QCOMPARE(PageProbe::inSignature(page(), read).toString(), expected);
         // Still the signature's own document, untouched by any of its script.
-        QCOMPARE(PageProbe::inSignature(page(), u"doc.URL + (%1)"_s.arg(marked)).toString(), u"about:srcdocfalse"_s);
+        QCOMPARE(PageProbe::inSignature(page(), u"doc.URL + (%1)"_s.arg(marked)).toString(),
+                 u"about:srcdocfalse"_s);
     }
     void nothingLeftOver()
     {
@@ -124,10 +130,11 @@ private slots:
         // globals and prototypes, with the frame's scroll position and styles left behind.
         const QString catcher =
             u"parent.eval = function () { %1 }; Object.defineProperty(parent.HTMLIFrameElement.prototype,"
-            " 'srcdoc', { set: function () { %1 } }); parent.document.getElementById = function () { %1 }"_s.arg(
-                mark);
+            " 'srcdoc', { set: function () { %1 } }); parent.document.getElementById = function () { %1 }"_s
+                .arg(mark);
         QSignalSpy refused(m_host.get(), &ControlWebview::linkRefused);
-        show(u"<style>body{background:rgb(1,2,3)}p{color:rgb(4,5,6)}</style><img src=\"data:,\" onerror=\"%1\">"
+        show(u"<style>body{background:rgb(1,2,3)}p{color:rgb(4,5,6)}</style><img src=\"data:,\" "
+             u"onerror=\"%1\">"
              "<div style=\"height:5000px\"></div><p>first</p>"_s.arg(catcher));
         PageProbe::inSignature(page(), u"doc.defaultView.scrollTo(0, 3000)"_s);
         QCOMPARE(PageProbe::inSignature(page(), u"doc.defaultView.scrollY"_s).toInt(), 3000);
@@ -135,9 +142,10 @@ private slots:
         for (int i = 0; i < 250; ++i)
             m_host->showSignature(u"<p>%1</p>"_s.arg(i));
         show(u"<p>second</p>"_s);
-        QCOMPARE(PageProbe::inSignature(page(), u"[doc.body.textContent, getComputedStyle(doc.body).backgroundColor,"
-                                                 " getComputedStyle(doc.querySelector('p')).color,"
-                                                 " doc.defaultView.scrollY, %1].join()"_s.arg(marked))
+        QCOMPARE(PageProbe::inSignature(page(),
+                                        u"[doc.body.textContent, getComputedStyle(doc.body).backgroundColor,"
+                                        " getComputedStyle(doc.querySelector('p')).color,"
+                                        " doc.defaultView.scrollY, %1].join()"_s.arg(marked))
                      .toString(),
                  u"second,rgba(0, 0, 0, 0),rgb(0, 0, 0),0,false"_s);
         QCOMPARE(refused.size(), 0); // a new frame is no refused link
@@ -146,8 +154,8 @@ private slots:
     {
         QTest::addColumn<QString>("href");
         QTest::addColumn<bool>("opens"); // outside; otherwise refused and reported
-        for (const char *href : {"https://example.com/a", "http://example.com/b", "mailto:jane@example.com",
-                                 "tel:+15551234"})
+        for (const char *href :
+             {"https://example.com/a", "http://example.com/b", "mailto:jane@example.com", "tel:+15551234"})
             row(href, QString::fromUtf8(href), true);
         for (const char *href : {"file:///Applications/Calculator.app", "smb://server/share", "x-custom:open",
                                  "about:blank", "data:text/html,x"})
