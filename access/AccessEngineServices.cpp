@@ -2,6 +2,13 @@
 
 #include "access/FolderAccess.h"
 #include "access/FolderMonitor.h"
+#include "platform/FolderBookmark.h"
+#include "platform/Platform.h"
+
+AccessEngineServices::~AccessEngineServices()
+{
+    Platform::folderBookmark().endAccess();
+}
 
 std::optional<QString> AccessEngineServices::restoreFolderAccess()
 {

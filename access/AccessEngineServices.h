@@ -7,6 +7,8 @@
 class AccessEngineServices : public EngineServices
 {
 public:
+    // The folder access restored for the engine ends with it.
+    ~AccessEngineServices() override;
     std::optional<QString> restoreFolderAccess() override;
     void requestFolderAccess(std::function<void(bool granted)> completion) override;
     std::unique_ptr<QObject> startFolderMonitor(const QString &folder, SignaturesEngine *delegate) override;

@@ -19,6 +19,11 @@ FolderBookmark &folderBookmark();
 // the program. Otherwise Qt's own dialog, which tests can drive.
 bool usesSystemFolderChooser();
 
+// Whether Qt WebEngine needs Qt::AA_ShareOpenGLContexts set before the
+// application object exists: it renders through an OpenGL context shared
+// with Qt's own.
+bool webEngineSharesOpenGLContexts();
+
 // The user's home folder, whose Library holds Mail's data.
 QString homeFolder();
 // Makes homeFolder() answer folder for the rest of the process, or the

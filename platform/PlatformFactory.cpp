@@ -12,6 +12,12 @@ using NativeFolderBookmark = MacFolderBookmark;
 using NativeHomeFolder = MacHomeFolder;
 using NativeRunningApplications = MacRunningApplications;
 constexpr bool systemFolderChooser = true;
+// From Qt 6.6 on, Qt WebEngine on macOS draws through ANGLE on Metal and no
+// longer shares an OpenGL context with Qt (qtwebengine, "Support ANGLE to CGL
+// painting"; its src/core/api/qtwebenginecoreglobal.cpp creates the share
+// context only where OpenGL is the path). Setting the attribute would make an
+// OpenGL context at start for nothing.
+constexpr bool sharedOpenGLContexts = QT_VERSION < QT_VERSION_CHECK(6, 6, 0);
 #else
 #include "platform/nix/NixFileFlags.h"
 #include "platform/nix/NixFolderBookmark.h"
@@ -22,6 +28,9 @@ using NativeFolderBookmark = NixFolderBookmark;
 using NativeHomeFolder = NixHomeFolder;
 using NativeRunningApplications = NixRunningApplications;
 constexpr bool systemFolderChooser = false;
+// On Linux the preview crashes in QOpenGLContext::format() inside the web
+// engine without it.
+constexpr bool sharedOpenGLContexts = true;
 #endif
 
 namespace {
@@ -57,6 +66,11 @@ FolderBookmark &folderBookmark()
 bool usesSystemFolderChooser()
 {
     return systemFolderChooser;
+}
+
+bool webEngineSharesOpenGLContexts()
+{
+    return sharedOpenGLContexts;
 }
 
 QString homeFolder()
