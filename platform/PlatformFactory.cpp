@@ -18,6 +18,11 @@ constexpr bool systemFolderChooser = true;
 // context only where OpenGL is the path). Setting the attribute would make an
 // OpenGL context at start for nothing.
 constexpr bool sharedOpenGLContexts = QT_VERSION < QT_VERSION_CHECK(6, 6, 0);
+// System Settings → Privacy & Security → Full Disk Access, by its
+// x-apple.systempreferences: address (pane com.apple.preference.security,
+// anchor Privacy_AllFiles).
+const char *const fullDiskAccessPane =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
 #else
 #include "platform/nix/NixFileFlags.h"
 #include "platform/nix/NixFolderBookmark.h"
@@ -31,6 +36,7 @@ constexpr bool systemFolderChooser = false;
 // On Linux the preview crashes in QOpenGLContext::format() inside the web
 // engine without it.
 constexpr bool sharedOpenGLContexts = true;
+const char *const fullDiskAccessPane = nullptr;
 #endif
 
 namespace {
@@ -66,6 +72,13 @@ FolderBookmark &folderBookmark()
 bool usesSystemFolderChooser()
 {
     return systemFolderChooser;
+}
+
+std::optional<QUrl> fullDiskAccessSettings()
+{
+    if (!fullDiskAccessPane)
+        return std::nullopt;
+    return QUrl(QString::fromLatin1(fullDiskAccessPane));
 }
 
 bool webEngineSharesOpenGLContexts()
