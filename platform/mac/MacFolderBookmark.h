@@ -6,8 +6,8 @@
 
 // Security-scoped bookmarks of NSURL (plain ones where the scope is refused,
 // as it may be outside App Sandbox). Access can only be opened on the very URL
-// object that resolving produced, so those are kept, by path, until they are
-// replaced or the access ends. Access counts as open when the folder can be
+// object that resolving produced, so the latest one is kept, by path, until a
+// new resolve replaces it or the access ends. Access counts as open when the folder can be
 // listed, whatever the security scope answered.
 class MacFolderBookmark : public FolderBookmark
 {

@@ -88,9 +88,9 @@ std::optional<FolderBookmark::Resolved> MacFolderBookmark::resolve(const QByteAr
             return std::nullopt;
         }
         const QString path = QString::fromNSString(url.path);
-        // A new resolve replaces the grant: the old one's access is closed.
-        if (const auto previous = m_resolved.constFind(path); previous != m_resolved.constEnd())
-            forget(*previous);
+        // One grant at a time: a new resolve replaces the earlier one, wherever
+        // it led, and the access that one opened is closed.
+        endAccess();
         m_resolved.insert(path, Url{CFBridgingRetain(url), false});
         return Resolved{path, stale == YES};
     }
