@@ -111,7 +111,7 @@ void FolderAccess::requestFolderAccessAgain(std::function<void(bool granted)> co
         // way in for this run, as Full Disk Access counts from the next start.
         QPushButton *open =
             notice->addButton(QStringLiteral("Open Privacy & Security"), QMessageBox::ActionRole);
-        open->disconnect();
+        QObject::disconnect(open, &QPushButton::clicked, nullptr, nullptr);
         QObject::connect(open, &QPushButton::clicked, [url = *settings] { QDesktopServices::openUrl(url); });
     }
     QObject::connect(notice, &QMessageBox::finished, [completion = std::move(completion)]() mutable {
