@@ -12,11 +12,12 @@ using NativeFolderBookmark = MacFolderBookmark;
 using NativeHomeFolder = MacHomeFolder;
 using NativeRunningApplications = MacRunningApplications;
 constexpr bool systemFolderChooser = true;
-// From Qt 6.6 on, Qt WebEngine on macOS draws through ANGLE on Metal and no
-// longer shares an OpenGL context with Qt (qtwebengine, "Support ANGLE to CGL
-// painting"; its src/core/api/qtwebenginecoreglobal.cpp creates the share
-// context only where OpenGL is the path). Setting the attribute would make an
-// OpenGL context at start for nothing.
+// From Qt 6.6 on, Qt WebEngine on macOS renders through ANGLE on Metal
+// (qtwebengine change "Support ANGLE to CGL painting"), and its
+// src/core/api/qtwebenginecoreglobal.cpp compiles the share context, and the
+// warning about a missing one, out there (#if QT_CONFIG(opengl) &&
+// !defined(Q_OS_MACOS)). The attribute would only make an OpenGL context at
+// start for nothing.
 constexpr bool sharedOpenGLContexts = QT_VERSION < QT_VERSION_CHECK(6, 6, 0);
 // System Settings → Privacy & Security → Full Disk Access, by its
 // x-apple.systempreferences: address (pane com.apple.preference.security,
