@@ -1,15 +1,13 @@
 #include "cli/SignatureCatalog.h"
 
 #include "platform/Platform.h"
-#include "platform/PropertyList.h"
 #include "store/MailFolders.h"
+#include "store/SignatureListReader.h"
 #include "store/SignaturesEngine.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-
-#include <plist/plist.h>
 
 #include <cerrno>
 #include <cstring>
@@ -32,23 +30,6 @@ std::optional<CliError> unlistable(const QString &folder, const QString &what)
     if (const QString advice = Platform::terminalFolderAccessAdvice(); !advice.isEmpty())
         message += u' ' + advice;
     return CliError{ExitCode::FolderUnreadable, message};
-}
-
-// "SignatureIsRich" of each entry of the list file, in its order.
-QList<bool> richFlags(const QString &listFile)
-{
-    QList<bool> flags;
-    const std::optional<PropertyList> list = PropertyList::fromFile(listFile);
-    if (!list || plist_get_node_type(list->root()) != PLIST_ARRAY)
-        return flags;
-    for (uint32_t i = 0; i < plist_array_get_size(list->root()); ++i) {
-        const plist_t rich = PropertyList::value(plist_array_get_item(list->root(), i), "SignatureIsRich");
-        uint8_t value = 0;
-        if (rich && plist_get_node_type(rich) == PLIST_BOOLEAN)
-            plist_get_bool_val(rich, &value);
-        flags.append(value != 0);
-    }
-    return flags;
 }
 
 } // namespace
@@ -75,7 +56,8 @@ std::optional<SignatureCatalog> SignatureCatalog::load(CliError *error)
         return std::nullopt;
     }
     const QString listFile = *folder + QStringLiteral("/AllSignatures.plist");
-    const std::optional<QList<SignatureModel>> signatures = SignaturesEngine::readSignatureList(listFile);
+    QList<bool> rich;
+    const std::optional<QList<SignatureModel>> signatures = SignatureListReader::read(listFile, &rich);
     if (!signatures) {
         *error = {ExitCode::FolderUnreadable,
                   QFileInfo::exists(listFile)
@@ -84,7 +66,6 @@ std::optional<SignatureCatalog> SignatureCatalog::load(CliError *error)
                             .arg(*folder)};
         return std::nullopt;
     }
-    const QList<bool> rich = richFlags(listFile);
     catalog.m_entries.reserve(signatures->size());
     for (qsizetype i = 0; i < signatures->size(); ++i) {
         const SignatureModel &signature = signatures->at(i);
