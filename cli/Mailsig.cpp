@@ -16,6 +16,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 
 // Signatures are a few kilobytes; this keeps a runaway input out of memory.
@@ -176,10 +178,11 @@ ExitCode Mailsig::list(const CliArguments &arguments)
     }
     QByteArray text;
     for (const SignatureCatalog::Entry &entry : m_catalog->entries()) {
-        text += (entry.signature.name + u'\t' + entry.signature.id + u'\t' +
-                 (entry.signature.isFileLocked ? u"locked"_qs : u"unlocked"_qs) + u'\t' +
-                 (entry.isRich ? u"rich"_qs : u"plain"_qs) + u'\t' + entry.file + u'\n')
-                    .toUtf8();
+        text +=
+            (entry.signature.name + u'\t' + entry.signature.id + u'\t' +
+             (entry.signature.isFileLocked ? QStringLiteral("locked") : QStringLiteral("unlocked")) + u'\t' +
+             (entry.isRich ? QStringLiteral("rich") : QStringLiteral("plain")) + u'\t' + entry.file + u'\n')
+                .toUtf8();
     }
     print(text);
     return ExitCode::Done;
