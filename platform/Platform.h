@@ -29,6 +29,10 @@ std::optional<QUrl> fullDiskAccessSettings();
 // with Qt's own.
 bool webEngineSharesOpenGLContexts();
 
+// How to let a program run from a terminal read a protected folder such as
+// Mail's, as one sentence; empty where no such protection exists.
+QString terminalFolderAccessAdvice();
+
 // The user's home folder, whose Library holds Mail's data.
 QString homeFolder();
 // Makes homeFolder() answer folder for the rest of the process, or the

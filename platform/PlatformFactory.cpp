@@ -24,6 +24,9 @@ constexpr bool sharedOpenGLContexts = QT_VERSION < QT_VERSION_CHECK(6, 6, 0);
 // anchor Privacy_AllFiles).
 const char *const fullDiskAccessPane =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
+constexpr const char *terminalAdvice =
+    "Give your terminal (or the tool running mailsig) Full Disk Access in System Settings > Privacy & "
+    "Security > Full Disk Access, then open it again.";
 #else
 #include "platform/nix/NixFileFlags.h"
 #include "platform/nix/NixFolderBookmark.h"
@@ -38,6 +41,7 @@ constexpr bool systemFolderChooser = false;
 // engine without it.
 constexpr bool sharedOpenGLContexts = true;
 const char *const fullDiskAccessPane = nullptr;
+constexpr const char *terminalAdvice = "";
 #endif
 
 namespace {
@@ -85,6 +89,11 @@ std::optional<QUrl> fullDiskAccessSettings()
 bool webEngineSharesOpenGLContexts()
 {
     return sharedOpenGLContexts;
+}
+
+QString terminalFolderAccessAdvice()
+{
+    return QString::fromUtf8(terminalAdvice);
 }
 
 QString homeFolder()
