@@ -16,7 +16,7 @@ const char updateSource[] = R"JS(
 var frame = null;
 var shows = 0;
 function update(html) {
-    if (frame && shows++ % 50 !== 0) {
+    if (frame && ++shows % 50 !== 0) {
         frame.srcdoc = html;
         return;
     }
