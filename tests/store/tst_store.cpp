@@ -195,6 +195,10 @@ private slots:
             u"-:<b>&\u00e9"_s);
         row("nul byte in xml", plist("<array><dict>" + name + "<string>a\0</string></dict></array>"_ba),
             u"none"_s);
+        row("entity declared only in an outside DTD",
+            "<!DOCTYPE plist SYSTEM \"PropertyList-1.0.dtd\"><plist><array><dict>" + name +
+                "<string>a&nbsp;b</string></dict></array></plist>",
+            u"none"_s);
         row("root is a dictionary", plist("<dict><key>a</key><string>b</string></dict>"), u"none"_s);
         row("element not a dictionary", plist("<array><dict/><string>b</string></array>"), u"none"_s);
         row("truncated xml", TestHome::listXml(two).left(120), u"none"_s);
@@ -401,19 +405,27 @@ private slots:
         QCOMPARE(TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>x</p>"_s)); }).size(), 1);
         QCOMPARE(TestHome::read(s.home.file(1)), second);
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(second)));
-        // No header, a header a MIME reader would cut short, a link elsewhere: all kept as they are.
-        const QString outside = s.home.path() + u"/outside"_s;
-        TestHome::write(outside, "H\n\n<b>outside</b>");
-        for (const QByteArray &odd : {"<b>no empty line</b>"_ba, "X-Junk\nA: 1\n\n<b>x</b>"_ba, "link"_ba}) {
-            QFile::remove(s.home.file(2));
-            QVERIFY(odd == "link" ? QFile::link(outside, s.home.file(2))
-                                  : TestHome::write(s.home.file(2), odd));
+        // No header, or a header a MIME reader would cut short: kept as they are.
+        for (const QByteArray &odd : {"<b>no empty line</b>"_ba, "X-Junk\nA: 1\n\n<b>x</b>"_ba}) {
+            QVERIFY(TestHome::write(s.home.file(2), odd));
             s.select(2);
             QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message());
-            QCOMPARE(TestHome::read(s.home.file(2)), odd == "link" ? "H\n\n<b>outside</b>"_ba : odd);
-            QVERIFY(!TestHome::isLocked(s.home.file(2)) && !TestHome::isLocked(outside));
+            QVERIFY(TestHome::read(s.home.file(2)) == odd && !TestHome::isLocked(s.home.file(2)));
         }
         QCOMPARE(listed.count(), 0);
+        // A link planted in Mail's folder to a good signature elsewhere: not listed as locked, not
+        // previewed, not kept as a version, not changed.
+        const QString outside = s.home.path() + u"/outside"_s;
+        const QByteArray planted = TestHome::header(u"outside"_s) + "\n\n<b>outside</b>";
+        QVERIFY(TestHome::write(outside, planted) && TestHome::lock(outside) &&
+                QFile::remove(s.home.file(2)) && QFile::link(outside, s.home.file(2)));
+        s.engine->loadSignatures();
+        s.select(2);
+        s.insert(u"<p>x</p>"_s);
+        s.engine->unlockSignature(s.home.id(2));
+        QVERIFY(!s.list().at(2).isFileLocked && !s.shown()->htmlContent.contains(u"outside"_s));
+        QVERIFY(SignatureVersions::list(s.home.id(2)).isEmpty() && TestHome::read(outside) == planted &&
+                TestHome::isLocked(outside));
     }
     void failedWriteKeepsOldBytesAndLock()
     {
@@ -432,6 +444,10 @@ private slots:
         QVERIFY(TestHome::isLocked(s.home.file(0))); // locked again, so Mail cannot revert it
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
         QVERIFY(rendered.count() == 1 && listed.count() == 0 && s.files() == 4); // the preview read again
+        // A file that was not locked is not locked by a failed write either.
+        s.select(1);
+        QVERIFY(TestHome::lock(s.home.signatures()) && !s.insert(u"<p>new</p>"_s));
+        QVERIFY(TestHome::lock(s.home.signatures(), false) && !TestHome::isLocked(s.home.file(1)));
         // An unlock clears the flag; a vanished or hostile id changes nothing; each reloads.
         s.engine->unlockSignature(s.home.id(0));
         QVERIFY(!TestHome::isLocked(s.home.file(0)) && !s.list().at(0).isFileLocked);
@@ -459,9 +475,15 @@ private slots:
         QVERIFY(s.insert(u"<p>2</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(!TestHome::isLocked(file) && kept() == QList<QByteArray>({two, one, original}));
-        // Restoring writes those very bytes back, locked, and previews them.
-        QVERIFY(s.engine->restoreVersion(SignatureVersions::list(id).last().file));
-        QVERIFY(TestHome::read(file) == original && TestHome::isLocked(file) && kept().size() == 3);
+        // Restoring writes those very bytes back, locked, and previews them; what Mail put back after the
+        // unlock is kept first, even when it is not UTF-8, and comes back byte for byte.
+        const QByteArray mails = TestHome::header(id) + "\n\n<p>caf\xe9</p>";
+        QVERIFY(TestHome::write(file, mails) &&
+                s.engine->restoreVersion(SignatureVersions::list(id).last().file));
+        QVERIFY(TestHome::read(file) == original && kept() == QList<QByteArray>({mails, two, one, original}));
+        QVERIFY(s.engine->restoreVersion(SignatureVersions::list(id).at(0).file) &&
+                TestHome::read(file) == mails);
+        QVERIFY(s.engine->restoreVersion(SignatureVersions::list(id).at(0).file) && TestHome::isLocked(file));
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(original)));
         // The newest twenty are kept.
         for (int i = 10; i < 35; ++i)
