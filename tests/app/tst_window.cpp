@@ -3,7 +3,6 @@
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "store/SignatureFileFormat.h"
-#include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
@@ -34,17 +33,6 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 public:
-    void start()
-    {
-        m_window = std::make_unique<Vellix_Mac_MailApp>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        // The web view comes after the first frame and shows once its page can take scripts.
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>() &&
-                                     m_window->findChild<QWebEngineView *>()->isVisible(),
-                                 30000);
-        QVERIFY(PageProbe::hasUpdate(m_window->findChild<QWebEngineView *>()->page()));
-    }
     ContentView *content() const { return m_window->contentView(); }
     SignaturesEngine &engine() const { return content()->engine(); }
     SignatureListView *list() const { return content()->listPane(); }
@@ -80,11 +68,6 @@ public:
             std::find_if(alerts.begin(), alerts.end(), [](QMessageBox *box) { return box->isVisible(); });
         return open == alerts.end() ? nullptr : *open;
     }
-    RestoreVersionDialog *restoreDialog() const
-    {
-        auto *dialog = m_window->findChild<RestoreVersionDialog *>();
-        return dialog && dialog->isVisible() ? dialog : nullptr;
-    }
     QAction *restoreAction() const
     {
         return m_window->menuBar()->actions().first()->menu()->actions().first();
@@ -94,7 +77,14 @@ private slots:
     void initTestCase()
     {
         m_home = std::make_unique<TestHome>();
-        start();
+        m_window = std::make_unique<Vellix_Mac_MailApp>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // The web view comes after the first frame and shows once its page can take scripts.
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>() &&
+                                     m_window->findChild<QWebEngineView *>()->isVisible(),
+                                 30000);
+        QVERIFY(PageProbe::hasUpdate(m_window->findChild<QWebEngineView *>()->page()));
     }
     void cleanupTestCase()
     {
@@ -195,12 +185,13 @@ private slots:
             const QByteArray before = TestHome::read(m_home->file(1));
             if (restoring)
                 restoreAction()->trigger();
+            const auto *dialog = m_window->findChild<RestoreVersionDialog *>();
             QProcess mail;
             mail.start(TestHome::fakeApp(m_home->path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             // Before the once-a-second poll has seen Mail: the click or the key itself looks.
-            QVERIFY(mail.waitForStarted() && button()->isEnabled() && restoring == bool(restoreDialog()));
+            QVERIFY(mail.waitForStarted() && button()->isEnabled() && restoring == bool(dialog));
             if (restoring) // the oldest version, not what the file holds
-                QTest::keySequence(restoreDialog()->versions(), QKeySequence(Qt::Key_End, Qt::Key_Return));
+                QTest::keySequence(dialog->versions(), QKeySequence(Qt::Key_End, Qt::Key_Return));
             else
                 QTest::mouseClick(button(), Qt::LeftButton);
             QCOMPARE(TestHome::read(m_home->file(1)), before);
@@ -249,11 +240,12 @@ private slots:
         const QByteArray current = TestHome::read(m_home->file(1));
         for (const bool restore : {false, true}) {
             restoreAction()->trigger();
-            QTRY_VERIFY(restoreDialog());
-            QCOMPARE(restoreDialog()->versions()->model()->rowCount(), 2); // an insert and an unlock
-            QTest::keyClick(restoreDialog()->versions(), Qt::Key_End);     // the oldest: as Mail wrote it
+            RestoreVersionDialog *dialog = nullptr;
+            QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
+            QCOMPARE(dialog->versions()->model()->rowCount(), 2); // an insert and an unlock
+            QTest::keyClick(dialog->versions(), Qt::Key_End);     // the oldest: the file as Mail wrote it
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
-            QTest::keyClick(restoreDialog()->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(dialog->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
             QTRY_VERIFY(!m_window->findChild<RestoreVersionDialog *>());
             const QByteArray original =
                 TestHome::header(m_home->id(1)) +
