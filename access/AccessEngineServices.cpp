@@ -3,6 +3,8 @@
 #include "access/FolderAccess.h"
 #include "access/FolderMonitor.h"
 
+AccessEngineServices::AccessEngineServices(QWidget *window) : m_window(window) {}
+
 std::optional<QString> AccessEngineServices::restoreFolderAccess()
 {
     return FolderAccess::restoreFolderAccess();
@@ -10,7 +12,7 @@ std::optional<QString> AccessEngineServices::restoreFolderAccess()
 
 void AccessEngineServices::requestFolderAccess(std::function<void(bool granted)> completion)
 {
-    FolderAccess::requestFolderAccess(std::move(completion));
+    FolderAccess::requestFolderAccess(std::move(completion), m_window);
 }
 
 std::unique_ptr<QObject> AccessEngineServices::startFolderMonitor(const QString &folder,

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <functional>
 #include <optional>
 
@@ -15,10 +17,13 @@ public:
     // bookmark. Prints what happened on the way.
     static std::optional<QString> restoreFolderAccess();
 
-    // Opens a non-modal folder chooser and returns at once. completion runs
-    // exactly once, when the chooser closes, with whether Mail's folder can now
-    // be read; a confirmed choice is saved as the bookmark.
-    static void requestFolderAccess(std::function<void(bool granted)> completion);
+    // Opens the folder chooser, modal to window when there is one (once the
+    // window is on screen), and returns at once. completion runs exactly
+    // once, when the chooser closes, with whether Mail's folder can now be
+    // read; a confirmed choice is saved as the bookmark. There is one chooser
+    // at a time: a request while it is open brings it to the front and
+    // waits for its answer.
+    static void requestFolderAccess(std::function<void(bool granted)> completion, QWidget *window = nullptr);
 
     // Stores a bookmark of folder in the settings, replacing any earlier one.
     static void saveFolderBookmark(const QString &folder);
