@@ -61,8 +61,10 @@ QString SignatureVersionListModel::firstWords(const QByteArray &start)
     const std::optional<QString> html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
     if (!html)
         return {};
-    const QStringList words =
-        InertHtmlDocument::plainText(*html).simplified().split(u' ', Qt::SkipEmptyParts);
+    const QStringList words = InertHtmlDocument::plainText(*html)
+                                  .remove(QChar::ObjectReplacementCharacter)
+                                  .simplified()
+                                  .split(u' ', Qt::SkipEmptyParts);
     const QString shown = words.mid(0, wordsShown).join(u' ');
     return words.size() > wordsShown ? shown + QStringLiteral("\u2026") : shown;
 }
