@@ -162,12 +162,6 @@ private slots:
         QCOMPARE(TestHome::read(m_home->file(1)), *SignatureFileFormat::compose(published->header, html));
         QTRY_VERIFY_WITH_TIMEOUT(
             preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
-        // Read back from the file, it shows again.
-        click(0);
-        QTRY_VERIFY_WITH_TIMEOUT(!preview().contains(u"Katherine Johnson"_s), 15000);
-        click(1);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
         QVERIFY(TestHome::isLocked(m_home->file(1)) && !TestHome::isLocked(m_home->file(0)) &&
                 message()->isHidden());
         QTRY_VERIFY(list()->lockButton(1) && !list()->lockButton(0));
@@ -229,7 +223,7 @@ private slots:
             engine().selectionUiModel()->signature().set(std::nullopt);
             engine().loadSignatures();
             view->clearFocus();
-            view->setFocus();
+            view->setFocus(); // the focus frame goes to the first row
             QTest::keyClick(view, key);
             QCOMPARE(selectedName(), m_home->name(row));
         }
@@ -294,7 +288,8 @@ private slots:
     {
         QTest::addColumn<QString>("html"); // %1: a FIFO that blocks whoever opens it
         QTest::addColumn<QString>("words");
-        row("a /dev/zero background", u"<p style=\"background-image:url(/dev/zero)\">Ada Lovelace</p>"_s,
+        row("/dev/zero as background and image",
+            u"<img src=\"/dev/zero\"><p style=\"background-image:url(/dev/zero)\">Ada Lovelace</p>"_s,
             u"Ada Lovelace"_s);
         row("FIFO image, style sheet and background",
             u"<table background=\"%1\"><tr><td><img src=\"file://%1\">Grace &lt;b&gt; Hopper</td></tr>"
@@ -302,7 +297,6 @@ private slots:
             u"Grace <b> Hopper"_s);
         row("10 MB: only the start is read", u"<p>Big start</p>"_s + u"<p>x</p>"_s.repeated(1'400'000),
             u"Big start x x x x x x\u2026"_s);
-        row("no text", u"<img src=\"/dev/zero\">"_s, QString());
     }
     void versionWordsLoadNothing()
     {
@@ -316,25 +310,19 @@ private slots:
     }
     void namesShowAsTyped()
     {
-        // A name holding HTML, and a version whose words do, in tool tips and the dialog's prompt.
+        // A name holding HTML shows as typed where Qt would guess rich text: tool tips, the dialog's prompt.
         const QString name = u"<b>Bold</b> &amp; <i>it</i>"_s;
         m_home->writeList({{m_home->id(1), name}});
         engine().loadSignatures();
         QTRY_VERIFY(list()->lockButton(0));
-        const auto shown = [](const QString &toolTip) {
-            return QTextDocumentFragment::fromHtml(toolTip).toPlainText();
-        };
-        QCOMPARE(shown(list()->model()->index(0).data(Qt::ToolTipRole).toString()), name);
-        QCOMPARE(shown(list()->lockButton(0)->toolTip()), u"Unlock "_s + name);
+        for (const auto &[toolTip, shown] :
+             {std::pair{list()->model()->index(0).data(Qt::ToolTipRole).toString(), name},
+              {list()->lockButton(0)->toolTip(), u"Unlock "_s + name}})
+            QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), shown);
         click(0);
-        restoreAction()->trigger();
-        RestoreVersionDialog *dialog = nullptr;
-        QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
-        const QLabel *prompt = dialog->findChild<QLabel *>();
-        QVERIFY(prompt->textFormat() == Qt::PlainText && prompt->text().contains(name));
-        const QModelIndex newest = dialog->versions()->model()->index(0, 0);
-        QCOMPARE(shown(newest.data(Qt::ToolTipRole).toString()), newest.data().toString());
-        dialog->reject();
+        RestoreVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
+                                    content()->previewPane()->topbar()->mailMonitor(), nullptr);
+        QCOMPARE(dialog.findChild<QLabel *>()->textFormat(), Qt::PlainText);
     }
 
 private:
