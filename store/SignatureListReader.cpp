@@ -9,7 +9,7 @@
 #include <plist/plist.h>
 
 std::optional<QList<std::pair<std::optional<QString>, std::optional<QString>>>>
-SignatureListReader::parseEntries(const QByteArray &data)
+SignatureListReader::parseEntries(const QByteArray &data, QList<bool> *isRich)
 {
     const std::optional<PropertyList> list = PropertyList::fromData(data);
     if (!list || plist_get_node_type(list->root()) != PLIST_ARRAY)
@@ -23,16 +23,23 @@ SignatureListReader::parseEntries(const QByteArray &data)
             return std::nullopt;
         entries.append({PropertyList::text(PropertyList::value(item, "SignatureUniqueId")),
                         PropertyList::text(PropertyList::value(item, "SignatureName"))});
+        if (isRich) {
+            const plist_t rich = PropertyList::value(item, "SignatureIsRich");
+            uint8_t value = 0;
+            if (rich && plist_get_node_type(rich) == PLIST_BOOLEAN)
+                plist_get_bool_val(rich, &value);
+            isRich->append(value != 0);
+        }
     }
     return entries;
 }
 
-std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &listFile)
+std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &listFile, QList<bool> *isRich)
 {
     const std::optional<QByteArray> bytes = RegularFile::read(listFile, PropertyList::maximumFileSize);
     if (!bytes)
         return std::nullopt;
-    const auto entries = parseEntries(*bytes);
+    const auto entries = parseEntries(*bytes, isRich);
     if (!entries)
         return std::nullopt;
     QList<SignatureModel> signatures;

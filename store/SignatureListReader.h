@@ -15,10 +15,11 @@ public:
     // None when the file cannot be read or parsed, or its root is not an
     // array of dictionaries. Entries keep the file's order; a missing or
     // non-text "SignatureUniqueId"/"SignatureName" gives an empty text.
-    static std::optional<QList<SignatureModel>> read(const QString &listFile);
+    // With isRich, also each entry's "SignatureIsRich" (false when missing).
+    static std::optional<QList<SignatureModel>> read(const QString &listFile, QList<bool> *isRich = nullptr);
 
     // The pairs (id, name) of the list file's bytes, without touching any
     // other file.
     static std::optional<QList<std::pair<std::optional<QString>, std::optional<QString>>>>
-    parseEntries(const QByteArray &data);
+    parseEntries(const QByteArray &data, QList<bool> *isRich = nullptr);
 };
