@@ -28,7 +28,9 @@ RestoreVersionDialog::RestoreVersionDialog(SignaturesEngine &engine, ControlWebv
     m_versions->setModel(m_model);
     m_versions->setSelectionMode(QAbstractItemView::SingleSelection);
     m_versions->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_versions->setTextElideMode(Qt::ElideRight);
+    // The dialog is as narrow as the list it covers: a label wraps rather than scrolls.
+    m_versions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_versions->setWordWrap(true);
     m_versions->setAccessibleName(QStringLiteral("Versions"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     m_restore = buttons->addButton(restoreTitle(), QDialogButtonBox::AcceptRole);
