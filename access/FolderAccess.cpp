@@ -40,7 +40,8 @@ namespace {
 // The chooser on screen, and everyone waiting for its answer.
 struct OpenChooser
 {
-    QPointer<QFileDialog> chooser;
+    // A widget, not a file dialog: it is still looked at while being destroyed.
+    QPointer<QWidget> chooser;
     std::vector<std::function<void(bool)>> completions;
 };
 
@@ -107,9 +108,9 @@ void FolderAccess::requestFolderAccess(std::function<void(bool granted)> complet
         answer(true);
     });
     // Gone unanswered (the chooser still counted as open): no access.
-    QObject::connect(chooser, &QObject::destroyed, [chooser] {
+    QObject::connect(chooser, &QObject::destroyed, [self = static_cast<QWidget *>(chooser)] {
         OpenChooser &open = openChooser();
-        if (open.chooser && open.chooser.data() != chooser)
+        if (open.chooser && open.chooser.data() != self)
             return; // a later chooser's requests are its own
         open.chooser = nullptr;
         answer(false);
