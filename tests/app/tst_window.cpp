@@ -266,9 +266,8 @@ private slots:
             QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
             QVERIFY(!dialog->frameGeometry().intersects(
                 QRect(previewPane->mapToGlobal(QPoint()), previewPane->size())));
-            QAbstractItemModel *versions = dialog->versions()->model();
-            QCOMPARE(versions->rowCount(), 2); // the file before the first insert, and before the unlock
-            QVERIFY(versions->index(1, 0).data().toString().startsWith(u"Original, "_s));
+            QCOMPARE(dialog->versions()->model()->rowCount(), 2); // before the first insert and the unlock
+            QVERIFY(dialog->versions()->model()->index(1, 0).data().toString().startsWith(u"Original, "_s));
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Grace Hopper"_s), 15000);
             QVERIFY(!dialog->restoreButton()->isEnabled());   // none chosen yet
             QTest::keyClick(dialog->versions(), Qt::Key_End); // the original, as Mail wrote it
