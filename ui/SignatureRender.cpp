@@ -8,7 +8,7 @@
 
 SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
     : QWidget(parent), m_javascriptModel(std::make_unique<ControlWebviewModel>()),
-      m_topbar(new SignatureRenderTopbar(environment, *m_javascriptModel, this)),
+      m_topbar(new SignatureRenderTopbar(environment, this)),
       m_webView(new SignatureRenderWebView(environment, *m_javascriptModel, this))
 {
     auto *layout = new QVBoxLayout(this);
