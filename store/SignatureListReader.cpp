@@ -8,21 +8,21 @@
 
 #include <plist/plist.h>
 
-std::optional<QList<std::pair<std::optional<QString>, std::optional<QString>>>>
-SignatureListReader::parseEntries(const QByteArray &data)
+std::optional<QList<SignatureListReader::Entry>> SignatureListReader::parseEntries(const QByteArray &data)
 {
     const std::optional<PropertyList> list = PropertyList::fromData(data);
     if (!list || plist_get_node_type(list->root()) != PLIST_ARRAY)
         return std::nullopt;
     const uint32_t count = plist_array_get_size(list->root());
-    QList<std::pair<std::optional<QString>, std::optional<QString>>> entries;
+    QList<Entry> entries;
     entries.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
         plist_t item = plist_array_get_item(list->root(), i);
         if (!item || plist_get_node_type(item) != PLIST_DICT)
             return std::nullopt;
         entries.append({PropertyList::text(PropertyList::value(item, "SignatureUniqueId")),
-                        PropertyList::text(PropertyList::value(item, "SignatureName"))});
+                        PropertyList::text(PropertyList::value(item, "SignatureName")),
+                        PropertyList::boolean(PropertyList::value(item, "SignatureIsRich"))});
     }
     return entries;
 }
@@ -43,8 +43,9 @@ std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &li
     // the list size times the Mail folder's size.
     const QString folder = QFileInfo(listFile).path();
     signatures.reserve(entries->size());
-    for (const auto &[id, name] : *entries) {
-        SignatureModel signature{id.value_or(QString()), name.value_or(QString()), false};
+    for (const Entry &entry : *entries) {
+        SignatureModel signature{entry.id.value_or(QString()), entry.name.value_or(QString()), false,
+                                 entry.isRich};
         if (const auto file = SignaturesEngine::signatureFileIn(folder, signature.id))
             signature.isFileLocked = SignaturesEngine::isFileImmutable(*file);
         signatures.append(signature);

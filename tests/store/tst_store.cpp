@@ -170,7 +170,8 @@ private slots:
     void listParse_data()
     {
         QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("entries"); // "id:name|..." with "-" for a missing value; "none": unusable
+        // "id:name|..." with "-" for a missing value, "~" after an entry not rich; "none": unusable
+        QTest::addColumn<QString>("entries");
         const QList<TestHome::Entry> two = {{"B", "Beta"}, {"A", "Alpha"}};
         const auto plist = [](const QByteArray &body) {
             return "<?xml version=\"1.0\"?><plist>" + body + "</plist>";
@@ -178,8 +179,10 @@ private slots:
         const QByteArray name = "<key>SignatureName</key>";
         row("xml, in file order", TestHome::listXml(two), u"B:Beta|A:Alpha"_s);
         row("empty array", plist("<array/>"), QString());
-        row("missing id, number name", plist("<array><dict>" + name + "<integer>7</integer></dict></array>"),
-            u"-:-"_s);
+        row("missing id, number name, not rich",
+            plist("<array><dict>" + name +
+                  "<integer>7</integer><key>SignatureIsRich</key><false/></dict></array>"),
+            u"-:-~"_s);
         row("duplicates kept", TestHome::listXml({{"X", "1"}, {"X", "2"}}), u"X:1|X:2"_s);
         row("repeated key, xml: the last counts",
             plist("<array><dict>" + name + "<string>1</string>" + name + "<string>2</string></dict></array>"),
@@ -219,7 +222,8 @@ private slots:
         const auto parsed = SignatureListReader::parseEntries(data);
         QStringList got;
         for (qsizetype i = 0; parsed && i < parsed->size(); ++i)
-            got.append(parsed->at(i).first.value_or(u"-"_s) + u':' + parsed->at(i).second.value_or(u"-"_s));
+            got.append(parsed->at(i).id.value_or(u"-"_s) + u':' + parsed->at(i).name.value_or(u"-"_s) +
+                       (parsed->at(i).isRich == false ? u"~"_s : QString()));
         QCOMPARE(parsed ? got.join(u'|') : u"none"_s, entries);
     }
     void split_data()
