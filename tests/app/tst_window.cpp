@@ -2,6 +2,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
+#include "notes/SignatureNote.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
@@ -15,13 +16,16 @@
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureLockButton.h"
+#include "ui/SignatureNotesPopover.h"
 #include "ui/SignatureRender.h"
+#include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 
 #include <QClipboard>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -258,6 +262,31 @@ private slots:
                                      15000);
         }
         QVERIFY(TestHome::isLocked(m_home->file(1)));
+    }
+    void notesFollowTheSignature()
+    {
+        SignatureRenderNotes *line = content()->previewPane()->notes();
+        click(2);
+        QTRY_VERIFY(line->isHidden());
+        copy(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_VERIFY(line->isVisible());
+        QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
+        // The keyboard opens the list and reads it; Escape closes it.
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Space);
+        QTRY_VERIFY(line->popover() && line->popover()->isVisible());
+        const QListWidget *list = line->popover()->list();
+        QVERIFY(list->count() == 2 && QApplication::focusWidget() == list);
+        QCOMPARE(list->item(0)->text(), SignatureNote::of(SignatureNote::Kind::PlainHttp).sentence);
+        QCOMPARE(list->item(1)->text(), SignatureNote::of(SignatureNote::Kind::Script).sentence);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!line->popover()->isVisible());
+        // A signature without notes shows nothing; the inserted one, read back, shows them again.
+        click(0);
+        QTRY_VERIFY(line->isHidden());
+        click(2);
+        QTRY_VERIFY(line->isVisible() && line->text() == u"2 notes on this signature"_s);
     }
 
 private:

@@ -110,7 +110,8 @@ private slots:
         QCOMPARE(announced.count(), 2);
         QVERIFY(a == decomposed && qHash(a) == qHash(decomposed));
         QVERIFY(a != (SignatureModel{a.id, a.name, true}) &&
-                qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
+                qHash(a) != qHash(SignatureModel{a.id, a.name, true}) &&
+                a != (SignatureModel{a.id, a.name, false, false}));
         // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
         Published<int> value(1);
         QList<int> first, second;
@@ -333,7 +334,7 @@ private slots:
         for (const SignatureModel &signature : s.list())
             locked.append(signature.isFileLocked);
         QCOMPARE(locked, (QList<bool>{false, true, false, true, false}));
-        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true}));
+        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true, true}));
         QVERIFY(TestHome::lock(s.home.file(1), false) && TestHome::lock(s.home.file(QString()), false));
 
         QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
