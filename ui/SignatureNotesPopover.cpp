@@ -21,7 +21,7 @@ SignatureNotesPopover::SignatureNotesPopover(QWidget *parent)
     m_list->setAccessibleName(accessibleName());
     m_list->setWordWrap(true);
     m_list->setTextElideMode(Qt::ElideNone);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setResizeMode(QListView::Adjust);

@@ -33,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString hidden = html;
     hidden.remove(u'-');
     const QList<SignatureNote::Kind> commented =
-        kindsOf(SignatureCheck::check(u"<!--" + hidden + u"-->", true));
+        kindsOf(SignatureCheck::check(QStringLiteral("<!--") + hidden + QStringLiteral("-->"), true));
     FUZZ_CHECK(commented.isEmpty() || commented == QList<SignatureNote::Kind>{SignatureNote::Kind::TooLarge});
     // A script ahead of anything is always seen, however the rest breaks the parser.
-    FUZZ_CHECK(kindsOf(SignatureCheck::check(u"<script></script>" + html, true))
+    FUZZ_CHECK(kindsOf(SignatureCheck::check(QStringLiteral("<script></script>") + html, true))
                    .contains(SignatureNote::Kind::Script));
     return 0;
 }
