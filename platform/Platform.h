@@ -19,6 +19,10 @@ FolderBookmark &folderBookmark();
 // the program. Otherwise Qt's own dialog, which tests can drive.
 bool usesSystemFolderChooser();
 
+// How to let a program run from a terminal read a protected folder such as
+// Mail's, as one sentence; empty where no such protection exists.
+QString terminalFolderAccessAdvice();
+
 // The user's home folder, whose Library holds Mail's data.
 QString homeFolder();
 // Makes homeFolder() answer folder for the rest of the process, or the

@@ -12,6 +12,9 @@ using NativeFolderBookmark = MacFolderBookmark;
 using NativeHomeFolder = MacHomeFolder;
 using NativeRunningApplications = MacRunningApplications;
 constexpr bool systemFolderChooser = true;
+constexpr const char *terminalAdvice =
+    "Give your terminal (or the tool running mailsig) Full Disk Access in System Settings > Privacy & "
+    "Security > Full Disk Access, then open it again.";
 #else
 #include "platform/nix/NixFileFlags.h"
 #include "platform/nix/NixFolderBookmark.h"
@@ -22,6 +25,7 @@ using NativeFolderBookmark = NixFolderBookmark;
 using NativeHomeFolder = NixHomeFolder;
 using NativeRunningApplications = NixRunningApplications;
 constexpr bool systemFolderChooser = false;
+constexpr const char *terminalAdvice = "";
 #endif
 
 namespace {
@@ -57,6 +61,11 @@ FolderBookmark &folderBookmark()
 bool usesSystemFolderChooser()
 {
     return systemFolderChooser;
+}
+
+QString terminalFolderAccessAdvice()
+{
+    return QString::fromUtf8(terminalAdvice);
 }
 
 QString homeFolder()

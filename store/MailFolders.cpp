@@ -41,6 +41,12 @@ std::optional<QStringList> listDirectories(const QString &folder, QString *error
     return names;
 }
 
+std::optional<QString> &chosenMailFolder()
+{
+    static std::optional<QString> folder;
+    return folder;
+}
+
 std::optional<quint64> versionNumber(const QString &name)
 {
     bool ok = false;
@@ -60,7 +66,14 @@ QString MailFolders::userLibraryFolder()
 
 QString MailFolders::mailFolder()
 {
+    if (const std::optional<QString> &chosen = chosenMailFolder())
+        return *chosen;
     return userLibraryFolder() + QStringLiteral("/Mail");
+}
+
+void MailFolders::useMailFolder(const std::optional<QString> &folder)
+{
+    chosenMailFolder() = folder;
 }
 
 std::optional<QString> MailFolders::findVersionFolder()

@@ -11,6 +11,9 @@ class MailFolders
 public:
     static QString userLibraryFolder();
     static QString mailFolder();
+    // Makes mailFolder() answer folder for the rest of the process, or the
+    // one in the user's Library again with none: the command line's choice.
+    static void useMailFolder(const std::optional<QString> &folder);
 
     // The version folder in use. Prints "Error while accessing directory: ..."
     // or "No folder starting with 'V' found." when there is none.

@@ -196,3 +196,12 @@ std::optional<QString> SignatureFileFormat::decodeUtf8(const QByteArray &bytes)
         return std::nullopt;
     return text;
 }
+
+std::optional<qsizetype> SignatureFileFormat::invalidUtf8Offset(const QByteArray &bytes)
+{
+    if (decodeUtf8(bytes))
+        return std::nullopt;
+    const char *end = bytes.constData();
+    g_utf8_validate_len(bytes.constData(), static_cast<gsize>(bytes.size()), &end);
+    return end - bytes.constData();
+}

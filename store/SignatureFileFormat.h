@@ -43,4 +43,6 @@ public:
     // Strict UTF-8: none when any byte sequence is invalid. A leading byte-order
     // mark is kept so the header stays byte for byte.
     static std::optional<QString> decodeUtf8(const QByteArray &bytes);
+    // Where the first byte that decodeUtf8 refuses sits; none when it takes them all.
+    static std::optional<qsizetype> invalidUtf8Offset(const QByteArray &bytes);
 };

@@ -13,12 +13,12 @@
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
 #include "store/SignatureVersions.h"
+#include "store/SignatureWriter.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 
 namespace {
 // A signature is a few kilobytes; this only keeps a runaway file from being
@@ -148,32 +148,11 @@ bool SignaturesEngine::restoreVersion(const QString &versionFile)
 
 bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteArray &bytes)
 {
-    const std::optional<QString> file = signatureFileURL(selected.id);
-    if (!file)
-        return refuse(selected, QStringLiteral("The signature's file could not be found."));
-    if (!QFileInfo::exists(*file))
-        return refuse(selected, QStringLiteral("The signature's file no longer exists."));
-    if (const std::optional<QString> error = keepVersion(selected.id, *file))
-        return refuse(selected, *error);
-    const bool wasLocked = isFileImmutable(*file);
-    if (!setFileLocked(*file, false))
-        return refuse(selected,
-                      QStringLiteral("The signature's file could not be unlocked, so it was left as it is."));
-    QString error;
-    if (!writeAtomically(*file, bytes, &error)) {
-        Diagnostics::print(error);
-        // Unlocked, the user's signature would be Mail's to revert.
-        if (wasLocked && !setFileLocked(*file, true))
-            Diagnostics::print(QStringLiteral("Failed to lock the signature file again: ") + *file);
-        return refuse(selected, QStringLiteral("The signature could not be saved: %1.").arg(error));
-    }
-    const bool locked = setFileLocked(*file, true);
-    loadSignatures();
-    if (!locked) {
-        Diagnostics::print(QStringLiteral("Failed to lock the signature file: ") + *file);
-        return refuse(selected, QStringLiteral("The signature was saved but could not be locked, so Mail "
-                                               "may change it."));
-    }
+    const SignatureWriter::Outcome outcome = SignatureWriter::replace(selected.id, bytes);
+    if (outcome.written)
+        loadSignatures();
+    if (outcome.failure)
+        return refuse(selected, *outcome.failure);
     clearMessage();
     return true;
 }
@@ -183,16 +162,6 @@ void SignaturesEngine::clearMessage()
     // Only a message that is shown is cleared: each set is announced.
     if (m_statusUiModel->message().get())
         m_statusUiModel->message().set(std::nullopt);
-}
-
-std::optional<QString> SignaturesEngine::keepVersion(const QString &id, const QString &file)
-{
-    const std::optional<QByteArray> bytes = RegularFile::read(file, maximumSignatureFileSize);
-    QString error = QStringLiteral("the file could not be read");
-    if (bytes && SignatureVersions::keep(id, *bytes, &error))
-        return std::nullopt;
-    Diagnostics::print(QStringLiteral("Failed to keep a version of ") + file + QStringLiteral(": ") + error);
-    return QStringLiteral("The signature's current version could not be kept, so nothing was changed.");
 }
 
 bool SignaturesEngine::refuse(const SignatureModel &selected, const QString &message)
@@ -206,36 +175,12 @@ bool SignaturesEngine::refuse(const SignatureModel &selected, const QString &mes
 void SignaturesEngine::unlockSignature(const QString &id)
 {
     const std::optional<QString> file = signatureFileURL(id);
-    // Once unlocked, Mail puts its own version back: the user's goes to the versions first.
+    // A row whose file has vanished has nothing to unlock; the reload shows it as it is.
     if (file && QFileInfo::exists(*file)) {
-        if (const std::optional<QString> error = keepVersion(id, *file))
-            m_statusUiModel->message().set(*error);
-        else
-            unlockFile(*file);
+        if (const std::optional<QString> failure = SignatureWriter::unlock(id))
+            m_statusUiModel->message().set(*failure);
     }
     loadSignatures();
-}
-
-bool SignaturesEngine::writeAtomically(const QString &file, const QByteArray &bytes, QString *error)
-{
-    const QFileDevice::Permissions permissions = QFile::permissions(file);
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly)) {
-        *error = save.errorString();
-        return false;
-    }
-    // The replacement must carry the old file's permission bits, not the umask's.
-    if (permissions != QFileDevice::Permissions() && !save.setPermissions(permissions)) {
-        *error = save.errorString();
-        save.cancelWriting();
-        return false;
-    }
-    if (save.write(bytes) != bytes.size() || !save.commit()) {
-        *error = save.errorString();
-        save.cancelWriting();
-        return false;
-    }
-    return true;
 }
 
 QString SignaturesEngine::mailFolderURL()

@@ -74,16 +74,11 @@ signals:
 
 private:
     void observeSelection();
-    // Every replacement of a signature file: its current bytes kept as a
-    // version, unlocked, written atomically, locked again (also after a
-    // failed write, when it was locked), the list reloaded.
+    // Every replacement of a signature file (SignatureWriter::replace), then
+    // the list reloaded when the file changed and the outcome told.
     bool replaceFile(const SignatureModel &selected, const QByteArray &bytes);
-    // None when the file's bytes are kept; otherwise what to tell the user.
-    static std::optional<QString> keepVersion(const QString &id, const QString &file);
     bool refuse(const SignatureModel &selected, const QString &message);
     void clearMessage();
-    // Replaces the whole file atomically, keeping its permission bits.
-    static bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error);
 
     std::unique_ptr<SignatureListUIModel> m_uiModel;
     std::unique_ptr<SignatureRenderUIModel> m_renderedUiModel;

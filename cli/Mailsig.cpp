@@ -1,0 +1,413 @@
+#include "cli/Mailsig.h"
+
+#include "access/MailMonitor.h"
+#include "platform/Platform.h"
+#include "platform/RegularFile.h"
+#include "platform/RunningApplications.h"
+#include "store/Diagnostics.h"
+#include "store/MailFolders.h"
+#include "store/SignatureFileFormat.h"
+#include "store/SignatureVersions.h"
+#include "store/SignatureWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+// Signatures are a few kilobytes; this keeps a runaway input out of memory.
+constexpr qint64 maximumInputSize = 256 * 1024 * 1024;
+
+const QString versionSuffix = QStringLiteral(".mailsignature");
+
+QString versionName(const SignatureVersions::Version &version)
+{
+    return QFileInfo(version.file).fileName().chopped(versionSuffix.size());
+}
+
+QString quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
+QByteArray json(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
+
+const QList<Mailsig::Command> &Mailsig::commands()
+{
+    static const QList<Command> table = {
+        {"list",
+         "[--json]",
+         "names, ids, locked or not, rich or not, file path",
+         0,
+         0,
+         {"--json"},
+         &Mailsig::list},
+        {"show",
+         "SIGNATURE [--raw]",
+         "the decoded HTML (or the file's bytes)",
+         1,
+         1,
+         {"--raw"},
+         &Mailsig::show},
+        {"insert",
+         "SIGNATURE [FILE|-] [--no-lock] [--dry-run]",
+         "puts the HTML of FILE (or standard input) into the signature and locks it",
+         1,
+         2,
+         {"--no-lock", "--dry-run"},
+         &Mailsig::insert},
+        {"unlock",
+         "SIGNATURE",
+         "keeps a version, then lets Mail change the signature again",
+         1,
+         1,
+         {},
+         &Mailsig::unlock},
+        {"versions",
+         "SIGNATURE [--json]",
+         "the kept versions, newest first",
+         1,
+         1,
+         {"--json"},
+         &Mailsig::versions},
+        {"restore",
+         "SIGNATURE [VERSION]",
+         "writes a kept version back (default: the newest)",
+         1,
+         2,
+         {},
+         &Mailsig::restore},
+    };
+    return table;
+}
+
+QString Mailsig::usage()
+{
+    QString text = QStringLiteral("Usage: mailsig [--mail-folder PATH] COMMAND ...\n\n"
+                                  "Mail's signatures from the command line.\n\nCommands:\n");
+    for (const Command &command : commands()) {
+        text += QStringLiteral("  mailsig %1 %2\n      %3\n")
+                    .arg(QLatin1String(command.name), QLatin1String(command.synopsis),
+                         QLatin1String(command.summary));
+    }
+    text += QStringLiteral("\nSIGNATURE is a signature's id or its name (exact first, then in any case).\n"
+                           "VERSION is a name that mailsig versions shows.\n\n"
+                           "Global options:\n"
+                           "  --mail-folder PATH   Mail's folder (default: ~/Library/Mail)\n"
+                           "  --help               this text\n"
+                           "  --version            the program's version\n\n"
+                           "insert, restore and unlock refuse while Mail is running.\n\n"
+                           "Exit status:\n"
+                           "  0  done\n"
+                           "  1  the operation failed\n"
+                           "  2  usage error\n"
+                           "  3  Mail is running\n"
+                           "  4  no such signature or version (or the name is ambiguous)\n"
+                           "  5  Mail's folder cannot be read\n");
+    return text;
+}
+
+int Mailsig::run(const QStringList &arguments)
+{
+    // Standard output is kept for what was asked; failures get one line of their own.
+    Diagnostics::silence();
+    CliError error;
+    const std::optional<CliArguments> parsed = CliArguments::parse(arguments, &error);
+    if (!parsed)
+        return int(fail(error));
+    if (parsed->wantsHelp()) {
+        print(usage());
+        return int(ExitCode::Done);
+    }
+    if (parsed->wantsVersion()) {
+        print(QStringLiteral("mailsig %1\n").arg(QLatin1String(SIGNATURES_VERSION)));
+        return int(ExitCode::Done);
+    }
+    if (parsed->command().isEmpty())
+        return int(fail(ExitCode::Usage, QStringLiteral("No command given; mailsig --help lists them.")));
+    const auto command = std::find_if(commands().begin(), commands().end(), [&](const Command &c) {
+        return parsed->command() == QLatin1String(c.name);
+    });
+    if (command == commands().end())
+        return int(fail(
+            ExitCode::Usage,
+            QStringLiteral("Unknown command %1; mailsig --help lists them.").arg(quoted(parsed->command()))));
+    const QString synopsis = QStringLiteral("Usage: mailsig %1 %2")
+                                 .arg(QLatin1String(command->name), QLatin1String(command->synopsis));
+    for (const QString &flag : parsed->flags()) {
+        if (!command->flags.contains(flag))
+            return int(fail(ExitCode::Usage, QStringLiteral("Unknown option %1. %2").arg(flag, synopsis)));
+    }
+    const qsizetype operands = parsed->operands().size();
+    if (operands < command->minimumOperands || operands > command->maximumOperands)
+        return int(fail(ExitCode::Usage, synopsis));
+    if (parsed->mailFolder())
+        MailFolders::useMailFolder(QFileInfo(*parsed->mailFolder()).absoluteFilePath());
+    return int((this->*command->run)(*parsed));
+}
+
+ExitCode Mailsig::list(const CliArguments &arguments)
+{
+    CliError error;
+    m_catalog = SignatureCatalog::load(&error);
+    if (!m_catalog)
+        return fail(error);
+    if (arguments.has(QStringLiteral("--json"))) {
+        QJsonArray signatures;
+        for (const SignatureCatalog::Entry &entry : m_catalog->entries()) {
+            signatures.append(QJsonObject{{QStringLiteral("id"), entry.signature.id},
+                                          {QStringLiteral("name"), entry.signature.name},
+                                          {QStringLiteral("locked"), entry.signature.isFileLocked},
+                                          {QStringLiteral("rich"), entry.isRich},
+                                          {QStringLiteral("file"), entry.file}});
+        }
+        print(json({{QStringLiteral("mailFolder"), m_catalog->mailFolder()},
+                    {QStringLiteral("signaturesFolder"), m_catalog->signaturesFolder()},
+                    {QStringLiteral("signatures"), signatures}}));
+        return ExitCode::Done;
+    }
+    QByteArray text;
+    for (const SignatureCatalog::Entry &entry : m_catalog->entries()) {
+        text +=
+            (entry.signature.name + u'\t' + entry.signature.id + u'\t' +
+             (entry.signature.isFileLocked ? QStringLiteral("locked") : QStringLiteral("unlocked")) + u'\t' +
+             (entry.isRich ? QStringLiteral("rich") : QStringLiteral("plain")) + u'\t' + entry.file + u'\n')
+                .toUtf8();
+    }
+    print(text);
+    return ExitCode::Done;
+}
+
+std::optional<SignatureCatalog::Entry> Mailsig::signature(const CliArguments &arguments, ExitCode *refusal)
+{
+    CliError error;
+    m_catalog = SignatureCatalog::load(&error);
+    std::optional<SignatureCatalog::Entry> entry;
+    if (m_catalog)
+        entry = m_catalog->find(arguments.operands().at(0), &error);
+    if (!entry)
+        *refusal = fail(error);
+    return entry;
+}
+
+ExitCode Mailsig::show(const CliArguments &arguments)
+{
+    ExitCode refusal = ExitCode::Failed;
+    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+    if (!entry)
+        return refusal;
+    const std::optional<QByteArray> bytes = RegularFile::read(entry->file, maximumInputSize);
+    if (!bytes)
+        return fail(ExitCode::Failed,
+                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file));
+    if (arguments.has(QStringLiteral("--raw"))) {
+        print(*bytes);
+        return ExitCode::Done;
+    }
+    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*bytes);
+    const std::optional<QString> html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
+    if (!html)
+        return fail(ExitCode::Failed,
+                    QStringLiteral("The signature's file %1 is not a header and a UTF-8 body; "
+                                   "--raw shows its bytes.")
+                        .arg(entry->file));
+    print(*html);
+    return ExitCode::Done;
+}
+
+std::optional<QString> Mailsig::inputHtml(const QString &operand)
+{
+    const bool standardInput = operand == QLatin1String("-");
+    const QString name = standardInput ? QStringLiteral("standard input") : operand;
+    QFile file(operand);
+    const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly)
+                                      : !QFileInfo(operand).isDir() && file.open(QIODevice::ReadOnly);
+    if (!opened) {
+        fail(ExitCode::Failed, QStringLiteral("Cannot read %1: %2.")
+                                   .arg(name, QFileInfo(operand).isDir() ? QStringLiteral("it is a folder")
+                                                                         : file.errorString()));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(maximumInputSize + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > maximumInputSize) {
+        fail(ExitCode::Failed,
+             QStringLiteral("Cannot read %1: %2.")
+                 .arg(name, bytes.size() > maximumInputSize ? QStringLiteral("it is too large")
+                                                            : file.errorString()));
+        return std::nullopt;
+    }
+    if (const std::optional<qsizetype> offset = SignatureFileFormat::invalidUtf8Offset(bytes)) {
+        fail(ExitCode::Failed, QStringLiteral("%1 is not UTF-8: the byte at offset %2 is not valid.")
+                                   .arg(standardInput ? QStringLiteral("Standard input") : name)
+                                   .arg(*offset));
+        return std::nullopt;
+    }
+    const QString html = *SignatureFileFormat::decodeUtf8(bytes);
+    if (html.trimmed().isEmpty()) {
+        fail(ExitCode::Failed, QStringLiteral("%1 holds no HTML: it is empty or only white space.")
+                                   .arg(standardInput ? QStringLiteral("Standard input") : name));
+        return std::nullopt;
+    }
+    return html;
+}
+
+bool Mailsig::mailIsClosed()
+{
+    if (Platform::runningApplications().countWithBundleIdentifier(
+            QLatin1String(MailMonitor::mailBundleIdentifier)) == 0)
+        return true;
+    fail(ExitCode::MailRunning, QStringLiteral("Mail is running: quit Mail, then try again."));
+    return false;
+}
+
+ExitCode Mailsig::insert(const CliArguments &arguments)
+{
+    ExitCode refusal = ExitCode::Failed;
+    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+    if (!entry)
+        return refusal;
+    const std::optional<QString> html = inputHtml(arguments.operands().value(1, QStringLiteral("-")));
+    if (!html)
+        return ExitCode::Failed;
+    // The header is read now, from the file as it is: Mail may have changed it since.
+    const std::optional<QByteArray> current = RegularFile::read(entry->file, maximumInputSize);
+    if (!current)
+        return fail(ExitCode::Failed,
+                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file));
+    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*current);
+    if (!content)
+        return fail(ExitCode::Failed,
+                    QStringLiteral("The signature's file could not be split into a header and "
+                                   "a body, so its header would be lost; it was left as it is."));
+    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(content->header, *html);
+    if (!bytes)
+        return fail(ExitCode::Failed, QStringLiteral("The signature's file has a header this program cannot "
+                                                     "read, so it was left as it is."));
+    if (arguments.has(QStringLiteral("--dry-run"))) {
+        const AppleSignatureContent composed = *SignatureFileFormat::parse(*bytes);
+        print(QStringLiteral("Would write %1 (%2 bytes; nothing written):\n%3\n\n[body: %4 bytes encoded]\n")
+                  .arg(entry->file)
+                  .arg(bytes->size())
+                  .arg(composed.header)
+                  .arg(composed.htmlContent.toUtf8().size()));
+        return ExitCode::Done;
+    }
+    if (!mailIsClosed())
+        return ExitCode::MailRunning;
+    const bool lock = !arguments.has(QStringLiteral("--no-lock"));
+    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry->signature.id, *bytes, lock);
+    if (outcome.failure)
+        return fail(ExitCode::Failed, *outcome.failure);
+    print(QStringLiteral("Inserted into %1 (%2)%3.\n")
+              .arg(quoted(entry->signature.name), entry->file,
+                   lock ? QStringLiteral(", locked") : QStringLiteral(", left unlocked")));
+    return ExitCode::Done;
+}
+
+ExitCode Mailsig::unlock(const CliArguments &arguments)
+{
+    ExitCode refusal = ExitCode::Failed;
+    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+    if (!entry)
+        return refusal;
+    if (!mailIsClosed())
+        return ExitCode::MailRunning;
+    if (const std::optional<QString> failure = SignatureWriter::unlock(entry->signature.id))
+        return fail(ExitCode::Failed, *failure);
+    print(QStringLiteral("Unlocked %1; its version is kept. Mail may now change it.\n")
+              .arg(quoted(entry->signature.name)));
+    return ExitCode::Done;
+}
+
+ExitCode Mailsig::versions(const CliArguments &arguments)
+{
+    ExitCode refusal = ExitCode::Failed;
+    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+    if (!entry)
+        return refusal;
+    const QList<SignatureVersions::Version> kept = SignatureVersions::list(entry->signature.id);
+    if (arguments.has(QStringLiteral("--json"))) {
+        QJsonArray list;
+        for (const SignatureVersions::Version &version : kept) {
+            list.append(QJsonObject{{QStringLiteral("version"), versionName(version)},
+                                    {QStringLiteral("time"), version.time.toString(Qt::ISODateWithMs)},
+                                    {QStringLiteral("size"), QFileInfo(version.file).size()},
+                                    {QStringLiteral("file"), version.file}});
+        }
+        print(json({{QStringLiteral("id"), entry->signature.id},
+                    {QStringLiteral("name"), entry->signature.name},
+                    {QStringLiteral("versions"), list}}));
+        return ExitCode::Done;
+    }
+    QByteArray text;
+    for (const SignatureVersions::Version &version : kept) {
+        text += QStringLiteral("%1\t%2\t%3 bytes\n")
+                    .arg(versionName(version), version.time.toString(Qt::ISODateWithMs))
+                    .arg(QFileInfo(version.file).size())
+                    .toUtf8();
+    }
+    print(text);
+    return ExitCode::Done;
+}
+
+ExitCode Mailsig::restore(const CliArguments &arguments)
+{
+    ExitCode refusal = ExitCode::Failed;
+    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+    if (!entry)
+        return refusal;
+    const QList<SignatureVersions::Version> kept = SignatureVersions::list(entry->signature.id);
+    const std::optional<QString> wanted =
+        arguments.operands().size() > 1 ? std::optional(arguments.operands().at(1)) : std::nullopt;
+    const auto version = std::find_if(kept.begin(), kept.end(), [&](const SignatureVersions::Version &v) {
+        return !wanted || versionName(v) == *wanted || versionName(v) + versionSuffix == *wanted;
+    });
+    if (version == kept.end()) {
+        return fail(ExitCode::NotFound,
+                    wanted ? QStringLiteral("%1 has no kept version %2; mailsig versions lists them.")
+                                 .arg(quoted(entry->signature.name), quoted(*wanted))
+                           : QStringLiteral("No version of %1 is kept.").arg(quoted(entry->signature.name)));
+    }
+    const std::optional<QByteArray> bytes = SignatureVersions::read(version->file);
+    if (!bytes)
+        return fail(ExitCode::Failed,
+                    QStringLiteral("That version could not be read, so nothing was changed."));
+    if (!mailIsClosed())
+        return ExitCode::MailRunning;
+    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry->signature.id, *bytes);
+    if (outcome.failure)
+        return fail(ExitCode::Failed, *outcome.failure);
+    print(QStringLiteral("Restored version %1 of %2, locked.\n")
+              .arg(versionName(*version), quoted(entry->signature.name)));
+    return ExitCode::Done;
+}
+
+void Mailsig::print(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+    std::fflush(m_out);
+}
+
+ExitCode Mailsig::fail(const CliError &error)
+{
+    // One line, whatever a name or an id from Mail's files holds.
+    QString line = error.message;
+    for (QChar &c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    const QByteArray bytes = QStringLiteral("mailsig: %1\n").arg(line).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_err);
+    std::fflush(m_err);
+    return error.code;
+}

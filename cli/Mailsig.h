@@ -1,0 +1,64 @@
+#pragma once
+
+#include "cli/CliArguments.h"
+#include "cli/CliError.h"
+#include "cli/SignatureCatalog.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <optional>
+
+// The mailsig command line: one table of subcommands, each a member that
+// writes what was asked to standard output and refuses with one line on
+// standard error. Writes go through the same store code as the window.
+class Mailsig
+{
+public:
+    Mailsig(std::FILE *out, std::FILE *err) : m_out(out), m_err(err) {}
+
+    // arguments without the program's name; the exit status.
+    int run(const QStringList &arguments);
+
+    static QString usage();
+
+private:
+    struct Command
+    {
+        const char *name;
+        const char *synopsis; // after the name, as the help shows it
+        const char *summary;
+        qsizetype minimumOperands;
+        qsizetype maximumOperands;
+        QStringList flags;
+        ExitCode (Mailsig::*run)(const CliArguments &arguments);
+    };
+    static const QList<Command> &commands();
+
+    ExitCode list(const CliArguments &arguments);
+    ExitCode show(const CliArguments &arguments);
+    ExitCode insert(const CliArguments &arguments);
+    ExitCode unlock(const CliArguments &arguments);
+    ExitCode versions(const CliArguments &arguments);
+    ExitCode restore(const CliArguments &arguments);
+
+    // The catalog and the signature the first operand names; none after
+    // saying why, with the exit status in refusal.
+    std::optional<SignatureCatalog::Entry> signature(const CliArguments &arguments, ExitCode *refusal);
+    // Refuses while Mail runs: it rewrites signature files it finds changed.
+    bool mailIsClosed();
+    // The HTML to insert: the named file, or standard input for "-" or none.
+    std::optional<QString> inputHtml(const QString &operand);
+
+    void print(const QByteArray &bytes);
+    void print(const QString &text) { print(text.toUtf8()); }
+    ExitCode fail(const CliError &error);
+    ExitCode fail(ExitCode code, const QString &message) { return fail(CliError{code, message}); }
+
+    std::FILE *m_out;
+    std::FILE *m_err;
+    std::optional<SignatureCatalog> m_catalog;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Every change this program makes to a signature file, for the window and the
+// command line alike: the file's current bytes kept as a version first, then
+// the change. Failures come back as one sentence for the user; the lower-level
+// cause also goes to the diagnostic lines.
+class SignatureWriter
+{
+public:
+    struct Outcome
+    {
+        // The file now holds the new bytes (even when locking it failed).
+        bool written = false;
+        // What to tell the user; none when everything asked for was done.
+        std::optional<QString> failure;
+    };
+
+    // Replaces the whole file of id with bytes: version kept, unlocked,
+    // written atomically, then locked (or left unlocked when lock is false).
+    // After a failed write a lock that was there is put back.
+    static Outcome replace(const QString &id, const QByteArray &bytes, bool lock = true);
+
+    // Keeps the file of id as a version, then clears its flag. Without a kept
+    // version the file stays locked: Mail would put its own back unseen.
+    static std::optional<QString> unlock(const QString &id);
+
+private:
+    // None when the file's bytes are kept; otherwise what to tell the user.
+    static std::optional<QString> keepVersion(const QString &id, const QString &file);
+    // Replaces the whole file atomically, keeping its permission bits.
+    static bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error);
+};

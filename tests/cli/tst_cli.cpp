@@ -1,0 +1,239 @@
+// The real mailsig run as a process on the sample home: its wiring to the store, its output and its refusals.
+#include "tests/common/TestHome.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace Qt::StringLiterals;
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QString err;
+};
+
+// mailsig with arguments and input, after wrapper (a program and its arguments) when given.
+static Run mailsig(const QStringList &arguments, const QByteArray &input = {}, QStringList wrapper = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The kept versions go into the throw-away home too.
+    environment.insert(u"XDG_DATA_HOME"_s, qEnvironmentVariable("HOME") + u"/.local/share"_s);
+    process.setProcessEnvironment(environment);
+    wrapper.append(QStringLiteral(TESTS_MAILSIG));
+    const QString program = wrapper.takeFirst();
+    process.start(program, wrapper + arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The kept versions of id, newest first, as mailsig reports them.
+static QJsonArray versions(const QString &id)
+{
+    return QJsonDocument::fromJson(mailsig({u"versions"_s, id, u"--json"_s}).out)[u"versions"_s].toArray();
+}
+
+// Every file in folder with its bytes.
+static QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();)
+        files.insert(it.next(), TestHome::read(it.filePath()));
+    return files;
+}
+
+enum Setup
+{
+    Plain,
+    TwoWork,
+    NoList,
+    SignaturesFolderLocked,
+    NoReadRight,
+    NoLockRight,
+    MailRunning
+};
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void insertEachKind_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<bool>("fromFile");
+        const QByteArray related = "Content-Type: multipart/related;\n\tboundary=\"B\"\nMime-Version: 1.0";
+        row("quoted-printable, from a file", TestHome::header(u"X"_s), QString(), true);
+        row("base64, from standard input",
+            "Content-Transfer-Encoding: base64\nContent-Type: text/html; charset=utf-8"_ba, QString(), false);
+        row("multipart/related, from a file, --no-lock", related, u"--no-lock"_s, true);
+        row("dry run", TestHome::header(u"X"_s), u"--dry-run"_s, false);
+    }
+    void insertEachKind()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(QString, flag);
+        QFETCH(bool, fromFile);
+        TestHome home;
+        const QString file = home.file(0);
+        const QByteArray old = header + "\n\n<b>old</b>";
+        QVERIFY(TestHome::write(file, old));
+        const QString html = u"<table>\n\n<tr><td>Ada \u00e9 \U0001F600</td></tr></table>\n"_s;
+        const QString input = home.path() + u"/new.html"_s;
+        QVERIFY(TestHome::write(input, html.toUtf8()));
+        QStringList arguments{u"insert"_s, home.name(0)};
+        if (fromFile)
+            arguments.append(input);
+        if (!flag.isEmpty())
+            arguments.append(flag);
+        const Run run = mailsig(arguments, fromFile ? QByteArray() : html.toUtf8());
+        QVERIFY2(run.code == 0 && run.err.isEmpty(), qPrintable(run.err));
+        if (flag == u"--dry-run"_s) {
+            QVERIFY(TestHome::read(file) == old && !TestHome::isLocked(file) &&
+                    versions(home.id(0)).isEmpty());
+            QVERIFY(run.out.contains(TestHome::header(u"X"_s)) && run.out.contains("body: "));
+            return;
+        }
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
+        QCOMPARE(TestHome::isLocked(file), flag != u"--no-lock"_s);
+        const QJsonArray kept = versions(home.id(0));
+        QVERIFY(kept.size() == 1 && TestHome::read(kept[0][u"file"_s].toString()) == old);
+        // What show prints is what went in; --raw is the file itself.
+        QCOMPARE(QString::fromUtf8(mailsig({u"show"_s, home.id(0)}).out), html);
+        QCOMPARE(mailsig({u"show"_s, home.id(0), u"--raw"_s}).out, TestHome::read(file));
+    }
+    void restoreAndUnlock()
+    {
+        TestHome home;
+        const QString id = home.id(0), file = home.file(0);
+        const QByteArray original = TestHome::read(file);
+        QCOMPARE(mailsig({u"insert"_s, id}, "<p>1</p>").code, 0);
+        const QByteArray one = TestHome::read(file);
+        QCOMPARE(mailsig({u"insert"_s, id}, "<p>2</p>").code, 0);
+        // The newest kept version is the file before the last insert; a named one is that one.
+        QCOMPARE(mailsig({u"restore"_s, id}).code, 0);
+        QVERIFY(TestHome::read(file) == one && TestHome::isLocked(file));
+        const QString oldest = versions(id).last()[u"version"_s].toString();
+        QCOMPARE(mailsig({u"restore"_s, u"work"_s, oldest}).code, 0);
+        QVERIFY(TestHome::read(file) == original && TestHome::isLocked(file));
+        // Unlock keeps the file as a version first.
+        const qsizetype kept = versions(id).size();
+        QCOMPARE(mailsig({u"unlock"_s, id}).code, 0);
+        QVERIFY(!TestHome::isLocked(file) && versions(id).size() == kept + 1);
+        QCOMPARE(TestHome::read(versions(id)[0][u"file"_s].toString()), original);
+    }
+    void listJson()
+    {
+        TestHome home;
+        QVERIFY(TestHome::lock(home.file(1)));
+        QProcess python;
+        python.start(u"python3"_s,
+                     {u"-c"_s, u"import json, sys\nfor s in json.load(sys.stdin)['signatures']:\n"
+                               "    print(s['id'], s['name'], s['locked'], s['rich'], s['file'])"_s});
+        python.write(mailsig({u"list"_s, u"--json"_s}).out);
+        python.closeWriteChannel();
+        QVERIFY(python.waitForFinished());
+        QStringList expected;
+        for (int row = 0; row < 3; ++row)
+            expected.append(u"%1 %2 %3 True %4"_s.arg(home.id(row), home.name(row),
+                                                      row == 1 ? u"True"_s : u"False"_s, home.file(row)));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed().split(u'\n'), expected);
+    }
+    void badInput_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList insert{u"insert"_s, u"Work"_s};
+        row("no command", QStringList(), QByteArray(), int(Plain), 2, u"No command given"_s);
+        row("unknown option", insert + QStringList{u"--force"_s}, "<p>x</p>"_ba, int(Plain), 2, u"--force"_s);
+        row("too many operands", insert + QStringList{u"a"_s, u"b"_s}, QByteArray(), int(Plain), 2,
+            u"Usage:"_s);
+        row("missing file", insert + QStringList{u"/nonexistent.html"_s}, QByteArray(), int(Plain), 1,
+            u"Cannot read /nonexistent.html: No such file"_s);
+        row("folder as file", insert + QStringList{u"/"_s}, QByteArray(), int(Plain), 1, u"a folder"_s);
+        row("not UTF-8", insert, "<p>\xc3\xa9\xff</p>"_ba, int(Plain), 1, u"at offset 5"_s);
+        row("empty", insert, QByteArray(), int(Plain), 1, u"empty or only white space"_s);
+        row("white space", insert, " \n\t"_ba, int(Plain), 1, u"empty or only white space"_s);
+        row("unknown signature", QStringList{u"insert"_s, u"Nobody"_s}, "<p>x</p>"_ba, int(Plain), 4,
+            u"No signature is named \"Nobody\""_s);
+        row("ambiguous name", QStringList{u"insert"_s, u"WORK"_s}, "<p>x</p>"_ba, int(TwoWork), 4,
+            u"names 2 signatures"_s);
+        row("no version kept", QStringList{u"restore"_s, u"Work"_s}, QByteArray(), int(Plain), 4,
+            u"No version"_s);
+        row("unknown version", QStringList{u"restore"_s, u"Work"_s, u"1999"_s}, QByteArray(), int(Plain), 4,
+            u"no kept version \"1999\""_s);
+        row("no Mail folder", QStringList{u"--mail-folder"_s, u"/nonexistent"_s, u"list"_s}, QByteArray(),
+            int(Plain), 5, u"No Mail folder at /nonexistent."_s);
+        row("no version folder", QStringList{u"--mail-folder=/"_s, u"list"_s}, QByteArray(), int(Plain), 5,
+            u"No version folder"_s);
+        row("no list of signatures", insert, "<p>x</p>"_ba, int(NoList), 5,
+            u"make a signature in Mail first"_s);
+        row("Mail running", insert, "<p>x</p>"_ba, int(MailRunning), 3, u"Mail is running"_s);
+        row("Mail running, unlock", QStringList{u"unlock"_s, u"Work"_s}, QByteArray(), int(MailRunning), 3,
+            u"Mail is running"_s);
+#ifdef TESTS_ON_LINUX
+        row("folder cannot be read", insert, "<p>x</p>"_ba, int(NoReadRight), 5, u"Permission denied"_s);
+        row("file cannot be unlocked", insert, "<p>x</p>"_ba, int(NoLockRight), 1,
+            u"could not be unlocked"_s);
+        row("file cannot be written", insert, "<p>x</p>"_ba, int(SignaturesFolderLocked), 1,
+            u"could not be saved"_s);
+#endif
+    }
+    void badInput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(int, setup);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        TestHome home;
+        QVERIFY(TestHome::lock(home.file(0)));
+        QStringList wrapper;
+        QProcess mail;
+        if (setup == TwoWork)
+            QVERIFY(home.writeList(TestHome::sample() + QList<TestHome::Entry>{{home.id(1), u"work"_s}}));
+        if (setup == NoList)
+            QVERIFY(QFile::remove(home.listFile()));
+        if (setup == SignaturesFolderLocked)
+            QVERIFY(TestHome::lock(home.signatures()));
+        if (setup == NoReadRight || setup == NoLockRight) {
+            // Root reads any folder and changes any flag; without those rights, as another user would.
+            wrapper = QStringList{u"setpriv"_s,
+                                  setup == NoReadRight ? u"--bounding-set=-dac_override,-dac_read_search"_s
+                                                       : u"--bounding-set=-linux_immutable"_s,
+                                  u"--"_s};
+            if (setup == NoReadRight)
+                QVERIFY(QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
+        }
+        if (setup == MailRunning) {
+            mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
+            QVERIFY(mail.waitForStarted());
+        }
+        const auto before = snapshot(home.signatures());
+        const Run run = mailsig(arguments, input, wrapper);
+        mail.kill();
+        mail.waitForFinished();
+        QFile::setPermissions(home.mail(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(TestHome::lock(home.signatures(), false));
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.count(u'\n') == 1 && run.err.contains(message),
+                 qPrintable(run.err));
+        QVERIFY(run.out.isEmpty() && snapshot(home.signatures()) == before &&
+                TestHome::isLocked(home.file(0)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
