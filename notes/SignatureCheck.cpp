@@ -93,6 +93,8 @@ Address addressOf(QByteArrayView value)
         if (i == end - 1)
             return Address::Relative;
     }
+    if (scheme.isEmpty())
+        return Address::Relative;
     // One letter before the colon is a Windows drive: "C:\Users\...".
     if (scheme == "file" || scheme.size() == 1)
         return Address::File;
