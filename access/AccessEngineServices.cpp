@@ -2,15 +2,32 @@
 
 #include "access/FolderAccess.h"
 #include "access/FolderMonitor.h"
+#include "platform/FolderBookmark.h"
+#include "platform/Platform.h"
+
+#include <QSettings>
+
+#include <utility>
+
+AccessEngineServices::~AccessEngineServices()
+{
+    Platform::folderBookmark().endAccess();
+}
 
 std::optional<QString> AccessEngineServices::restoreFolderAccess()
 {
-    return FolderAccess::restoreFolderAccess();
+    const bool stored = QSettings().contains(QLatin1String(FolderAccess::bookmarkKey));
+    std::optional<QString> folder = FolderAccess::restoreFolderAccess();
+    m_grantLost = stored && !folder;
+    return folder;
 }
 
 void AccessEngineServices::requestFolderAccess(std::function<void(bool granted)> completion)
 {
-    FolderAccess::requestFolderAccess(std::move(completion));
+    if (std::exchange(m_grantLost, false))
+        FolderAccess::requestFolderAccessAgain(std::move(completion));
+    else
+        FolderAccess::requestFolderAccess(std::move(completion));
 }
 
 std::unique_ptr<QObject> AccessEngineServices::startFolderMonitor(const QString &folder,

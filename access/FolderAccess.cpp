@@ -5,7 +5,11 @@
 #include "store/Diagnostics.h"
 #include "store/SignaturesEngine.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 
 #include <memory>
@@ -80,6 +84,40 @@ void FolderAccess::requestFolderAccess(std::function<void(bool granted)> complet
     });
     QObject::connect(chooser, &QObject::destroyed, [complete] { complete(false); });
     chooser->show();
+}
+
+void FolderAccess::requestFolderAccessAgain(std::function<void(bool granted)> completion)
+{
+    // Whether the system carries an open-panel grant across launches for a
+    // program outside App Sandbox is not documented; when it did not, the
+    // user learns why the chooser is back and that Full Disk Access is the
+    // lasting way in.
+    const std::optional<QUrl> settings = Platform::fullDiskAccessSettings();
+    const QString why =
+        QStringLiteral("The access to Mail's folder granted at an earlier start no longer opens it");
+    auto *notice =
+        new QMessageBox(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                        settings ? why + QStringLiteral(": choose the Mail folder again, or give %1 "
+                                                        "Full Disk Access in System Settings → "
+                                                        "Privacy & Security.")
+                                             .arg(QGuiApplication::applicationDisplayName())
+                                 : why + QStringLiteral(": choose the Mail folder again."));
+    notice->setObjectName(QLatin1String(grantLostObjectName));
+    notice->setTextFormat(Qt::PlainText);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->addButton(QStringLiteral("Choose Folder…"), QMessageBox::AcceptRole);
+    if (settings) {
+        // Opens the pane and leaves the notice up: the chooser is still the
+        // way in for this run, as Full Disk Access counts from the next start.
+        QPushButton *open =
+            notice->addButton(QStringLiteral("Open Privacy & Security"), QMessageBox::ActionRole);
+        QObject::disconnect(open, &QPushButton::clicked, nullptr, nullptr);
+        QObject::connect(open, &QPushButton::clicked, [url = *settings] { QDesktopServices::openUrl(url); });
+    }
+    QObject::connect(notice, &QMessageBox::finished, [completion = std::move(completion)]() mutable {
+        requestFolderAccess(std::move(completion));
+    });
+    notice->open();
 }
 
 void FolderAccess::saveFolderBookmark(const QString &folder)

@@ -20,6 +20,12 @@ public:
     // be read; a confirmed choice is saved as the bookmark.
     static void requestFolderAccess(std::function<void(bool granted)> completion);
 
+    // requestFolderAccess() after a stored bookmark stopped opening Mail's
+    // folder: first a notice says so in one sentence and names the other way
+    // in (Full Disk Access, with a button to its settings pane where the
+    // system has one); the chooser opens when the notice is closed.
+    static void requestFolderAccessAgain(std::function<void(bool granted)> completion);
+
     // Stores a bookmark of folder in the settings, replacing any earlier one.
     static void saveFolderBookmark(const QString &folder);
 
@@ -27,4 +33,6 @@ public:
     static constexpr const char *bookmarkKey = "MailFolderBookmark3";
     // The chooser's object name, so it can be found among the top-level widgets.
     static constexpr const char *chooserObjectName = "MailFolderChooser";
+    // The notice's object name, likewise.
+    static constexpr const char *grantLostObjectName = "MailFolderGrantLost";
 };

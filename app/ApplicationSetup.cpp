@@ -1,5 +1,8 @@
 #include "app/ApplicationSetup.h"
 
+#include "platform/Platform.h"
+#include "store/Diagnostics.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QString>
@@ -8,11 +11,20 @@
 
 namespace ApplicationSetup {
 
+void allowWebEngineAsRoot()
+{
+    if (::geteuid() != 0)
+        return;
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    Diagnostics::print(QStringLiteral("Running as root: the web engine's sandbox is off, as Chromium's "
+                                      "sandbox does not run as root."));
+}
+
 void prepare()
 {
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    allowWebEngineAsRoot();
+    if (Platform::webEngineSharesOpenGLContexts())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Per OS in app/CMakeLists.txt, beside the bundle identifier on macOS,
     // which Qt's settings domain has to match.
     QCoreApplication::setOrganizationName(QStringLiteral(SIGNATURES_ORGANIZATION_NAME));

@@ -28,6 +28,11 @@ public:
     virtual std::optional<Resolved> resolve(const QByteArray &data, QString *error) = 0;
 
     // Opens access to a folder that resolve() returned; true when it can now be
-    // read. The access stays open for the rest of the run.
+    // read. The access stays open until the folder is resolved again or
+    // endAccess().
     virtual bool startAccessing(const QString &folder) = 0;
+
+    // Closes every access startAccessing() opened, when the engine that used
+    // it ends.
+    virtual void endAccess() = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -18,6 +19,15 @@ FolderBookmark &folderBookmark();
 // a choice open a protected folder (and, under App Sandbox, any folder) to
 // the program. Otherwise Qt's own dialog, which tests can drive.
 bool usesSystemFolderChooser();
+
+// The system settings pane where the user gives a program Full Disk Access,
+// the other way into Mail's folder; none where the system has no such thing.
+std::optional<QUrl> fullDiskAccessSettings();
+
+// Whether Qt WebEngine needs Qt::AA_ShareOpenGLContexts set before the
+// application object exists: it renders through an OpenGL context shared
+// with Qt's own.
+bool webEngineSharesOpenGLContexts();
 
 // How to let a program run from a terminal read a protected folder such as
 // Mail's, as one sentence; empty where no such protection exists.

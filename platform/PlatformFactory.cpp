@@ -12,6 +12,18 @@ using NativeFolderBookmark = MacFolderBookmark;
 using NativeHomeFolder = MacHomeFolder;
 using NativeRunningApplications = MacRunningApplications;
 constexpr bool systemFolderChooser = true;
+// From Qt 6.6 on, Qt WebEngine on macOS renders through ANGLE on Metal
+// (qtwebengine change "Support ANGLE to CGL painting"), and its
+// src/core/api/qtwebenginecoreglobal.cpp compiles the share context, and the
+// warning about a missing one, out there (#if QT_CONFIG(opengl) &&
+// !defined(Q_OS_MACOS)). The attribute would only make an OpenGL context at
+// start for nothing.
+constexpr bool sharedOpenGLContexts = QT_VERSION < QT_VERSION_CHECK(6, 6, 0);
+// System Settings → Privacy & Security → Full Disk Access, by its
+// x-apple.systempreferences: address (pane com.apple.preference.security,
+// anchor Privacy_AllFiles).
+const char *const fullDiskAccessPane =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
 constexpr const char *terminalAdvice =
     "Give your terminal (or the tool running mailsig) Full Disk Access in System Settings > Privacy & "
     "Security > Full Disk Access, then open it again.";
@@ -25,6 +37,10 @@ using NativeFolderBookmark = NixFolderBookmark;
 using NativeHomeFolder = NixHomeFolder;
 using NativeRunningApplications = NixRunningApplications;
 constexpr bool systemFolderChooser = false;
+// On Linux the preview crashes in QOpenGLContext::format() inside the web
+// engine without it.
+constexpr bool sharedOpenGLContexts = true;
+const char *const fullDiskAccessPane = nullptr;
 constexpr const char *terminalAdvice = "";
 #endif
 
@@ -61,6 +77,18 @@ FolderBookmark &folderBookmark()
 bool usesSystemFolderChooser()
 {
     return systemFolderChooser;
+}
+
+std::optional<QUrl> fullDiskAccessSettings()
+{
+    if (!fullDiskAccessPane)
+        return std::nullopt;
+    return QUrl(QString::fromLatin1(fullDiskAccessPane));
+}
+
+bool webEngineSharesOpenGLContexts()
+{
+    return sharedOpenGLContexts;
 }
 
 QString terminalFolderAccessAdvice()

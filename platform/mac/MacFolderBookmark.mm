@@ -21,8 +21,21 @@ bool canList(const QString &folder)
 
 MacFolderBookmark::~MacFolderBookmark()
 {
-    for (const void *url : std::as_const(m_resolved))
-        CFRelease(url);
+    endAccess();
+}
+
+void MacFolderBookmark::forget(const Url &url)
+{
+    if (url.accessing)
+        [(__bridge NSURL *)url.url stopAccessingSecurityScopedResource];
+    CFRelease(url.url);
+}
+
+void MacFolderBookmark::endAccess()
+{
+    for (const Url &url : std::as_const(m_resolved))
+        forget(url);
+    m_resolved.clear();
 }
 
 std::optional<QByteArray> MacFolderBookmark::create(const QString &folder, QString *error)
@@ -54,15 +67,19 @@ std::optional<FolderBookmark::Resolved> MacFolderBookmark::resolve(const QByteAr
     @autoreleasepool {
         BOOL stale = NO;
         NSError *failure = nil;
+        // At start-up nothing may ask the user or mount a volume: a folder on
+        // a disk that is not there is a failed resolve, and the chooser comes.
+        const NSURLBookmarkResolutionOptions quiet =
+            NSURLBookmarkResolutionWithoutUI | NSURLBookmarkResolutionWithoutMounting;
         NSURL *url = [NSURL URLByResolvingBookmarkData:data.toNSData()
-                                               options:NSURLBookmarkResolutionWithSecurityScope
+                                               options:quiet | NSURLBookmarkResolutionWithSecurityScope
                                          relativeToURL:nil
                                    bookmarkDataIsStale:&stale
                                                  error:&failure];
         // A plain bookmark, made where the security scope was refused.
         if (!url)
             url = [NSURL URLByResolvingBookmarkData:data.toNSData()
-                                            options:static_cast<NSURLBookmarkResolutionOptions>(0)
+                                            options:quiet
                                       relativeToURL:nil
                                 bookmarkDataIsStale:&stale
                                               error:&failure];
@@ -71,22 +88,25 @@ std::optional<FolderBookmark::Resolved> MacFolderBookmark::resolve(const QByteAr
             return std::nullopt;
         }
         const QString path = QString::fromNSString(url.path);
-        if (const void *previous = m_resolved.value(path))
-            CFRelease(previous);
-        m_resolved.insert(path, CFBridgingRetain(url));
+        // One grant at a time: a new resolve replaces the earlier one, wherever
+        // it led, and the access that one opened is closed.
+        endAccess();
+        m_resolved.insert(path, Url{CFBridgingRetain(url), false});
         return Resolved{path, stale == YES};
     }
 }
 
 bool MacFolderBookmark::startAccessing(const QString &folder)
 {
-    const void *url = m_resolved.value(folder);
-    if (!url)
+    const auto found = m_resolved.find(folder);
+    if (found == m_resolved.end())
         return false;
-    // Never balanced by stopAccessing: the access is kept for the whole run.
-    // Apple describes the call for apps in App Sandbox; outside one (the
-    // Developer ID build) it may answer NO although nothing keeps the folder
-    // closed. Access is there when the folder can be listed, whatever it said.
-    (void)[(__bridge NSURL *)url startAccessingSecurityScopedResource];
+    // Opened once per resolved URL and balanced by forget(). Apple describes
+    // the call for apps in App Sandbox; outside one (the Developer ID build)
+    // it may answer NO although nothing keeps the folder closed. Only a YES
+    // is balanced; access is there when the folder can be listed, whatever
+    // the answer.
+    if (!found->accessing)
+        found->accessing = [(__bridge NSURL *)found->url startAccessingSecurityScopedResource] == YES;
     return canList(folder);
 }

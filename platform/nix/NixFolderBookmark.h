@@ -11,6 +11,8 @@ public:
     std::optional<QByteArray> create(const QString &folder, QString *error) override;
     std::optional<Resolved> resolve(const QByteArray &data, QString *error) override;
     bool startAccessing(const QString &folder) override;
+    // Nothing is held open here.
+    void endAccess() override {}
 
     static constexpr int formatVersion = 1;
 };

@@ -3,12 +3,14 @@
 #include "access/FolderMonitor.h"
 #include "access/MailMonitor.h"
 #include "access/PasteModel.h"
+#include "platform/Platform.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/access/FolderChooserDriver.h"
 #include "tests/common/TestHome.h"
 
 #include <QClipboard>
+#include <QMessageBox>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -134,6 +136,22 @@ private slots:
         QCOMPARE(TestHome::printed([&engine] { engine = makeEngine(); }), QStringList{accessed});
         QVERIFY(engine->accessAuthorize()->isAuthorized().get() &&
                 FolderChooserDriver::openChoosers().isEmpty());
+        // A stored grant that no longer opens the folder: a word on why and the other way in, then
+        // the chooser.
+        engine.reset();
+        QSettings().setValue(FolderAccess::bookmarkKey, "\0{}"_ba);
+        engine = makeEngine();
+        auto *notice = QApplication::activeModalWidget();
+        QVERIFY(notice && notice->objectName() == QLatin1String(FolderAccess::grantLostObjectName));
+        const auto buttons = notice->findChildren<QPushButton *>();
+        QVERIFY(qobject_cast<QMessageBox *>(notice)->text().startsWith(
+            u"The access to Mail's folder granted at an earlier start no longer opens it: "_s));
+        QCOMPARE(buttons.size(), Platform::fullDiskAccessSettings() ? 2 : 1);
+        QVERIFY(FolderChooserDriver::openChoosers().isEmpty());
+        QTest::mouseClick(buttons.first(), Qt::LeftButton);
+        QTRY_COMPARE(FolderChooserDriver::openChoosers().size(), 1);
+        QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().first(), home->mail()));
+        QVERIFY(engine->accessAuthorize()->isAuthorized().get());
         // A chooser answered after its engine is gone still saves, and calls nobody.
         QSettings().remove(FolderAccess::bookmarkKey);
         makeEngine().reset();

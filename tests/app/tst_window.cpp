@@ -32,6 +32,8 @@
 #include <QProcess>
 #include <QWebEngineView>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestWindow : public QObject
@@ -287,6 +289,20 @@ private slots:
         QTRY_VERIFY(line->isHidden());
         click(2);
         QTRY_VERIFY(line->isVisible() && line->text() == u"2 notes on this signature"_s);
+    }
+
+    void rootSwitchesTheSandboxOffAndSaysSo()
+    {
+        const QByteArray before = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
+        qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+        const bool root = ::geteuid() == 0;
+        QCOMPARE(TestHome::printed(&ApplicationSetup::allowWebEngineAsRoot),
+                 root
+                     ? QStringList{u"Running as root: the web engine's sandbox is off, as Chromium's sandbox "
+                                   u"does not run as root."_s}
+                     : QStringList{});
+        QCOMPARE(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), root ? "1"_ba : QByteArray());
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", before);
     }
 
 private:
