@@ -138,7 +138,10 @@ bool SignaturesEngine::insertSignature(const QString &html)
     if (!bytes)
         return refuse(*selected, QStringLiteral("The signature's file has a header this program cannot read, "
                                                 "so it was left as it is."));
-    return replaceFile(*selected, *bytes);
+    if (!replaceFile(*selected, *bytes))
+        return false;
+    emit inserted(selected->id, html);
+    return true;
 }
 
 bool SignaturesEngine::restoreVersion(const QString &versionFile)

@@ -70,6 +70,10 @@ public:
     static bool setFileLocked(const QString &file, bool locked);
     static bool unlockFile(const QString &file);
 
+signals:
+    // An insert wrote html into the signature's file and locked it.
+    void inserted(const QString &id, const QString &html);
+
 private:
     void observeSelection();
     // Every replacement of a signature file (SignatureWriter::replace), then

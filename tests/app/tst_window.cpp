@@ -2,6 +2,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
+#include "notes/SignatureNote.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
@@ -14,7 +15,9 @@
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureLockButton.h"
+#include "ui/SignatureNotesPopover.h"
 #include "ui/SignatureRender.h"
+#include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
@@ -26,6 +29,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -313,6 +317,31 @@ private slots:
         }
         QVERIFY(TestHome::isLocked(m_home->file(1)));
     }
+    void notesFollowTheSignature()
+    {
+        SignatureRenderNotes *line = content()->previewPane()->notes();
+        click(2);
+        QTRY_VERIFY(line->isHidden());
+        copy(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_VERIFY(line->isVisible());
+        QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
+        // The keyboard opens the list and reads it; Escape closes it.
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Space);
+        QTRY_VERIFY(line->popover() && line->popover()->isVisible());
+        const QListWidget *list = line->popover()->list();
+        QVERIFY(list->count() == 2 && QApplication::focusWidget() == list);
+        QCOMPARE(list->item(0)->text(), SignatureNote::of(SignatureNote::Kind::PlainHttp).sentence);
+        QCOMPARE(list->item(1)->text(), SignatureNote::of(SignatureNote::Kind::Script).sentence);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!line->popover()->isVisible());
+        // A signature without notes shows nothing; the inserted one, read back, shows them again.
+        click(0);
+        QTRY_VERIFY(line->isHidden());
+        click(2);
+        QTRY_VERIFY(line->isVisible() && line->text() == u"2 notes on this signature"_s);
+    }
     void versionWordsLoadNothing_data()
     {
         QTest::addColumn<QString>("html"); // %1: a FIFO that blocks whoever opens it
@@ -353,7 +382,6 @@ private slots:
                                     content()->previewPane()->topbar()->mailMonitor(), nullptr);
         QCOMPARE(dialog.findChild<QLabel *>()->textFormat(), Qt::PlainText);
     }
-
     void rootSwitchesTheSandboxOffAndSaysSo()
     {
         const QByteArray before = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");

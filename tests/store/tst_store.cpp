@@ -109,7 +109,8 @@ private slots:
         QCOMPARE(announced.count(), 2);
         QVERIFY(a == decomposed && qHash(a) == qHash(decomposed));
         QVERIFY(a != (SignatureModel{a.id, a.name, true}) &&
-                qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
+                qHash(a) != qHash(SignatureModel{a.id, a.name, true}) &&
+                a != (SignatureModel{a.id, a.name, false, false}));
         // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
         Published<int> value(1);
         QList<int> first, second;
@@ -169,7 +170,8 @@ private slots:
     void listParse_data()
     {
         QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("entries"); // "id:name|..." with "-" for a missing value; "none": unusable
+        // "id:name|..." with "-" for a missing value, "~" after an entry not rich; "none": unusable
+        QTest::addColumn<QString>("entries");
         const QList<TestHome::Entry> two = {{"B", "Beta"}, {"A", "Alpha"}};
         const auto plist = [](const QByteArray &body) {
             return "<?xml version=\"1.0\"?><plist>" + body + "</plist>";
@@ -177,8 +179,10 @@ private slots:
         const QByteArray name = "<key>SignatureName</key>";
         row("xml, in file order", TestHome::listXml(two), u"B:Beta|A:Alpha"_s);
         row("empty array", plist("<array/>"), QString());
-        row("missing id, number name", plist("<array><dict>" + name + "<integer>7</integer></dict></array>"),
-            u"-:-"_s);
+        row("missing id, number name, not rich",
+            plist("<array><dict>" + name +
+                  "<integer>7</integer><key>SignatureIsRich</key><false/></dict></array>"),
+            u"-:-~"_s);
         row("duplicates kept", TestHome::listXml({{"X", "1"}, {"X", "2"}}), u"X:1|X:2"_s);
         row("repeated key, xml: the last counts",
             plist("<array><dict>" + name + "<string>1</string>" + name + "<string>2</string></dict></array>"),
@@ -222,7 +226,8 @@ private slots:
         const auto parsed = SignatureListReader::parseEntries(data);
         QStringList got;
         for (qsizetype i = 0; parsed && i < parsed->size(); ++i)
-            got.append(parsed->at(i).first.value_or(u"-"_s) + u':' + parsed->at(i).second.value_or(u"-"_s));
+            got.append(parsed->at(i).id.value_or(u"-"_s) + u':' + parsed->at(i).name.value_or(u"-"_s) +
+                       (parsed->at(i).isRich == false ? u"~"_s : QString()));
         QCOMPARE(parsed ? got.join(u'|') : u"none"_s, entries);
     }
     void split_data()
@@ -331,7 +336,7 @@ private slots:
         for (const SignatureModel &signature : s.list())
             locked.append(signature.isFileLocked);
         QCOMPARE(locked, (QList<bool>{false, true, false, true, false}));
-        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true}));
+        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true, true}));
         QVERIFY(TestHome::lock(s.home.file(1), false) && TestHome::lock(s.home.file(QString()), false));
 
         QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
