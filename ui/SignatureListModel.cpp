@@ -31,14 +31,8 @@ QVariant SignatureListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
         return Qt::convertFromPlainText(signature.name);
-    case IdRole:
-        return signature.id;
-    case LockedRole:
-        return signature.isFileLocked;
     case SelectedRole:
         return m_selected.has_value() && *m_selected == signature;
-    case RecordRole:
-        return QVariant::fromValue(signature);
     default:
         return {};
     }
@@ -51,17 +45,6 @@ Qt::ItemFlags SignatureListModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-}
-
-QHash<int, QByteArray> SignatureListModel::roleNames() const
-{
-    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
-    names.insert(IdRole, "id");
-    names.insert(NameRole, "name");
-    names.insert(LockedRole, "isFileLocked");
-    names.insert(SelectedRole, "isSelected");
-    names.insert(RecordRole, "record");
-    return names;
 }
 
 std::optional<SignatureModel> SignatureListModel::record(int row) const

@@ -20,11 +20,8 @@ class SignatureListModel : public QAbstractListModel
 public:
     enum Role
     {
-        IdRole = Qt::UserRole + 1,
-        NameRole,
-        LockedRole,
+        NameRole = Qt::UserRole + 1,
         SelectedRole,
-        RecordRole,
     };
 
     SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection,
@@ -33,7 +30,6 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    QHash<int, QByteArray> roleNames() const override;
 
     // The record shown in row, if there is such a row.
     std::optional<SignatureModel> record(int row) const;

@@ -25,9 +25,6 @@ public:
 
     SignatureListModel *model() const { return m_model; }
     QListView *listView() const;
-    SignatureUnlockButton *unlockButton() const { return m_unlockButton; }
-    SignaturListTitle *title() const { return m_title; }
-    SignaturListFooter *footer() const { return m_footer; }
     // The padlock button of a row, when its file is locked.
     SignatureLockButton *lockButton(int row) const;
 
