@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/PropertyList.h"
+#include "platform/RegularFile.h"
 #include "store/Diagnostics.h"
 
 #include <QFile>
@@ -141,4 +142,23 @@ std::optional<QString> MailFolders::fileIn(const QString &folder, const QString 
         name == QLatin1String(".."))
         return std::nullopt;
     return folder + QLatin1Char('/') + name;
+}
+
+std::optional<QString> MailFolders::signatureFileIn(const QString &signaturesFolder, const QString &id)
+{
+    // The id comes from a file anyone can edit: it must never reach outside the folder.
+    if (id == QLatin1String(".") || id == QLatin1String(".."))
+        return std::nullopt;
+    const std::optional<QString> file = fileIn(signaturesFolder, id + QStringLiteral(".mailsignature"));
+    if (!file || RegularFile::isSymbolicLink(*file))
+        return std::nullopt;
+    return file;
+}
+
+std::optional<QString> MailFolders::signatureFile(const QString &id)
+{
+    const std::optional<QString> folder = signaturesFolder();
+    if (!folder)
+        return std::nullopt;
+    return signatureFileIn(*folder, id);
 }

@@ -24,6 +24,11 @@ public:
     // name joined to folder as one component; none for a name that could
     // leave the folder ("/", ".", "..", NUL).
     static std::optional<QString> fileIn(const QString &folder, const QString &name);
+    // The file of signature id in signaturesFolder; none when id could name
+    // something outside it ("/", NUL, "." or ".."), or when the file is a
+    // symbolic link.
+    static std::optional<QString> signatureFile(const QString &id);
+    static std::optional<QString> signatureFileIn(const QString &signaturesFolder, const QString &id);
 
     // Of the version folder names, in listing order, the one Mail uses:
     // the name recorded as last used when it is among them, otherwise the

@@ -1,8 +1,10 @@
 #include "store/SignatureListReader.h"
 
+#include "platform/FileFlags.h"
+#include "platform/Platform.h"
 #include "platform/PropertyList.h"
 #include "platform/RegularFile.h"
-#include "store/SignaturesEngine.h"
+#include "store/MailFolders.h"
 
 #include <QFileInfo>
 
@@ -46,8 +48,8 @@ std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &li
     for (const Entry &entry : *entries) {
         SignatureModel signature{entry.id.value_or(QString()), entry.name.value_or(QString()), false,
                                  entry.isRich};
-        if (const auto file = SignaturesEngine::signatureFileIn(folder, signature.id))
-            signature.isFileLocked = SignaturesEngine::isFileImmutable(*file);
+        if (const auto file = MailFolders::signatureFileIn(folder, signature.id))
+            signature.isFileLocked = Platform::fileFlags().isImmutable(*file);
         signatures.append(signature);
     }
     return signatures;

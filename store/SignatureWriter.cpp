@@ -1,9 +1,11 @@
 #include "store/SignatureWriter.h"
 
+#include "platform/FileFlags.h"
+#include "platform/Platform.h"
 #include "platform/RegularFile.h"
 #include "store/Diagnostics.h"
+#include "store/MailFolders.h"
 #include "store/SignatureVersions.h"
-#include "store/SignaturesEngine.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,25 +24,25 @@ SignatureWriter::Outcome failed(const QString &message)
 
 SignatureWriter::Outcome SignatureWriter::replace(const QString &id, const QByteArray &bytes, bool lock)
 {
-    const std::optional<QString> file = SignaturesEngine::signatureFileURL(id);
+    const std::optional<QString> file = MailFolders::signatureFile(id);
     if (!file)
         return failed(QStringLiteral("The signature's file could not be found."));
     if (!QFileInfo::exists(*file))
         return failed(QStringLiteral("The signature's file no longer exists."));
     if (const std::optional<QString> error = keepVersion(id, *file))
         return failed(*error);
-    const bool wasLocked = SignaturesEngine::isFileImmutable(*file);
-    if (!SignaturesEngine::setFileLocked(*file, false))
+    const bool wasLocked = Platform::fileFlags().isImmutable(*file);
+    if (!Platform::fileFlags().setImmutable(*file, false))
         return failed(QStringLiteral("The signature's file could not be unlocked, so it was left as it is."));
     QString error;
     if (!writeAtomically(*file, bytes, &error)) {
         Diagnostics::print(error);
         // Unlocked, the user's signature would be Mail's to revert.
-        if (wasLocked && !SignaturesEngine::setFileLocked(*file, true))
+        if (wasLocked && !Platform::fileFlags().setImmutable(*file, true))
             Diagnostics::print(QStringLiteral("Failed to lock the signature file again: ") + *file);
         return failed(QStringLiteral("The signature could not be saved: %1.").arg(error));
     }
-    if (lock && !SignaturesEngine::setFileLocked(*file, true)) {
+    if (lock && !Platform::fileFlags().setImmutable(*file, true)) {
         Diagnostics::print(QStringLiteral("Failed to lock the signature file: ") + *file);
         return Outcome{true, QStringLiteral("The signature was saved but could not be locked, so Mail "
                                             "may change it.")};
@@ -50,13 +52,13 @@ SignatureWriter::Outcome SignatureWriter::replace(const QString &id, const QByte
 
 std::optional<QString> SignatureWriter::unlock(const QString &id)
 {
-    const std::optional<QString> file = SignaturesEngine::signatureFileURL(id);
+    const std::optional<QString> file = MailFolders::signatureFile(id);
     if (!file || !QFileInfo::exists(*file))
         return QStringLiteral("The signature's file no longer exists.");
     // Once unlocked, Mail puts its own version back: the user's goes to the versions first.
     if (const std::optional<QString> error = keepVersion(id, *file))
         return error;
-    if (!SignaturesEngine::unlockFile(*file))
+    if (!Platform::fileFlags().setImmutable(*file, false))
         return QStringLiteral("The signature's file could not be unlocked.");
     return std::nullopt;
 }

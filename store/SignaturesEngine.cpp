@@ -222,22 +222,12 @@ std::optional<QString> SignaturesEngine::allSignaturesListURL()
 
 std::optional<QString> SignaturesEngine::signatureFileURL(const QString &id)
 {
-    const std::optional<QString> folder = signaturesFolderURL();
-    if (!folder)
-        return std::nullopt;
-    return signatureFileIn(*folder, id);
+    return MailFolders::signatureFile(id);
 }
 
 std::optional<QString> SignaturesEngine::signatureFileIn(const QString &signaturesFolder, const QString &id)
 {
-    // The id comes from a file anyone can edit: it must never reach outside the folder.
-    if (id == QLatin1String(".") || id == QLatin1String(".."))
-        return std::nullopt;
-    const std::optional<QString> file =
-        MailFolders::fileIn(signaturesFolder, id + QStringLiteral(".mailsignature"));
-    if (!file || RegularFile::isSymbolicLink(*file))
-        return std::nullopt;
-    return file;
+    return MailFolders::signatureFileIn(signaturesFolder, id);
 }
 
 std::optional<QList<SignatureModel>> SignaturesEngine::readSignatureList(const QString &listFile)
