@@ -2,7 +2,6 @@
 
 #include "store/EngineServices.h"
 #include "store/SignatureSelectionUIModel.h"
-#include "store/SignatureVersions.h"
 #include "store/SignaturesEngine.h"
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListView.h"
@@ -50,8 +49,7 @@ ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *pare
 
 bool ContentView::canRestorePreviousVersion() const
 {
-    const std::optional<SignatureModel> &selected = m_model->selectionUiModel()->signature().get();
-    return selected && !SignatureVersions::list(selected->id).isEmpty();
+    return m_model->selectedHasVersions();
 }
 
 void ContentView::restorePreviousVersion()

@@ -197,6 +197,28 @@ void SignaturesEngine::unlockSignature(const QString &id)
     loadSignatures();
 }
 
+QList<SignatureVersions::Version> SignaturesEngine::selectedVersions() const
+{
+    const std::optional<SignatureModel> &selected = m_selectionUiModel->signature().get();
+    return selected ? SignatureVersions::list(selected->id) : QList<SignatureVersions::Version>();
+}
+
+bool SignaturesEngine::selectedHasVersions() const
+{
+    return !selectedVersions().isEmpty();
+}
+
+std::optional<AppleSignatureContent> SignaturesEngine::versionContent(const QString &versionFile)
+{
+    const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
+    return bytes ? SignatureFileFormat::parse(*bytes) : std::nullopt;
+}
+
+std::optional<QByteArray> SignaturesEngine::versionStart(const QString &versionFile, qint64 size)
+{
+    return RegularFile::readStart(versionFile, size);
+}
+
 QString SignaturesEngine::mailFolderURL()
 {
     return MailFolders::mailFolder();

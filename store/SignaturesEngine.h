@@ -3,6 +3,7 @@
 #include "store/AppleSignatureContent.h"
 #include "store/Cancellable.h"
 #include "store/SignatureModel.h"
+#include "store/SignatureVersions.h"
 
 #include <QList>
 #include <QObject>
@@ -54,6 +55,15 @@ public:
     // flag, then reload in any case. Without a kept version it stays locked.
     // A failure is said in the status model.
     void unlockSignature(const QString &id);
+
+    // The kept versions of the selected signature, newest first; none
+    // without a selection.
+    QList<SignatureVersions::Version> selectedVersions() const;
+    bool selectedHasVersions() const;
+    // What a kept version holds; none when it cannot be read or split.
+    static std::optional<AppleSignatureContent> versionContent(const QString &versionFile);
+    // The first size bytes of a kept version, for naming it in a list.
+    static std::optional<QByteArray> versionStart(const QString &versionFile, qint64 size);
 
     // Locations, computed afresh from the file system on every call.
     static QString mailFolderURL();

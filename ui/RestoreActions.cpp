@@ -2,18 +2,14 @@
 
 #include "access/MailMonitor.h"
 #include "preview/ControlWebviewModel.h"
-#include "store/SignatureFileFormat.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureStatusUIModel.h"
-#include "store/SignatureVersions.h"
 #include "store/SignaturesEngine.h"
 #include "ui/TopbarActions.h"
 
 void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFile)
 {
-    const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
-    if (const std::optional<AppleSignatureContent> content =
-            bytes ? SignatureFileFormat::parse(*bytes) : std::nullopt)
+    if (const std::optional<AppleSignatureContent> content = SignaturesEngine::versionContent(versionFile))
         preview.update(*content);
 }
 

@@ -15,8 +15,7 @@ RestoreVersionDialog::RestoreVersionDialog(SignaturesEngine &engine, ControlWebv
                                            MailMonitor &mailMonitor, QWidget *parent)
     : QDialog(parent), m_engine(engine), m_preview(preview), m_mailMonitor(mailMonitor),
       m_versions(new SignatureRowsView(this)),
-      m_model(new SignatureVersionListModel(
-          engine.selectionUiModel()->signature().get().value_or(SignatureModel{}).id, this))
+      m_model(new SignatureVersionListModel(engine.selectedVersions(), this))
 {
     const QString name = engine.selectionUiModel()->signature().get().value_or(SignatureModel{}).name;
     setWindowTitle(QStringLiteral("Restore Previous Version"));

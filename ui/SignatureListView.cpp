@@ -1,7 +1,7 @@
 #include "ui/SignatureListView.h"
 
 #include "store/SignatureSelectionUIModel.h"
-#include "store/SignatureVersions.h"
+#include "store/SignaturesEngine.h"
 #include "ui/SignaturListFooter.h"
 #include "ui/SignaturListTitle.h"
 #include "ui/SignatureListModel.h"
@@ -119,6 +119,7 @@ void SignatureListView::showContextMenu(const QPoint &position)
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QAction *restore = menu->addAction(restoreActionText(), this, &SignatureListView::restoreRequested);
-    restore->setEnabled(!SignatureVersions::list(m_model->record(index.row())->id).isEmpty());
+    // The row is the selection now.
+    restore->setEnabled(m_environment.engine.selectedHasVersions());
     menu->popup(m_listView->viewport()->mapToGlobal(position));
 }

@@ -1,8 +1,7 @@
 #include "ui/SignatureVersionListModel.h"
 
-#include "platform/RegularFile.h"
 #include "store/SignatureFileFormat.h"
-#include "store/SignatureVersions.h"
+#include "store/SignaturesEngine.h"
 #include "ui/InertHtmlDocument.h"
 
 #include <QLocale>
@@ -14,14 +13,15 @@ constexpr int wordsShown = 8;
 constexpr qint64 bytesLooked = 64 * 1024;
 } // namespace
 
-SignatureVersionListModel::SignatureVersionListModel(const QString &id, QObject *parent)
+SignatureVersionListModel::SignatureVersionListModel(const QList<SignatureVersions::Version> &versions,
+                                                     QObject *parent)
     : QAbstractListModel(parent)
 {
-    for (const SignatureVersions::Version &version : SignatureVersions::list(id)) {
+    for (const SignatureVersions::Version &version : versions) {
         const QString when = QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat);
         const QString title = version.isOriginal ? originalLabel().arg(when) : when;
         const QString words =
-            firstWords(RegularFile::readStart(version.file, bytesLooked + 1).value_or(QByteArray()));
+            firstWords(SignaturesEngine::versionStart(version.file, bytesLooked + 1).value_or(QByteArray()));
         m_rows.append(
             Row{version.file, words.isEmpty() ? title : title + QStringLiteral(" \u2014 ") + words});
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SignatureVersions.h"
+
 #include <QAbstractListModel>
 #include <QList>
 #include <QString>
@@ -16,7 +18,8 @@ public:
         FileRole = Qt::UserRole + 1
     };
 
-    explicit SignatureVersionListModel(const QString &id, QObject *parent = nullptr);
+    explicit SignatureVersionListModel(const QList<SignatureVersions::Version> &versions,
+                                       QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
