@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +81,15 @@ bool isSymbolicLink(const QString &path)
     };
     const QByteArray native = QFile::encodeName(path);
     return ::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool canListFolder(const QString &folder)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
 }
 
 } // namespace RegularFile

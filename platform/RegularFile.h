@@ -18,4 +18,6 @@ std::optional<QByteArray> readStart(const QString &path, qint64 size);
 bool syncFolder(const QString &folder);
 // True when path names a symbolic link (the link itself, not its target).
 bool isSymbolicLink(const QString &path);
+// True when folder can be opened and its entries listed.
+bool canListFolder(const QString &folder);
 } // namespace RegularFile

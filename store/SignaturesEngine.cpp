@@ -38,11 +38,7 @@ SignaturesEngine::SignaturesEngine(std::unique_ptr<EngineServices> services, QOb
         accessGranted();
         return;
     }
-    QPointer<SignaturesEngine> weak(this);
-    m_services->requestFolderAccess([weak](bool granted) {
-        if (granted && weak)
-            weak->accessGranted();
-    });
+    requestFolderAccess();
 }
 
 SignaturesEngine::~SignaturesEngine() = default;
@@ -67,6 +63,16 @@ void SignaturesEngine::accessGranted()
         m_accessAuthorize->isAuthorized().set(true);
     startFolderMonitor();
     loadSignatures();
+}
+
+void SignaturesEngine::requestFolderAccess()
+{
+    // The chooser outlives this call; the engine may be gone when it answers.
+    QPointer<SignaturesEngine> weak(this);
+    m_services->requestFolderAccess([weak](bool granted) {
+        if (granted && weak)
+            weak->accessGranted();
+    });
 }
 
 void SignaturesEngine::startFolderMonitor()

@@ -39,6 +39,9 @@ public:
     EngineServices &services() const { return *m_services; }
 
     void accessGranted();
+    // Opens the folder chooser; a confirmed choice runs accessGranted, if the
+    // engine still exists then.
+    void requestFolderAccess();
     void startFolderMonitor();
     void loadSignatures();
     void loadSignatureContent(const std::optional<SignatureModel> &signature);

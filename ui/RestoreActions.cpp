@@ -16,11 +16,7 @@ void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFi
 void RestoreActions::restore(SignaturesEngine &engine, ControlWebviewModel &preview, MailMonitor &mailMonitor,
                              const QString &versionFile)
 {
-    // The last poll may be a second old: Mail could have started since.
-    mailMonitor.checkMailProcess();
-    if (mailMonitor.isMainRunning().get())
-        engine.statusUiModel()->message().set(TopbarActions::mailRunningRefusal());
-    else
+    if (!TopbarActions::refusedWhileMailRuns(engine, mailMonitor))
         engine.restoreVersion(versionFile);
     showCurrent(engine, preview);
 }

@@ -18,6 +18,9 @@ public:
 
     // What the top bar says when a click finds Mail running after all.
     static QString mailRunningRefusal();
+    // Asks whether Mail runs right now; when it does, says so in the top bar
+    // and answers true: the caller then changes nothing.
+    static bool refusedWhileMailRuns(SignaturesEngine &engine, MailMonitor &mailMonitor);
 
     // Opens the folder chooser; a confirmed choice brings the engine, if it
     // still exists then, to its running state.

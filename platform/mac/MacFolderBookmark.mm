@@ -1,23 +1,8 @@
 #include "platform/mac/MacFolderBookmark.h"
 
-#include <QFile>
-
-#include <dirent.h>
+#include "platform/RegularFile.h"
 
 #import <Foundation/Foundation.h>
-
-namespace {
-
-bool canList(const QString &folder)
-{
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return false;
-    ::closedir(dir);
-    return true;
-}
-
-} // namespace
 
 MacFolderBookmark::~MacFolderBookmark()
 {
@@ -108,5 +93,5 @@ bool MacFolderBookmark::startAccessing(const QString &folder)
     // the answer.
     if (!found->accessing)
         found->accessing = [(__bridge NSURL *)found->url startAccessingSecurityScopedResource] == YES;
-    return canList(folder);
+    return RegularFile::canListFolder(folder);
 }

@@ -1,5 +1,7 @@
 #include "platform/nix/NixFolderBookmark.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -7,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
@@ -95,9 +96,5 @@ std::optional<FolderBookmark::Resolved> NixFolderBookmark::resolve(const QByteAr
 
 bool NixFolderBookmark::startAccessing(const QString &folder)
 {
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return false;
-    ::closedir(dir);
-    return true;
+    return RegularFile::canListFolder(folder);
 }
