@@ -3,8 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/RunningApplications.h"
 
-MailMonitor::MailMonitor(QObject *parent)
-    : QObject(parent), m_isMainRunning(false, [this] { emit changed(); })
+MailMonitor::MailMonitor(QObject *parent) : PublishedModel(false, parent)
 {
     m_timer.setInterval(pollIntervalMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &MailMonitor::checkMailProcess);
@@ -15,6 +14,6 @@ void MailMonitor::checkMailProcess()
 {
     const bool running =
         Platform::runningApplications().countWithBundleIdentifier(QLatin1String(mailBundleIdentifier)) > 0;
-    if (running != m_isMainRunning.get())
-        m_isMainRunning.set(running);
+    if (running != isMainRunning().get())
+        isMainRunning().set(running);
 }

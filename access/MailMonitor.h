@@ -1,21 +1,19 @@
 #pragma once
 
-#include "store/Published.h"
+#include "store/PublishedModel.h"
 
-#include <QObject>
 #include <QTimer>
 
 // Whether Mail is running, polled once a second from the main thread. The
 // first poll comes one interval after construction. isMainRunning is set only
 // when the answer changes, so its observers hear nothing between changes.
-class MailMonitor : public QObject
+class MailMonitor : public PublishedModel<bool>
 {
-    Q_OBJECT
 public:
     explicit MailMonitor(QObject *parent = nullptr);
 
-    Published<bool> &isMainRunning() { return m_isMainRunning; }
-    const Published<bool> &isMainRunning() const { return m_isMainRunning; }
+    Published<bool> &isMainRunning() { return value(); }
+    const Published<bool> &isMainRunning() const { return value(); }
 
     // One poll; the timer's action, also callable directly.
     void checkMailProcess();
@@ -23,10 +21,6 @@ public:
     static constexpr const char *mailBundleIdentifier = "com.apple.mail";
     static constexpr int pollIntervalMilliseconds = 1000;
 
-signals:
-    void changed();
-
 private:
-    Published<bool> m_isMainRunning;
     QTimer m_timer;
 };

@@ -1,25 +1,16 @@
 #pragma once
 
-#include "store/Published.h"
+#include "store/PublishedModel.h"
 #include "store/SignatureModel.h"
 
-#include <QObject>
 #include <optional>
 
 // The signature the user selected in the list, if any.
-// Every set announces changed(), equal value or not.
-class SignatureSelectionUIModel : public QObject
+class SignatureSelectionUIModel : public PublishedModel<std::optional<SignatureModel>>
 {
-    Q_OBJECT
 public:
-    explicit SignatureSelectionUIModel(QObject *parent = nullptr);
+    explicit SignatureSelectionUIModel(QObject *parent = nullptr) : PublishedModel(std::nullopt, parent) {}
 
-    Published<std::optional<SignatureModel>> &signature() { return m_signature; }
-    const Published<std::optional<SignatureModel>> &signature() const { return m_signature; }
-
-signals:
-    void changed();
-
-private:
-    Published<std::optional<SignatureModel>> m_signature;
+    Published<std::optional<SignatureModel>> &signature() { return value(); }
+    const Published<std::optional<SignatureModel>> &signature() const { return value(); }
 };

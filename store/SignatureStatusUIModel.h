@@ -1,8 +1,7 @@
 #pragma once
 
-#include "store/Published.h"
+#include "store/PublishedModel.h"
 
-#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -10,19 +9,11 @@
 // Why the last insert, restore or unlock did not happen, in one short
 // sentence for the top bar; none once the user selects a signature or an
 // action succeeds.
-// Every set announces changed(), equal value or not.
-class SignatureStatusUIModel : public QObject
+class SignatureStatusUIModel : public PublishedModel<std::optional<QString>>
 {
-    Q_OBJECT
 public:
-    explicit SignatureStatusUIModel(QObject *parent = nullptr);
+    explicit SignatureStatusUIModel(QObject *parent = nullptr) : PublishedModel(std::nullopt, parent) {}
 
-    Published<std::optional<QString>> &message() { return m_message; }
-    const Published<std::optional<QString>> &message() const { return m_message; }
-
-signals:
-    void changed();
-
-private:
-    Published<std::optional<QString>> m_message;
+    Published<std::optional<QString>> &message() { return value(); }
+    const Published<std::optional<QString>> &message() const { return value(); }
 };

@@ -1,22 +1,13 @@
 #pragma once
 
-#include "store/Published.h"
+#include "store/PublishedModel.h"
 
-#include <QObject>
 // Whether access to Mail's folder has been granted during this run.
-// Every set announces changed(), equal value or not.
-class SignaturesEngineAccessAuthorize : public QObject
+class SignaturesEngineAccessAuthorize : public PublishedModel<bool>
 {
-    Q_OBJECT
 public:
-    explicit SignaturesEngineAccessAuthorize(QObject *parent = nullptr);
+    explicit SignaturesEngineAccessAuthorize(QObject *parent = nullptr) : PublishedModel(false, parent) {}
 
-    Published<bool> &isAuthorized() { return m_isAuthorized; }
-    const Published<bool> &isAuthorized() const { return m_isAuthorized; }
-
-signals:
-    void changed();
-
-private:
-    Published<bool> m_isAuthorized;
+    Published<bool> &isAuthorized() { return value(); }
+    const Published<bool> &isAuthorized() const { return value(); }
 };
