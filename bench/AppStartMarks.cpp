@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
         if (++marks == 3)
             QCoreApplication::exit(0);
     };
-    QListView *list = window.contentView()->listPane()->listView();
+    QListView *list = window.contentView()->listPane()->rowsView();
     StartMarks::afterFirstExpose(&window, "window-shown", oneMore);
     StartMarks::afterFirstPaint(
         list->viewport(), "list-shown", [list] { return list->model()->rowCount() > 0; }, oneMore);

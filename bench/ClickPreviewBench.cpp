@@ -100,7 +100,7 @@ int main(int argc, char *argv[])
             return page;
         },
         30000);
-    if (!ready || list->listView()->model()->rowCount() < signatureCount) {
+    if (!ready || list->rowsView()->model()->rowCount() < signatureCount) {
         std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
         return 1;
     }
@@ -118,7 +118,7 @@ int main(int argc, char *argv[])
         const QPoint point(rect.left() + 20, rect.center().y());
         QElapsedTimer clock;
         clock.start();
-        QTest::mouseClick(list->listView()->viewport(), Qt::LeftButton, {}, point);
+        QTest::mouseClick(list->rowsView()->viewport(), Qt::LeftButton, {}, point);
         while (++probes, !pageHasElement(page, home.marker(row))) {
             if (clock.elapsed() > 10000) {
                 std::fprintf(stderr, "row %d never reached the page\n", row);

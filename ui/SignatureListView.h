@@ -6,10 +6,10 @@
 
 class QListView;
 class SignatureListModel;
-class SignatureLockButton;
+class SignatureUnlockButton;
 class SignatureRowDelegate;
 class SignatureRowsView;
-class SignatureUnlockButton;
+class UnlockAlert;
 class SignaturListTitle;
 class SignaturListFooter;
 
@@ -24,9 +24,9 @@ public:
     explicit SignatureListView(const WindowEnvironment &environment, QWidget *parent = nullptr);
 
     SignatureListModel *model() const { return m_model; }
-    QListView *listView() const;
+    QListView *rowsView() const;
     // The padlock button of a row, when its file is locked.
-    SignatureLockButton *lockButton(int row) const;
+    SignatureUnlockButton *unlockButton(int row) const;
 
     // Where a row and its padlock are on screen, in the list's viewport.
     QRect rowRect(int row) const;
@@ -46,8 +46,8 @@ private:
     WindowEnvironment m_environment;
     SignatureListModel *m_model;
     SignatureRowDelegate *m_delegate;
-    SignatureUnlockButton *m_unlockButton;
+    UnlockAlert *m_unlockAlert;
     SignaturListTitle *m_title;
-    SignatureRowsView *m_listView;
+    SignatureRowsView *m_rowsView;
     SignaturListFooter *m_footer;
 };

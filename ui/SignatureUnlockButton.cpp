@@ -1,62 +1,46 @@
 #include "ui/SignatureUnlockButton.h"
 
-#include "store/SignaturesEngine.h"
+#include "ui/LockIcon.h"
+#include "ui/SignatureRowDelegate.h"
 
-#include <QMessageBox>
-#include <QPushButton>
+#include <QKeyEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <QTextDocument>
 
-SignatureUnlockButton::SignatureUnlockButton(SignaturesEngine &engine, QWidget *alertParent)
-    : QObject(alertParent), m_engine(engine), m_alertParent(alertParent)
+SignatureUnlockButton::SignatureUnlockButton(const QString &signatureName, QWidget *parent)
+    : QAbstractButton(parent)
 {
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QStringLiteral("Unlock %1").arg(signatureName));
+    // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
+    setToolTip(Qt::convertFromPlainText(accessibleName()));
 }
 
-QString SignatureUnlockButton::alertTitle()
+QSize SignatureUnlockButton::sizeHint() const
 {
-    return QStringLiteral("File is Locked?");
+    return {SignatureRowDelegate::lockSlotSize, SignatureRowDelegate::lockSlotSize};
 }
 
-QString SignatureUnlockButton::alertMessage()
+void SignatureUnlockButton::paintEvent(QPaintEvent *)
 {
-    return QStringLiteral(
-        "The file is locked to prevent Mail from modifying it. By unlocking it, Mail will revert "
-        "it back to its original state.");
+    QStylePainter painter(this);
+    QColor color = palette().color(QPalette::Active, QPalette::WindowText);
+    color.setAlphaF(color.alphaF() * opacity);
+    LockIcon::paint(painter, QRectF(rect()), color);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 }
 
-QString SignatureUnlockButton::confirmTitle()
+void SignatureUnlockButton::keyPressEvent(QKeyEvent *event)
 {
-    return QStringLiteral("Confirm");
-}
-
-bool SignatureUnlockButton::isClickable(const SignatureModel &signature)
-{
-    return signature.isFileLocked;
-}
-
-void SignatureUnlockButton::activate(const SignatureModel &signature)
-{
-    if (!isClickable(signature) || showAlert())
+    // A button on a Mac answers Return as well as Space.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
         return;
-
-    auto *alert = new QMessageBox(m_alertParent);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
-    alert->setIcon(QMessageBox::Warning);
-    alert->setWindowTitle(alertTitle());
-    alert->setText(alertTitle());
-    alert->setInformativeText(alertMessage());
-    QPushButton *confirm = alert->addButton(confirmTitle(), QMessageBox::DestructiveRole);
-    alert->addButton(QMessageBox::Cancel);
-    alert->setDefaultButton(QMessageBox::Cancel);
-    alert->setEscapeButton(QMessageBox::Cancel);
-
-    // The id is all the confirmation needs; the record may be replaced by a
-    // reload while the alert is up.
-    const QString id = signature.id;
-    QPointer<QPushButton> confirmButton(confirm);
-    SignaturesEngine *engine = &m_engine;
-    connect(alert, &QMessageBox::buttonClicked, this, [engine, id, confirmButton](QAbstractButton *clicked) {
-        if (confirmButton && clicked == confirmButton)
-            engine->unlockSignature(id);
-    });
-    m_alert = alert;
-    alert->open();
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -1,38 +1,21 @@
 #pragma once
 
-#include "store/SignatureModel.h"
+#include <QAbstractButton>
 
-#include <QMessageBox>
-#include <QObject>
-#include <QPointer>
-
-class QWidget;
-class SignaturesEngine;
-
-// The padlock of a locked row: a click asks "File is Locked?" and only a
-// confirmation unlocks. The alert is window-modal and opened without blocking;
-// while it is up (showAlert) further clicks do nothing.
-class SignatureUnlockButton : public QObject
+// The padlock of a locked row, a button of its own so that it can be reached
+// with Tab, pressed with Space or Return, and named for assistive software
+// ("Unlock" and the signature's name).
+class SignatureUnlockButton : public QAbstractButton
 {
     Q_OBJECT
 public:
-    SignatureUnlockButton(SignaturesEngine &engine, QWidget *alertParent);
+    static constexpr qreal opacity = 0.5;
 
-    static QString alertTitle();
-    static QString alertMessage();
-    static QString confirmTitle();
+    explicit SignatureUnlockButton(const QString &signatureName, QWidget *parent = nullptr);
 
-    // The padlock is there to click only when the row's file is locked.
-    static bool isClickable(const SignatureModel &signature);
+    QSize sizeHint() const override;
 
-    // The button's action: shows the alert for signature, if it is clickable.
-    void activate(const SignatureModel &signature);
-
-    bool showAlert() const { return m_alert && m_alert->isVisible(); }
-    QMessageBox *alert() const { return m_alert; }
-
-private:
-    SignaturesEngine &m_engine;
-    QWidget *m_alertParent;
-    QPointer<QMessageBox> m_alert;
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

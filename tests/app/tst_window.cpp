@@ -14,7 +14,6 @@
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
-#include "ui/SignatureLockButton.h"
 #include "ui/SignatureNotesPopover.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderNotes.h"
@@ -22,6 +21,7 @@
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderWebView.h"
+#include "ui/SignatureUnlockButton.h"
 #include "ui/SignatureVersionListModel.h"
 #include "ui/TopbarActions.h"
 
@@ -65,7 +65,7 @@ public:
     }
     void click(int row, QPoint at = {}) const
     {
-        QTest::mouseClick(list()->listView()->viewport(), Qt::LeftButton, {},
+        QTest::mouseClick(list()->rowsView()->viewport(), Qt::LeftButton, {},
                           at.isNull() ? list()->rowRect(row).center() : at);
     }
     static void copy(const QString &html)
@@ -174,13 +174,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
         QVERIFY(TestHome::isLocked(m_home->file(1)) && !TestHome::isLocked(m_home->file(0)));
-        QTRY_VERIFY(list()->lockButton(1) && !list()->lockButton(0));
+        QTRY_VERIFY(list()->unlockButton(1) && !list()->unlockButton(0));
     }
     void unlockAfterConfirmation()
     {
         // The padlock is no click on the row; its alert has the standard Cancel (Escape, below) and Confirm.
         click(0);
-        QTest::mouseClick(list()->lockButton(1), Qt::LeftButton);
+        QTest::mouseClick(list()->unlockButton(1), Qt::LeftButton);
         QTRY_VERIFY(alert());
         QVERIFY(selected(0) && alert()->text() == u"File is Locked?"_s &&
                 alert()->button(QMessageBox::Cancel));
@@ -190,7 +190,7 @@ private slots:
         });
         QCOMPARE(alert()->buttonRole(*confirm), QMessageBox::DestructiveRole);
         QTest::mouseClick(*confirm, Qt::LeftButton);
-        QTRY_VERIFY(!alert() && !list()->lockButton(1));
+        QTRY_VERIFY(!alert() && !list()->unlockButton(1));
         QVERIFY(!TestHome::isLocked(m_home->file(1)));
     }
     void previewModuleMissing()
@@ -247,7 +247,7 @@ private slots:
     }
     void keyboardDrivesTheList()
     {
-        QListView *view = list()->listView();
+        QListView *view = list()->rowsView();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         // With nothing chosen, the focus frame's row is no choice: Down lands on the first, Up on the last.
@@ -273,11 +273,11 @@ private slots:
         engine().loadSignatures(); // the keyboard goes on from where it was
         QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(selectedName(), m_home->name(2));
-        QCOMPARE(list()->lockButton(2)->accessibleName(), u"Unlock Short"_s);
+        QCOMPARE(list()->unlockButton(2)->accessibleName(), u"Unlock Short"_s);
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), list()->lockButton(2));
-        QTest::keyClick(list()->lockButton(2), Qt::Key_Space);
+        QCOMPARE(QApplication::focusWidget(), list()->unlockButton(2));
+        QTest::keyClick(list()->unlockButton(2), Qt::Key_Space);
         QTRY_VERIFY(alert());
         QTest::keyClick(alert(), Qt::Key_Escape); // cancels: nothing changes
         QTRY_VERIFY(!alert());
@@ -372,10 +372,10 @@ private slots:
         const QString name = u"<b>Bold</b> &amp; <i>it</i>"_s;
         m_home->writeList({{m_home->id(1), name}});
         engine().loadSignatures();
-        QTRY_VERIFY(list()->lockButton(0));
+        QTRY_VERIFY(list()->unlockButton(0));
         for (const auto &[toolTip, shown] :
              {std::pair{list()->model()->index(0).data(Qt::ToolTipRole).toString(), name},
-              {list()->lockButton(0)->toolTip(), u"Unlock "_s + name}})
+              {list()->unlockButton(0)->toolTip(), u"Unlock "_s + name}})
             QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), shown);
         click(0);
         RestoreVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
