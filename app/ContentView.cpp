@@ -49,7 +49,7 @@ ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *pare
 
 bool ContentView::canRestorePreviousVersion() const
 {
-    return m_model->selectedHasVersions();
+    return m_model->selectedHasKeptVersions();
 }
 
 void ContentView::restorePreviousVersion()

@@ -6,9 +6,9 @@
 #include "platform/RegularFile.h"
 #include "platform/RunningApplications.h"
 #include "store/Diagnostics.h"
+#include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
-#include "store/SignatureVersions.h"
 #include "store/SignatureWriter.h"
 
 #include <QFile>
@@ -26,7 +26,7 @@ constexpr qint64 maximumInputSize = 256 * 1024 * 1024;
 
 const QString versionSuffix = QStringLiteral(".mailsignature");
 
-QString versionName(const SignatureVersions::Version &version)
+QString versionName(const KeptVersions::Version &version)
 {
     return QFileInfo(version.file).fileName().chopped(versionSuffix.size());
 }
@@ -407,10 +407,10 @@ ExitCode Mailsig::versions(const CliArguments &arguments)
     const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
     if (!entry)
         return refusal;
-    const QList<SignatureVersions::Version> kept = SignatureVersions::list(entry->signature.id);
+    const QList<KeptVersions::Version> kept = KeptVersions::list(entry->signature.id);
     if (arguments.has(QStringLiteral("--json"))) {
         QJsonArray list;
-        for (const SignatureVersions::Version &version : kept) {
+        for (const KeptVersions::Version &version : kept) {
             list.append(QJsonObject{{QStringLiteral("version"), versionName(version)},
                                     {QStringLiteral("time"), version.time.toString(Qt::ISODateWithMs)},
                                     {QStringLiteral("size"), QFileInfo(version.file).size()},
@@ -422,7 +422,7 @@ ExitCode Mailsig::versions(const CliArguments &arguments)
         return ExitCode::Done;
     }
     QByteArray text;
-    for (const SignatureVersions::Version &version : kept) {
+    for (const KeptVersions::Version &version : kept) {
         text += QStringLiteral("%1\t%2\t%3 bytes\n")
                     .arg(versionName(version), version.time.toString(Qt::ISODateWithMs))
                     .arg(QFileInfo(version.file).size())
@@ -438,10 +438,10 @@ ExitCode Mailsig::restore(const CliArguments &arguments)
     const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
     if (!entry)
         return refusal;
-    const QList<SignatureVersions::Version> kept = SignatureVersions::list(entry->signature.id);
+    const QList<KeptVersions::Version> kept = KeptVersions::list(entry->signature.id);
     const std::optional<QString> wanted =
         arguments.operands().size() > 1 ? std::optional(arguments.operands().at(1)) : std::nullopt;
-    const auto version = std::find_if(kept.begin(), kept.end(), [&](const SignatureVersions::Version &v) {
+    const auto version = std::find_if(kept.begin(), kept.end(), [&](const KeptVersions::Version &v) {
         return !wanted || versionName(v) == *wanted || versionName(v) + versionSuffix == *wanted;
     });
     if (version == kept.end()) {
@@ -450,7 +450,7 @@ ExitCode Mailsig::restore(const CliArguments &arguments)
                                  .arg(quoted(entry->signature.name), quoted(*wanted))
                            : QStringLiteral("No version of %1 is kept.").arg(quoted(entry->signature.name)));
     }
-    const std::optional<QByteArray> bytes = SignatureVersions::read(version->file);
+    const std::optional<QByteArray> bytes = KeptVersions::read(version->file);
     if (!bytes)
         return fail(ExitCode::Failed,
                     QStringLiteral("That version could not be read, so nothing was changed."));

@@ -4,8 +4,8 @@
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
 #include "store/Diagnostics.h"
+#include "store/KeptVersions.h"
 #include "store/MailFolders.h"
-#include "store/SignatureVersions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -67,7 +67,7 @@ std::optional<QString> SignatureWriter::keepVersion(const QString &id, const QSt
 {
     const std::optional<QByteArray> bytes = RegularFile::read(file, maximumSignatureFileSize);
     QString error = QStringLiteral("the file could not be read");
-    if (bytes && SignatureVersions::keep(id, *bytes, &error))
+    if (bytes && KeptVersions::keep(id, *bytes, &error))
         return std::nullopt;
     Diagnostics::print(QStringLiteral("Failed to keep a version of ") + file + QStringLiteral(": ") + error);
     return QStringLiteral("The signature's current version could not be kept, so nothing was changed.");

@@ -5,6 +5,7 @@
 #include "platform/RegularFile.h"
 #include "store/Diagnostics.h"
 #include "store/EngineServices.h"
+#include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureListReader.h"
@@ -12,7 +13,6 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
-#include "store/SignatureVersions.h"
 #include "store/SignatureWriter.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 
@@ -150,12 +150,12 @@ bool SignaturesEngine::insertSignature(const QString &html)
     return true;
 }
 
-bool SignaturesEngine::restoreVersion(const QString &versionFile)
+bool SignaturesEngine::restoreKeptVersion(const QString &versionFile)
 {
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
     if (!selected)
         return false;
-    const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
+    const std::optional<QByteArray> bytes = KeptVersions::read(versionFile);
     if (!bytes)
         return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
     return replaceFile(*selected, *bytes);
@@ -203,24 +203,24 @@ void SignaturesEngine::unlockSignature(const QString &id)
     loadSignatures();
 }
 
-QList<SignatureVersions::Version> SignaturesEngine::selectedVersions() const
+QList<KeptVersions::Version> SignaturesEngine::selectedKeptVersions() const
 {
     const std::optional<SignatureModel> &selected = m_selectionUiModel->signature().get();
-    return selected ? SignatureVersions::list(selected->id) : QList<SignatureVersions::Version>();
+    return selected ? KeptVersions::list(selected->id) : QList<KeptVersions::Version>();
 }
 
-bool SignaturesEngine::selectedHasVersions() const
+bool SignaturesEngine::selectedHasKeptVersions() const
 {
-    return !selectedVersions().isEmpty();
+    return !selectedKeptVersions().isEmpty();
 }
 
-std::optional<AppleSignatureContent> SignaturesEngine::versionContent(const QString &versionFile)
+std::optional<AppleSignatureContent> SignaturesEngine::keptVersionContent(const QString &versionFile)
 {
-    const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
+    const std::optional<QByteArray> bytes = KeptVersions::read(versionFile);
     return bytes ? SignatureFileFormat::parse(*bytes) : std::nullopt;
 }
 
-std::optional<QByteArray> SignaturesEngine::versionStart(const QString &versionFile, qint64 size)
+std::optional<QByteArray> SignaturesEngine::keptVersionStart(const QString &versionFile, qint64 size)
 {
     return RegularFile::readStart(versionFile, size);
 }

@@ -2,8 +2,8 @@
 
 #include "store/AppleSignatureContent.h"
 #include "store/Cancellable.h"
+#include "store/KeptVersions.h"
 #include "store/SignatureModel.h"
-#include "store/SignatureVersions.h"
 
 #include <QList>
 #include <QObject>
@@ -53,7 +53,7 @@ public:
     bool insertSignature(const QString &html);
     // Writes a kept version's bytes back into the selected signature's file,
     // the same way as an insert, and previews the result; true when done.
-    bool restoreVersion(const QString &versionFile);
+    bool restoreKeptVersion(const QString &versionFile);
     // The confirmed unlock of a row: keep the file as a version, clear its
     // flag, then reload in any case. Without a kept version it stays locked.
     // A failure is said in the status model.
@@ -61,12 +61,12 @@ public:
 
     // The kept versions of the selected signature, newest first; none
     // without a selection.
-    QList<SignatureVersions::Version> selectedVersions() const;
-    bool selectedHasVersions() const;
+    QList<KeptVersions::Version> selectedKeptVersions() const;
+    bool selectedHasKeptVersions() const;
     // What a kept version holds; none when it cannot be read or split.
-    static std::optional<AppleSignatureContent> versionContent(const QString &versionFile);
+    static std::optional<AppleSignatureContent> keptVersionContent(const QString &versionFile);
     // The first size bytes of a kept version, for naming it in a list.
-    static std::optional<QByteArray> versionStart(const QString &versionFile, qint64 size);
+    static std::optional<QByteArray> keptVersionStart(const QString &versionFile, qint64 size);
 
     // Locations, computed afresh from the file system on every call.
     static QString mailFolderURL();

@@ -9,7 +9,8 @@
 
 void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFile)
 {
-    if (const std::optional<AppleSignatureContent> content = SignaturesEngine::versionContent(versionFile))
+    if (const std::optional<AppleSignatureContent> content =
+            SignaturesEngine::keptVersionContent(versionFile))
         preview.update(*content);
 }
 
@@ -17,7 +18,7 @@ void RestoreActions::restore(SignaturesEngine &engine, ControlWebviewModel &prev
                              const QString &versionFile)
 {
     if (!TopbarActions::refusedWhileMailRuns(engine, mailMonitor))
-        engine.restoreVersion(versionFile);
+        engine.restoreKeptVersion(versionFile);
     showCurrent(engine, preview);
 }
 

@@ -2,9 +2,9 @@
 
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
+#include "ui/KeptVersionListModel.h"
 #include "ui/RestoreActions.h"
 #include "ui/SignatureRowsView.h"
-#include "ui/SignatureVersionListModel.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -15,7 +15,7 @@ RestoreVersionDialog::RestoreVersionDialog(SignaturesEngine &engine, ControlWebv
                                            MailMonitor &mailMonitor, QWidget *parent)
     : QDialog(parent), m_engine(engine), m_preview(preview), m_mailMonitor(mailMonitor),
       m_versions(new SignatureRowsView(this)),
-      m_model(new SignatureVersionListModel(engine.selectedVersions(), this))
+      m_model(new KeptVersionListModel(engine.selectedKeptVersions(), this))
 {
     const QString name = engine.selectionUiModel()->signature().get().value_or(SignatureModel{}).name;
     setWindowTitle(QStringLiteral("Restore Previous Version"));
@@ -80,5 +80,5 @@ void RestoreVersionDialog::choose(const QModelIndex &index)
 
 QString RestoreVersionDialog::chosenFile() const
 {
-    return m_versions->chosenRow().data(SignatureVersionListModel::FileRole).toString();
+    return m_versions->chosenRow().data(KeptVersionListModel::FileRole).toString();
 }

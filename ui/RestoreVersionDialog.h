@@ -8,7 +8,7 @@ class QListView;
 class QPushButton;
 class SignaturesEngine;
 class SignatureRowsView;
-class SignatureVersionListModel;
+class KeptVersionListModel;
 
 // Lists the kept versions of the selected signature, newest first, the
 // oldest marked as the original. It opens with none chosen, the preview
@@ -39,6 +39,6 @@ private:
     ControlWebviewModel &m_preview;
     MailMonitor &m_mailMonitor;
     SignatureRowsView *m_versions;
-    SignatureVersionListModel *m_model;
+    KeptVersionListModel *m_model;
     QPushButton *m_restore;
 };

@@ -119,6 +119,6 @@ void SignatureListView::showContextMenu(const QPoint &position)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QAction *restore = menu->addAction(restoreActionText(), this, &SignatureListView::restoreRequested);
     // The row is the selection now.
-    restore->setEnabled(m_environment.engine.selectedHasVersions());
+    restore->setEnabled(m_environment.engine.selectedHasKeptVersions());
     menu->popup(m_rowsView->viewport()->mapToGlobal(position));
 }

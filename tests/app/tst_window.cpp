@@ -11,6 +11,7 @@
 #include "tests/access/FolderChooserDriver.h"
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
+#include "ui/KeptVersionListModel.h"
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
@@ -22,7 +23,6 @@
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderWebView.h"
 #include "ui/SignatureUnlockButton.h"
-#include "ui/SignatureVersionListModel.h"
 #include "ui/TopbarActions.h"
 
 #include <QClipboard>
@@ -364,7 +364,7 @@ private slots:
         QVERIFY(QFile::exists(fifo) || QProcess::execute(u"mkfifo"_s, {fifo}) == 0);
         const QByteArray file = *SignatureFileFormat::compose(TestHome::header(u"X"_s),
                                                               html.contains(u"%1") ? html.arg(fifo) : html);
-        QCOMPARE(SignatureVersionListModel::firstWords(file), words);
+        QCOMPARE(KeptVersionListModel::firstWords(file), words);
     }
     void namesShowAsTyped()
     {

@@ -1,4 +1,5 @@
 // The signature store on real files: its rules, the engine, odd input and failures from outside.
+#include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureListReader.h"
@@ -6,7 +7,6 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
-#include "store/SignatureVersions.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/TestHome.h"
 
@@ -450,8 +450,8 @@ private slots:
         s.select(0);
         const auto kept = [&id] {
             QList<QByteArray> bytes;
-            for (const auto &version : SignatureVersions::list(id))
-                bytes.append(*SignatureVersions::read(version.file));
+            for (const auto &version : KeptVersions::list(id))
+                bytes.append(*KeptVersions::read(version.file));
             return bytes;
         };
         // Each replacement and unlock keeps the file as it was, newest first; the newest is not kept twice.
@@ -466,7 +466,7 @@ private slots:
         // unlock is kept first, even when it is not UTF-8, and comes back byte for byte.
         const QByteArray mails = TestHome::header(id) + "\n\n<p>caf\xe9</p>";
         const auto restore = [&](int i) {
-            return s.engine->restoreVersion(SignatureVersions::list(id).at(i).file);
+            return s.engine->restoreKeptVersion(KeptVersions::list(id).at(i).file);
         };
         QVERIFY(TestHome::write(file, mails) && restore(2));
         QVERIFY(TestHome::read(file) == original && kept() == QList<QByteArray>({mails, two, one, original}));
@@ -475,17 +475,17 @@ private slots:
         // The newest twenty are kept, and the original for good.
         for (int i = 10; i < 35; ++i)
             QVERIFY(s.insert(u"<p>%1</p>"_s.arg(i)));
-        QVERIFY(kept().size() == SignatureVersions::maximumKept + 1 &&
+        QVERIFY(kept().size() == KeptVersions::maximumKept + 1 &&
                 kept().first() == s.composed(u"<p>33</p>"_s) && kept().last() == original);
         // Without a place to keep the version, nothing is replaced and nothing unlocked.
         const QByteArray before = TestHome::read(file);
-        const QString versions = *SignatureVersions::folderOf(id);
+        const QString versions = *KeptVersions::folderOf(id);
         QVERIFY(TestHome::lock(versions) && !s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(TestHome::lock(versions, false));
         QVERIFY(TestHome::read(file) == before && TestHome::isLocked(file) && s.message());
         for (const QString &hostile : {u".."_s, u"."_s, u"../x"_s, u"a/b"_s})
-            QVERIFY(!SignatureVersions::folderOf(hostile));
+            QVERIFY(!KeptVersions::folderOf(hostile));
     }
     void hostileIds()
     {

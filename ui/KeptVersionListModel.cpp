@@ -1,4 +1,4 @@
-#include "ui/SignatureVersionListModel.h"
+#include "ui/KeptVersionListModel.h"
 
 #include "store/SignatureFileFormat.h"
 #include "store/SignaturesEngine.h"
@@ -13,26 +13,25 @@ constexpr int wordsShown = 8;
 constexpr qint64 bytesLooked = 64 * 1024;
 } // namespace
 
-SignatureVersionListModel::SignatureVersionListModel(const QList<SignatureVersions::Version> &versions,
-                                                     QObject *parent)
+KeptVersionListModel::KeptVersionListModel(const QList<KeptVersions::Version> &versions, QObject *parent)
     : QAbstractListModel(parent)
 {
-    for (const SignatureVersions::Version &version : versions) {
+    for (const KeptVersions::Version &version : versions) {
         const QString when = QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat);
         const QString title = version.isOriginal ? originalLabel().arg(when) : when;
-        const QString words =
-            firstWords(SignaturesEngine::versionStart(version.file, bytesLooked + 1).value_or(QByteArray()));
+        const QString words = firstWords(
+            SignaturesEngine::keptVersionStart(version.file, bytesLooked + 1).value_or(QByteArray()));
         m_rows.append(
             Row{version.file, words.isEmpty() ? title : title + QStringLiteral(" \u2014 ") + words});
     }
 }
 
-int SignatureVersionListModel::rowCount(const QModelIndex &parent) const
+int KeptVersionListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-QVariant SignatureVersionListModel::data(const QModelIndex &index, int role) const
+QVariant KeptVersionListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -46,12 +45,12 @@ QVariant SignatureVersionListModel::data(const QModelIndex &index, int role) con
     return {};
 }
 
-QString SignatureVersionListModel::originalLabel()
+QString KeptVersionListModel::originalLabel()
 {
     return QStringLiteral("Original, %1");
 }
 
-QString SignatureVersionListModel::firstWords(const QByteArray &start)
+QString KeptVersionListModel::firstWords(const QByteArray &start)
 {
     // Of a longer file, the whole lines of its first bytes: a cut inside a
     // character or an encoded group would make the rest undecodable.

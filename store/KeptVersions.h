@@ -12,7 +12,9 @@
 // (never in Mail's, which must not see extra files):
 // Versions/<id>/<UTC time>.mailsignature: the newest few per signature, and
 // the oldest for good, the file as it was before this program first changed it.
-class SignatureVersions
+// "Kept version" always means such a copy; Mail's own V<n> folders are its
+// version folders (MailFolders).
+class KeptVersions
 {
 public:
     struct Version

@@ -1,4 +1,4 @@
-#include "store/SignatureVersions.h"
+#include "store/KeptVersions.h"
 
 #include "platform/RegularFile.h"
 #include "store/MailFolders.h"
@@ -32,7 +32,7 @@ QString nameOf(const QDateTime &time)
 
 } // namespace
 
-std::optional<QString> SignatureVersions::folderOf(const QString &id)
+std::optional<QString> KeptVersions::folderOf(const QString &id)
 {
     const QString root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (root.isEmpty())
@@ -40,7 +40,7 @@ std::optional<QString> SignatureVersions::folderOf(const QString &id)
     return MailFolders::fileIn(root + QStringLiteral("/Versions"), id);
 }
 
-QList<SignatureVersions::Version> SignatureVersions::list(const QString &id)
+QList<KeptVersions::Version> KeptVersions::list(const QString &id)
 {
     QList<Version> versions;
     const std::optional<QString> folder = folderOf(id);
@@ -57,12 +57,12 @@ QList<SignatureVersions::Version> SignatureVersions::list(const QString &id)
     return versions;
 }
 
-std::optional<QByteArray> SignatureVersions::read(const QString &versionFile)
+std::optional<QByteArray> KeptVersions::read(const QString &versionFile)
 {
     return RegularFile::read(versionFile, maximumVersionSize);
 }
 
-bool SignatureVersions::keep(const QString &id, const QByteArray &bytes, QString *error)
+bool KeptVersions::keep(const QString &id, const QByteArray &bytes, QString *error)
 {
     const std::optional<QString> folder = folderOf(id);
     if (!folder) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/SignatureVersions.h"
+#include "store/KeptVersions.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -9,7 +9,7 @@
 // The kept versions of one signature, newest first, as the restore dialog
 // lists them: the local date and time (the oldest marked as the original),
 // then the first words of what the version shows.
-class SignatureVersionListModel : public QAbstractListModel
+class KeptVersionListModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
@@ -18,8 +18,7 @@ public:
         FileRole = Qt::UserRole + 1
     };
 
-    explicit SignatureVersionListModel(const QList<SignatureVersions::Version> &versions,
-                                       QObject *parent = nullptr);
+    explicit KeptVersionListModel(const QList<KeptVersions::Version> &versions, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
