@@ -15,12 +15,10 @@
 // Hostile HTML costs time in proportion to its size: the parser starts afresh
 // after every 128 levels of nesting and after a tag with some 40 attributes,
 // where libxml2's own work would otherwise grow with the square of either.
-class SignatureCheck
-{
-public:
-    // isRich: the list entry's flag; none when the entry does not say.
-    static QList<SignatureNote> check(const QString &html, std::optional<bool> isRich);
+namespace SignatureCheck {
+// isRich: the list entry's flag; none when the entry does not say.
+QList<SignatureNote> check(const QString &html, std::optional<bool> isRich);
 
-    // Gmail clips a message beyond 102 KB; a signature near that size will be.
-    static constexpr qsizetype clippedSize = 100 * 1024;
-};
+// Gmail clips a message beyond 102 KB; a signature near that size will be.
+inline constexpr qsizetype clippedSize = 100 * 1024;
+} // namespace SignatureCheck

@@ -8,13 +8,9 @@
 #include <QFileInfo>
 #include <QPluginLoader>
 
-PreviewModule *PreviewModuleLoader::module()
-{
-    static PreviewModule *const loaded = load();
-    return loaded;
-}
-
-QStringList PreviewModuleLoader::candidates()
+namespace {
+// Where the module is looked for, in order.
+QStringList candidates()
 {
     const QString name = QStringLiteral(SIGNATURES_PREVIEW_MODULE);
     const QString programFolder = QCoreApplication::applicationDirPath();
@@ -22,7 +18,7 @@ QStringList PreviewModuleLoader::candidates()
             QDir::cleanPath(programFolder + QStringLiteral("/../PlugIns/") + name)};
 }
 
-PreviewModule *PreviewModuleLoader::load()
+PreviewModule *load()
 {
     QString failure = QStringLiteral("not found in ") + candidates().join(QStringLiteral(", "));
     for (const QString &candidate : candidates()) {
@@ -39,4 +35,11 @@ PreviewModule *PreviewModuleLoader::load()
     }
     Diagnostics::print(QStringLiteral("Preview module not loaded: ") + failure);
     return nullptr;
+}
+} // namespace
+
+PreviewModule *PreviewModuleLoader::module()
+{
+    static PreviewModule *const loaded = load();
+    return loaded;
 }

@@ -7,18 +7,16 @@
 // document of a frame sandboxed without scripts, forms or top-level
 // navigation; showing another makes a new document, so nothing of an earlier
 // signature stays, and the page itself is never reloaded.
-class PreviewPage
-{
-public:
-    static QString html();
-    // The id of the frame that shows the signature.
-    static QString containerId();
-    // The page's `update(html)` function, defined once the page has loaded in
-    // the program's own script world, where nothing of the page can reach it.
-    // A frame that leaves its signature (the engine lets a click on an "about"
-    // link through without asking) gets it back, and the address is reported
-    // through the page's title, which nothing in a frame can set, as
-    // refusedTitlePrefix() followed by the address.
-    static QString updateFunction();
-    static QString refusedTitlePrefix();
-};
+namespace PreviewPage {
+QString html();
+// The id of the frame that shows the signature.
+QString containerId();
+// The page's `update(html)` function, defined once the page has loaded in
+// the program's own script world, where nothing of the page can reach it.
+// A frame that leaves its signature (the engine lets a click on an "about"
+// link through without asking) gets it back, and the address is reported
+// through the page's title, which nothing in a frame can set, as
+// refusedTitlePrefix() followed by the address.
+QString updateFunction();
+QString refusedTitlePrefix();
+} // namespace PreviewPage

@@ -5,8 +5,6 @@
 // Turns signature HTML into the text of one call of the preview page's
 // `update` function (PreviewPage). The HTML travels as a JSON string, which
 // JavaScript reads back exactly, whatever characters it holds.
-class UpdateScript
-{
-public:
-    static QString build(const QString &html);
-};
+namespace UpdateScript {
+QString build(const QString &html);
+} // namespace UpdateScript

@@ -14,31 +14,29 @@
 // the oldest for good, the file as it was before this program first changed it.
 // "Kept version" always means such a copy; Mail's own V<n> folders are its
 // version folders (MailFolders).
-class KeptVersions
+namespace KeptVersions {
+struct Version
 {
-public:
-    struct Version
-    {
-        QString file;
-        QDateTime time; // UTC
-        // The oldest kept version: the signature before this program changed it.
-        bool isOriginal = false;
-    };
-
-    static constexpr int maximumKept = 20;
-
-    // Where the versions of id are kept; none for an id that could name
-    // something outside that folder.
-    static std::optional<QString> folderOf(const QString &id);
-
-    // The kept versions of id, newest first; the last is the original.
-    static QList<Version> list(const QString &id);
-
-    // The bytes of a kept version; none when it cannot be read.
-    static std::optional<QByteArray> read(const QString &versionFile);
-
-    // Keeps bytes as the newest version of id, unless the newest kept one
-    // holds the same bytes. False, with the reason, when it could not be
-    // stored: the file must then not be replaced.
-    static bool keep(const QString &id, const QByteArray &bytes, QString *error);
+    QString file;
+    QDateTime time; // UTC
+    // The oldest kept version: the signature before this program changed it.
+    bool isOriginal = false;
 };
+
+inline constexpr int maximumKept = 20;
+
+// Where the versions of id are kept; none for an id that could name
+// something outside that folder.
+std::optional<QString> folderOf(const QString &id);
+
+// The kept versions of id, newest first; the last is the original.
+QList<Version> list(const QString &id);
+
+// The bytes of a kept version; none when it cannot be read.
+std::optional<QByteArray> read(const QString &versionFile);
+
+// Keeps bytes as the newest version of id, unless the newest kept one
+// holds the same bytes. False, with the reason, when it could not be
+// stored: the file must then not be replaced.
+bool keep(const QString &id, const QByteArray &bytes, QString *error);
+} // namespace KeptVersions

@@ -58,6 +58,15 @@ std::optional<quint64> versionNumber(const QString &name)
     return ok ? std::optional<quint64>(number) : std::nullopt;
 }
 
+std::optional<QString> lastUsedVersionName(const QString &mailFolder)
+{
+    const std::optional<PropertyList> info = PropertyList::fromFile(
+        mailFolder + QLatin1Char('/') + QLatin1String(MailFolders::persistenceInfoName));
+    if (!info)
+        return std::nullopt;
+    return PropertyList::text(PropertyList::value(info->root(), MailFolders::lastUsedVersionKey));
+}
+
 } // namespace
 
 QString MailFolders::userLibraryFolder()
@@ -117,15 +126,6 @@ std::optional<QString> MailFolders::chooseVersionFolder(const QStringList &candi
         }
     }
     return best ? best : candidates.first();
-}
-
-std::optional<QString> MailFolders::lastUsedVersionName(const QString &mailFolder)
-{
-    const std::optional<PropertyList> info =
-        PropertyList::fromFile(mailFolder + QLatin1Char('/') + QLatin1String(persistenceInfoName));
-    if (!info)
-        return std::nullopt;
-    return PropertyList::text(PropertyList::value(info->root(), lastUsedVersionKey));
 }
 
 std::optional<QString> MailFolders::signaturesFolder()

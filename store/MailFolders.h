@@ -6,39 +6,34 @@
 
 // Where Mail keeps its signatures: <Library>/Mail/V<n>/MailData/Signatures.
 // Every location is computed afresh from the file system on each call.
-class MailFolders
-{
-public:
-    static QString userLibraryFolder();
-    static QString mailFolder();
-    // Makes mailFolder() answer folder for the rest of the process, or the
-    // one in the user's Library again with none: the command line's choice.
-    static void useMailFolder(const std::optional<QString> &folder);
+namespace MailFolders {
+QString userLibraryFolder();
+QString mailFolder();
+// Makes mailFolder() answer folder for the rest of the process, or the
+// one in the user's Library again with none: the command line's choice.
+void useMailFolder(const std::optional<QString> &folder);
 
-    // The version folder in use. Prints "Error while accessing directory: ..."
-    // or "No folder starting with 'V' found." when there is none.
-    static std::optional<QString> findVersionFolder();
+// The version folder in use. Prints "Error while accessing directory: ..."
+// or "No folder starting with 'V' found." when there is none.
+std::optional<QString> findVersionFolder();
 
-    static std::optional<QString> signaturesFolder();
+std::optional<QString> signaturesFolder();
 
-    // name joined to folder as one component; none for a name that could
-    // leave the folder ("/", ".", "..", NUL).
-    static std::optional<QString> fileIn(const QString &folder, const QString &name);
-    // The file of signature id in signaturesFolder; none when id could name
-    // something outside it ("/", NUL, "." or ".."), or when the file is a
-    // symbolic link.
-    static std::optional<QString> signatureFile(const QString &id);
-    static std::optional<QString> signatureFileIn(const QString &signaturesFolder, const QString &id);
+// name joined to folder as one component; none for a name that could
+// leave the folder ("/", ".", "..", NUL).
+std::optional<QString> fileIn(const QString &folder, const QString &name);
+// The file of signature id in signaturesFolder; none when id could name
+// something outside it ("/", NUL, "." or ".."), or when the file is a
+// symbolic link.
+std::optional<QString> signatureFile(const QString &id);
+std::optional<QString> signatureFileIn(const QString &signaturesFolder, const QString &id);
 
-    // Of the version folder names, in listing order, the one Mail uses:
-    // the name recorded as last used when it is among them, otherwise the
-    // highest number after "V", otherwise the first.
-    static std::optional<QString> chooseVersionFolder(const QStringList &candidates,
-                                                      const std::optional<QString> &lastUsed);
+// Of the version folder names, in listing order, the one Mail uses:
+// the name recorded as last used when it is among them, otherwise the
+// highest number after "V", otherwise the first.
+std::optional<QString> chooseVersionFolder(const QStringList &candidates,
+                                           const std::optional<QString> &lastUsed);
 
-    static constexpr const char *persistenceInfoName = "PersistenceInfo.plist";
-    static constexpr const char *lastUsedVersionKey = "LastUsedVersionDirectoryName";
-
-private:
-    static std::optional<QString> lastUsedVersionName(const QString &mailFolder);
-};
+inline constexpr const char *persistenceInfoName = "PersistenceInfo.plist";
+inline constexpr const char *lastUsedVersionKey = "LastUsedVersionDirectoryName";
+} // namespace MailFolders

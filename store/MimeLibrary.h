@@ -9,17 +9,17 @@
 #pragma pop_macro("signals")
 
 // GMime, the MIME library the signature files are read and written with.
-class MimeLibrary
+namespace MimeLibrary {
+// GMime keeps global tables that must be set up once before first use.
+void ensureInitialized();
+
+// An owned GObject of GMime, released with its last reference.
+template <typename T> using Object = std::unique_ptr<T, void (*)(void *)>;
+
+// Drops one reference of a GMime object; own()'s deleter.
+void release(void *object);
+template <typename T> Object<T> own(T *object)
 {
-public:
-    // GMime keeps global tables that must be set up once before first use.
-    static void ensureInitialized();
-
-    // An owned GObject of GMime, released with its last reference.
-    template <typename T> using Object = std::unique_ptr<T, void (*)(void *)>;
-
-    template <typename T> static Object<T> own(T *object) { return Object<T>(object, &release); }
-
-private:
-    static void release(void *object);
-};
+    return Object<T>(object, &release);
+}
+} // namespace MimeLibrary

@@ -11,33 +11,31 @@
 // Message-Id, ...), an empty line, then the HTML body, encoded as the header
 // says. What this program writes, any MIME reader decodes to exactly the
 // inserted text.
-class SignatureFileFormat
-{
-public:
-    // Splits as a MIME reader does: the header ends at the first empty line
-    // (LF LF, or CR LF CR LF), everything after it is the body. None when the
-    // text has no empty line.
-    static std::optional<AppleSignatureContent> split(const QString &text);
-    // A file's bytes split as above; none when they are not strict UTF-8 or
-    // have no empty line.
-    static std::optional<AppleSignatureContent> parse(const QByteArray &bytes);
+namespace SignatureFileFormat {
+// Splits as a MIME reader does: the header ends at the first empty line
+// (LF LF, or CR LF CR LF), everything after it is the body. None when the
+// text has no empty line.
+std::optional<AppleSignatureContent> split(const QString &text);
+// A file's bytes split as above; none when they are not strict UTF-8 or
+// have no empty line.
+std::optional<AppleSignatureContent> parse(const QByteArray &bytes);
 
-    // The file that puts html into a signature with this header: the body
-    // encoded as the header declares, and only the header fields that must
-    // change rewritten (the transfer encoding when the text cannot go as
-    // declared, the charset when non-ASCII text is not declared as UTF-8, a
-    // multipart or missing type made text/html). None when the header holds a
-    // line that belongs to no field.
-    static std::optional<QByteArray> compose(const QString &header, const QString &html);
+// The file that puts html into a signature with this header: the body
+// encoded as the header declares, and only the header fields that must
+// change rewritten (the transfer encoding when the text cannot go as
+// declared, the charset when non-ASCII text is not declared as UTF-8, a
+// multipart or missing type made text/html). None when the header holds a
+// line that belongs to no field.
+std::optional<QByteArray> compose(const QString &header, const QString &html);
 
-    // The body of content decoded once as its header declares: its transfer
-    // encoding, then its charset (UTF-8 when it names none); none when the
-    // bytes are not valid in that charset.
-    static std::optional<QString> decodedBody(const AppleSignatureContent &content);
+// The body of content decoded once as its header declares: its transfer
+// encoding, then its charset (UTF-8 when it names none); none when the
+// bytes are not valid in that charset.
+std::optional<QString> decodedBody(const AppleSignatureContent &content);
 
-    // Strict UTF-8: none when any byte sequence is invalid. A leading byte-order
-    // mark is kept so the header stays byte for byte.
-    static std::optional<QString> decodeUtf8(const QByteArray &bytes);
-    // Where the first byte that decodeUtf8 refuses sits; none when it takes them all.
-    static std::optional<qsizetype> invalidUtf8Offset(const QByteArray &bytes);
-};
+// Strict UTF-8: none when any byte sequence is invalid. A leading byte-order
+// mark is kept so the header stays byte for byte.
+std::optional<QString> decodeUtf8(const QByteArray &bytes);
+// Where the first byte that decodeUtf8 refuses sits; none when it takes them all.
+std::optional<qsizetype> invalidUtf8Offset(const QByteArray &bytes);
+} // namespace SignatureFileFormat

@@ -20,6 +20,42 @@ SignatureWriter::Outcome failed(const QString &message)
 {
     return SignatureWriter::Outcome{false, message};
 }
+
+// None when the file's bytes are kept; otherwise what to tell the user.
+std::optional<QString> keepVersion(const QString &id, const QString &file)
+{
+    const std::optional<QByteArray> bytes = RegularFile::read(file, maximumSignatureFileSize);
+    QString error = QStringLiteral("the file could not be read");
+    if (bytes && KeptVersions::keep(id, *bytes, &error))
+        return std::nullopt;
+    Diagnostics::print(QStringLiteral("Failed to keep a version of ") + file + QStringLiteral(": ") + error);
+    return QStringLiteral("The signature's current version could not be kept, so nothing was changed.");
+}
+
+// Replaces the whole file atomically, keeping its permission bits.
+bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error)
+{
+    const QFileDevice::Permissions permissions = QFile::permissions(file);
+    QSaveFile save(file);
+    if (!save.open(QIODevice::WriteOnly)) {
+        *error = save.errorString();
+        return false;
+    }
+    // The replacement must carry the old file's permission bits, not the umask's.
+    if (permissions != QFileDevice::Permissions() && !save.setPermissions(permissions)) {
+        *error = save.errorString();
+        save.cancelWriting();
+        return false;
+    }
+    if (save.write(bytes) != bytes.size() || !save.commit()) {
+        *error = save.errorString();
+        save.cancelWriting();
+        return false;
+    }
+    // Without this a power cut can undo the rename while the versions say otherwise.
+    RegularFile::syncFolder(QFileInfo(file).absolutePath());
+    return true;
+}
 } // namespace
 
 SignatureWriter::Outcome SignatureWriter::replace(const QString &id, const QByteArray &bytes, bool lock)
@@ -61,38 +97,4 @@ std::optional<QString> SignatureWriter::unlock(const QString &id)
     if (!Platform::fileFlags().setImmutable(*file, false))
         return QStringLiteral("The signature's file could not be unlocked.");
     return std::nullopt;
-}
-
-std::optional<QString> SignatureWriter::keepVersion(const QString &id, const QString &file)
-{
-    const std::optional<QByteArray> bytes = RegularFile::read(file, maximumSignatureFileSize);
-    QString error = QStringLiteral("the file could not be read");
-    if (bytes && KeptVersions::keep(id, *bytes, &error))
-        return std::nullopt;
-    Diagnostics::print(QStringLiteral("Failed to keep a version of ") + file + QStringLiteral(": ") + error);
-    return QStringLiteral("The signature's current version could not be kept, so nothing was changed.");
-}
-
-bool SignatureWriter::writeAtomically(const QString &file, const QByteArray &bytes, QString *error)
-{
-    const QFileDevice::Permissions permissions = QFile::permissions(file);
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly)) {
-        *error = save.errorString();
-        return false;
-    }
-    // The replacement must carry the old file's permission bits, not the umask's.
-    if (permissions != QFileDevice::Permissions() && !save.setPermissions(permissions)) {
-        *error = save.errorString();
-        save.cancelWriting();
-        return false;
-    }
-    if (save.write(bytes) != bytes.size() || !save.commit()) {
-        *error = save.errorString();
-        save.cancelWriting();
-        return false;
-    }
-    // Without this a power cut can undo the rename while the versions say otherwise.
-    RegularFile::syncFolder(QFileInfo(file).absolutePath());
-    return true;
 }

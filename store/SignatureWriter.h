@@ -9,29 +9,21 @@
 // command line alike: the file's current bytes kept as a version first, then
 // the change. Failures come back as one sentence for the user; the lower-level
 // cause also goes to the diagnostic lines.
-class SignatureWriter
+namespace SignatureWriter {
+struct Outcome
 {
-public:
-    struct Outcome
-    {
-        // The file now holds the new bytes (even when locking it failed).
-        bool written = false;
-        // What to tell the user; none when everything asked for was done.
-        std::optional<QString> failure;
-    };
-
-    // Replaces the whole file of id with bytes: version kept, unlocked,
-    // written atomically, then locked (or left unlocked when lock is false).
-    // After a failed write a lock that was there is put back.
-    static Outcome replace(const QString &id, const QByteArray &bytes, bool lock = true);
-
-    // Keeps the file of id as a version, then clears its flag. Without a kept
-    // version the file stays locked: Mail would put its own back unseen.
-    static std::optional<QString> unlock(const QString &id);
-
-private:
-    // None when the file's bytes are kept; otherwise what to tell the user.
-    static std::optional<QString> keepVersion(const QString &id, const QString &file);
-    // Replaces the whole file atomically, keeping its permission bits.
-    static bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error);
+    // The file now holds the new bytes (even when locking it failed).
+    bool written = false;
+    // What to tell the user; none when everything asked for was done.
+    std::optional<QString> failure;
 };
+
+// Replaces the whole file of id with bytes: version kept, unlocked,
+// written atomically, then locked (or left unlocked when lock is false).
+// After a failed write a lock that was there is put back.
+Outcome replace(const QString &id, const QByteArray &bytes, bool lock = true);
+
+// Keeps the file of id as a version, then clears its flag. Without a kept
+// version the file stays locked: Mail would put its own back unseen.
+std::optional<QString> unlock(const QString &id);
+} // namespace SignatureWriter
