@@ -131,8 +131,8 @@ private slots:
     }
     void badInput_data()
     {
-        columns<QStringList, QByteArray, QString, int,
-                QString>(); // arguments, input, setup, exit code, message
+        // Arguments, input, the setup (or the rights setpriv takes), exit code, message.
+        columns<QStringList, QByteArray, QString, int, QString>();
         const QStringList insert{u"insert"_s, u"Work"_s};
         row("no command", QStringList(), QByteArray(), QString(), 2, u"No command given"_s);
         row("unknown option", insert + QStringList{u"--force"_s}, "<p>x</p>"_ba, QString(), 2, u"--force"_s);
@@ -162,8 +162,9 @@ private slots:
         row("Mail running, unlock", QStringList{u"unlock"_s, u"Work"_s}, QByteArray(), u"MailRunning"_s, 3,
             u"Mail is running"_s);
 #ifdef TESTS_ON_LINUX
-        row("folder cannot be read", insert, "<p>x</p>"_ba, u"NoReadRight"_s, 5, u"Permission denied"_s);
-        row("file cannot be unlocked", insert, "<p>x</p>"_ba, u"NoLockRight"_s, 1,
+        row("folder cannot be read", insert, "<p>x</p>"_ba, u"-dac_override,-dac_read_search"_s, 5,
+            u"Permission denied"_s);
+        row("file cannot be unlocked", insert, "<p>x</p>"_ba, u"-linux_immutable"_s, 1,
             u"could not be unlocked"_s);
         row("file cannot be written", insert, "<p>x</p>"_ba, u"SignaturesFolderLocked"_s, 1,
             u"could not be saved"_s);
@@ -183,26 +184,18 @@ private slots:
             QVERIFY(QFile::remove(home.listFile()));
         if (setup == u"SignaturesFolderLocked")
             QVERIFY(TestHome::lock(home.signatures()));
-        if (setup == u"NoReadRight" || setup == u"NoLockRight") {
+        if (setup.startsWith(u'-')) {
             // Root reads any folder and changes any flag; without those rights, as another user would.
-            wrapper = QStringList{u"setpriv"_s,
-                                  setup == u"NoReadRight" ? u"--bounding-set=-dac_override,-dac_read_search"_s
-                                                          : u"--bounding-set=-linux_immutable"_s,
-                                  u"--"_s};
-            if (setup == u"NoReadRight")
-                QVERIFY(QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
+            wrapper = QStringList{u"setpriv"_s, u"--bounding-set="_s + setup, u"--"_s};
+            QVERIFY(!setup.contains(u"read") ||
+                    QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
         }
         if (setup == u"MailRunning") {
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }
         const auto before = snapshot(home.signatures());
-        const Run run = mailsig(arguments, input, wrapper);
-        mail.kill();
-        mail.waitForFinished();
-        QFile::setPermissions(home.mail(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QVERIFY(TestHome::lock(home.signatures(), false));
+        const Run run = mailsig(arguments, input, wrapper); // Mail stops and the home goes with the test
         QCOMPARE(run.code, code);
         QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.count(u'\n') == 1 && run.err.contains(message),
                  qPrintable(run.err));

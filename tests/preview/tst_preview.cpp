@@ -197,11 +197,6 @@ private:
     std::unique_ptr<ControlWebview> m_host;
 };
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestPreview test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestPreview)
 
 #include "tst_preview.moc"
