@@ -14,6 +14,8 @@ AccessEngineServices::~AccessEngineServices()
     Platform::folderBookmark().endAccess();
 }
 
+AccessEngineServices::AccessEngineServices(QWidget *window) : m_window(window) {}
+
 std::optional<QString> AccessEngineServices::restoreFolderAccess()
 {
     const bool stored = QSettings().contains(QLatin1String(FolderAccess::bookmarkKey));
@@ -25,9 +27,9 @@ std::optional<QString> AccessEngineServices::restoreFolderAccess()
 void AccessEngineServices::requestFolderAccess(std::function<void(bool granted)> completion)
 {
     if (std::exchange(m_grantLost, false))
-        FolderAccess::requestFolderAccessAgain(std::move(completion));
+        FolderAccess::requestFolderAccessAgain(std::move(completion), m_window);
     else
-        FolderAccess::requestFolderAccess(std::move(completion));
+        FolderAccess::requestFolderAccess(std::move(completion), m_window);
 }
 
 std::unique_ptr<QObject> AccessEngineServices::startFolderMonitor(const QString &folder,

@@ -9,11 +9,13 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 
-#include <memory>
 #include <utility>
+#include <vector>
 
 std::optional<QString> FolderAccess::restoreFolderAccess()
 {
@@ -38,10 +40,45 @@ std::optional<QString> FolderAccess::restoreFolderAccess()
     return resolved->folder;
 }
 
-void FolderAccess::requestFolderAccess(std::function<void(bool granted)> completion)
+namespace {
+// The chooser on screen, and everyone waiting for its answer.
+struct OpenChooser
 {
-    auto *chooser = new QFileDialog(nullptr, QStringLiteral("Select the Mail folder to authorize access"),
+    // A widget, not a file dialog: it is still looked at while being destroyed.
+    QPointer<QWidget> chooser;
+    std::vector<std::function<void(bool)>> completions;
+};
+
+OpenChooser &openChooser()
+{
+    static OpenChooser open;
+    return open;
+}
+
+void answer(bool granted)
+{
+    const std::vector<std::function<void(bool)>> completions = std::exchange(openChooser().completions, {});
+    for (const std::function<void(bool)> &completion : completions)
+        completion(granted);
+}
+} // namespace
+
+void FolderAccess::requestFolderAccess(std::function<void(bool granted)> completion, QWidget *window)
+{
+    OpenChooser &open = openChooser();
+    if (open.chooser) {
+        open.completions.push_back(std::move(completion));
+        open.chooser->raise();
+        open.chooser->activateWindow();
+        return;
+    }
+    auto *chooser = new QFileDialog(window, QStringLiteral("Select the Mail folder to authorize access"),
                                     SignaturesEngine::mailFolderURL());
+    open.chooser = chooser;
+    open.completions = {std::move(completion)};
+    // Nothing else in the window can be used meanwhile (on a Mac it is a sheet).
+    if (window)
+        chooser->setWindowModality(Qt::WindowModal);
     chooser->setObjectName(QLatin1String(chooserObjectName));
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     // The system's panel where only it grants access to the chosen folder;
@@ -53,40 +90,44 @@ void FolderAccess::requestFolderAccess(std::function<void(bool granted)> complet
     chooser->setAcceptMode(QFileDialog::AcceptOpen);
     chooser->setLabelText(QFileDialog::Accept, QStringLiteral("Authorize"));
 
-    // Whichever comes first, the answer or the chooser's end, calls back; the
-    // other finds the completion already spent.
-    auto pending = std::make_shared<std::function<void(bool)>>(std::move(completion));
-    auto complete = [pending](bool granted) {
-        if (!*pending)
-            return;
-        const std::function<void(bool)> callback = std::exchange(*pending, {});
-        callback(granted);
-    };
-    QObject::connect(chooser, &QDialog::finished, chooser, [chooser, complete](int result) {
+    QObject::connect(chooser, &QDialog::finished, chooser, [chooser](int result) {
+        openChooser().chooser = nullptr;
         if (result != QDialog::Accepted) {
-            complete(false);
+            answer(false);
             return;
         }
         const QStringList chosen = chooser->selectedFiles();
         if (chosen.isEmpty() || chosen.first().isEmpty()) {
-            complete(false);
+            answer(false);
             return;
         }
         // What counts is whether Mail's folder can now be read, not which
         // folder was chosen.
         if (!SignaturesEngine::findMailVersionFolder()) {
-            complete(false);
+            answer(false);
             return;
         }
         Diagnostics::print(QStringLiteral("CREATE BOOKMARK"));
         saveFolderBookmark(chosen.first());
-        complete(true);
+        answer(true);
     });
-    QObject::connect(chooser, &QObject::destroyed, [complete] { complete(false); });
-    chooser->show();
+    // Gone unanswered (the chooser still counted as open): no access.
+    QObject::connect(chooser, &QObject::destroyed, [self = static_cast<QWidget *>(chooser)] {
+        OpenChooser &open = openChooser();
+        if (open.chooser && open.chooser.data() != self)
+            return; // a later chooser's requests are its own
+        open.chooser = nullptr;
+        answer(false);
+    });
+    // A sheet needs its window on screen; at start-up the window is shown
+    // right after it is built.
+    if (window && !window->isVisible())
+        QTimer::singleShot(0, chooser, &QWidget::show);
+    else
+        chooser->show();
 }
 
-void FolderAccess::requestFolderAccessAgain(std::function<void(bool granted)> completion)
+void FolderAccess::requestFolderAccessAgain(std::function<void(bool granted)> completion, QWidget *window)
 {
     // Whether the system carries an open-panel grant across launches for a
     // program outside App Sandbox is not documented; when it did not, the
@@ -114,9 +155,10 @@ void FolderAccess::requestFolderAccessAgain(std::function<void(bool granted)> co
         QObject::disconnect(open, &QPushButton::clicked, nullptr, nullptr);
         QObject::connect(open, &QPushButton::clicked, [url = *settings] { QDesktopServices::openUrl(url); });
     }
-    QObject::connect(notice, &QMessageBox::finished, [completion = std::move(completion)]() mutable {
-        requestFolderAccess(std::move(completion));
-    });
+    QObject::connect(notice, &QMessageBox::finished,
+                     [completion = std::move(completion), window = QPointer<QWidget>(window)]() mutable {
+                         requestFolderAccess(std::move(completion), window);
+                     });
     notice->open();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <functional>
 #include <optional>
 
@@ -15,16 +17,20 @@ public:
     // bookmark. Prints what happened on the way.
     static std::optional<QString> restoreFolderAccess();
 
-    // Opens a non-modal folder chooser and returns at once. completion runs
-    // exactly once, when the chooser closes, with whether Mail's folder can now
-    // be read; a confirmed choice is saved as the bookmark.
-    static void requestFolderAccess(std::function<void(bool granted)> completion);
+    // Opens the folder chooser, modal to window when there is one (once the
+    // window is on screen), and returns at once. completion runs exactly
+    // once, when the chooser closes, with whether Mail's folder can now be
+    // read; a confirmed choice is saved as the bookmark. There is one chooser
+    // at a time: a request while it is open brings it to the front and
+    // waits for its answer.
+    static void requestFolderAccess(std::function<void(bool granted)> completion, QWidget *window = nullptr);
 
     // requestFolderAccess() after a stored bookmark stopped opening Mail's
     // folder: first a notice says so in one sentence and names the other way
     // in (Full Disk Access, with a button to its settings pane where the
     // system has one); the chooser opens when the notice is closed.
-    static void requestFolderAccessAgain(std::function<void(bool granted)> completion);
+    static void requestFolderAccessAgain(std::function<void(bool granted)> completion,
+                                         QWidget *window = nullptr);
 
     // Stores a bookmark of folder in the settings, replacing any earlier one.
     static void saveFolderBookmark(const QString &folder);

@@ -60,6 +60,9 @@ void ContentView::restorePreviousVersion()
         return;
     auto *dialog = new RestoreVersionDialog(*m_model, m_previewPane->javascriptModel(),
                                             m_previewPane->topbar()->mailMonitor(), this);
+    // Over the list, which has no use while choosing: the preview beside it
+    // shows each version as it is chosen.
+    dialog->placeOver(m_listPane);
     dialog->open();
 }
 

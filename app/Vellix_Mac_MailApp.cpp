@@ -14,7 +14,7 @@
 #include <QTimer>
 
 Vellix_Mac_MailApp::Vellix_Mac_MailApp(QWidget *parent)
-    : QMainWindow(parent), m_contentView(new ContentView(std::make_unique<AccessEngineServices>(), this))
+    : QMainWindow(parent), m_contentView(new ContentView(std::make_unique<AccessEngineServices>(this), this))
 {
     m_contentView->setFixedSize(contentWidth, contentHeight);
     setCentralWidget(m_contentView);

@@ -1,6 +1,7 @@
 #include "cli/Mailsig.h"
 
 #include "access/MailMonitor.h"
+#include "notes/SignatureCheck.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
 #include "platform/RunningApplications.h"
@@ -87,6 +88,13 @@ const QList<Mailsig::Command> &Mailsig::commands()
          2,
          {},
          &Mailsig::restore},
+        {"check",
+         "SIGNATURE|FILE|- [--json]",
+         "what Mail and recipients will do otherwise than expected, one note a line",
+         1,
+         1,
+         {"--json"},
+         &Mailsig::check},
     };
     return table;
 }
@@ -101,7 +109,9 @@ QString Mailsig::usage()
                          QLatin1String(command.summary));
     }
     text += QStringLiteral("\nSIGNATURE is a signature's id or its name (exact first, then in any case).\n"
-                           "VERSION is a name that mailsig versions shows.\n\n"
+                           "VERSION is a name that mailsig versions shows.\n"
+                           "check reads FILE when a file of that name exists: a .mailsignature file's\n"
+                           "body, any other file as HTML; it succeeds with or without notes.\n\n"
                            "Global options:\n"
                            "  --mail-folder PATH   Mail's folder (default: ~/Library/Mail)\n"
                            "  --help               this text\n"
@@ -225,7 +235,7 @@ ExitCode Mailsig::show(const CliArguments &arguments)
     return ExitCode::Done;
 }
 
-std::optional<QString> Mailsig::inputHtml(const QString &operand)
+std::optional<QString> Mailsig::inputHtml(const QString &operand, bool allowEmpty)
 {
     const bool standardInput = operand == QLatin1String("-");
     const QString name = standardInput ? QStringLiteral("standard input") : operand;
@@ -253,7 +263,7 @@ std::optional<QString> Mailsig::inputHtml(const QString &operand)
         return std::nullopt;
     }
     const QString html = *SignatureFileFormat::decodeUtf8(bytes);
-    if (html.trimmed().isEmpty()) {
+    if (!allowEmpty && html.trimmed().isEmpty()) {
         fail(ExitCode::Failed, QStringLiteral("%1 holds no HTML: it is empty or only white space.")
                                    .arg(standardInput ? QStringLiteral("Standard input") : name));
         return std::nullopt;
@@ -311,6 +321,68 @@ ExitCode Mailsig::insert(const CliArguments &arguments)
     print(QStringLiteral("Inserted into %1 (%2)%3.\n")
               .arg(quoted(entry->signature.name), entry->file,
                    lock ? QStringLiteral(", locked") : QStringLiteral(", left unlocked")));
+    printNotes(*html, entry->signature.isRich);
+    return ExitCode::Done;
+}
+
+void Mailsig::printNotes(const QString &html, std::optional<bool> isRich)
+{
+    QByteArray text;
+    for (const SignatureNote &note : SignatureCheck::check(html, isRich))
+        text += QStringLiteral("mailsig: note: %1\n").arg(note.sentence).toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), m_err);
+    std::fflush(m_err);
+}
+
+ExitCode Mailsig::check(const CliArguments &arguments)
+{
+    const QString operand = arguments.operands().at(0);
+    QJsonObject subject;
+    std::optional<QString> html;
+    std::optional<bool> isRich;
+    if (operand == QLatin1String("-") || QFileInfo(operand).isFile()) {
+        html = inputHtml(operand, true);
+        if (!html)
+            return ExitCode::Failed;
+        subject.insert(QStringLiteral("file"), operand);
+        if (operand.endsWith(versionSuffix)) {
+            const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(*html);
+            html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
+        }
+    } else {
+        ExitCode refusal = ExitCode::Failed;
+        const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+        if (!entry)
+            return refusal;
+        const std::optional<QByteArray> bytes = RegularFile::read(entry->file, maximumInputSize);
+        if (!bytes)
+            return fail(ExitCode::Failed,
+                        QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file));
+        const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*bytes);
+        html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
+        isRich = entry->signature.isRich;
+        subject = {{QStringLiteral("id"), entry->signature.id},
+                   {QStringLiteral("name"), entry->signature.name},
+                   {QStringLiteral("file"), entry->file}};
+    }
+    if (!html)
+        return fail(ExitCode::Failed, QStringLiteral("%1 is not a header and a UTF-8 body.")
+                                          .arg(subject.value(QStringLiteral("file")).toString()));
+    const QList<SignatureNote> notes = SignatureCheck::check(*html, isRich);
+    if (arguments.has(QStringLiteral("--json"))) {
+        QJsonArray list;
+        for (const SignatureNote &note : notes) {
+            list.append(QJsonObject{{QStringLiteral("kind"), SignatureNote::name(note.kind)},
+                                    {QStringLiteral("note"), note.sentence}});
+        }
+        subject.insert(QStringLiteral("notes"), list);
+        print(json(subject));
+        return ExitCode::Done;
+    }
+    QString text;
+    for (const SignatureNote &note : notes)
+        text += note.sentence + u'\n';
+    print(text);
     return ExitCode::Done;
 }
 

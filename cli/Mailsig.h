@@ -44,6 +44,7 @@ private:
     ExitCode unlock(const CliArguments &arguments);
     ExitCode versions(const CliArguments &arguments);
     ExitCode restore(const CliArguments &arguments);
+    ExitCode check(const CliArguments &arguments);
 
     // The catalog and the signature the first operand names; none after
     // saying why, with the exit status in refusal.
@@ -51,7 +52,10 @@ private:
     // Refuses while Mail runs: it rewrites signature files it finds changed.
     bool mailIsClosed();
     // The HTML to insert: the named file, or standard input for "-" or none.
-    std::optional<QString> inputHtml(const QString &operand);
+    // Text that is empty or only white space is refused unless allowEmpty.
+    std::optional<QString> inputHtml(const QString &operand, bool allowEmpty = false);
+    // The notes on html, one line each on standard error.
+    void printNotes(const QString &html, std::optional<bool> isRich);
 
     void print(const QByteArray &bytes);
     void print(const QString &text) { print(text.toUtf8()); }

@@ -56,8 +56,7 @@ std::optional<SignatureCatalog> SignatureCatalog::load(CliError *error)
         return std::nullopt;
     }
     const QString listFile = *folder + QStringLiteral("/AllSignatures.plist");
-    QList<bool> rich;
-    const std::optional<QList<SignatureModel>> signatures = SignatureListReader::read(listFile, &rich);
+    const std::optional<QList<SignatureModel>> signatures = SignatureListReader::read(listFile);
     if (!signatures) {
         *error = {ExitCode::FolderUnreadable,
                   QFileInfo::exists(listFile)
@@ -70,7 +69,7 @@ std::optional<SignatureCatalog> SignatureCatalog::load(CliError *error)
     for (qsizetype i = 0; i < signatures->size(); ++i) {
         const SignatureModel &signature = signatures->at(i);
         catalog.m_entries.append(
-            Entry{signature, rich.value(i),
+            Entry{signature, signature.isRich.value_or(false),
                   SignaturesEngine::signatureFileIn(*folder, signature.id).value_or(QString())});
     }
     return catalog;

@@ -51,6 +51,15 @@ PropertyList::~PropertyList()
         plist_free(m_root);
 }
 
+std::optional<bool> PropertyList::boolean(plist_t node)
+{
+    if (!node || plist_get_node_type(node) != PLIST_BOOLEAN)
+        return std::nullopt;
+    uint8_t value = 0;
+    plist_get_bool_val(node, &value);
+    return value != 0;
+}
+
 std::optional<QString> PropertyList::text(plist_t node)
 {
     if (!node || plist_get_node_type(node) != PLIST_STRING)

@@ -25,9 +25,10 @@ public:
     plist_t root() const { return m_root; }
 
     // Helpers on nodes of the tree: the text of a string node, the value of a
-    // dictionary key (the last one when the key occurs twice); none when the
+    // Boolean node, the value of a dictionary key (the last one when the key occurs twice); none when the
     // node is of another kind.
     static std::optional<QString> text(plist_t node);
+    static std::optional<bool> boolean(plist_t node);
     static plist_t value(plist_t dictionary, const char *key);
 
     // Files larger than this are not property lists Mail would write.

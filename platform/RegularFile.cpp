@@ -2,13 +2,16 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace RegularFile {
 
-std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
+namespace {
+std::optional<QByteArray> readUpTo(const QString &path, qint64 maximumSize, bool whole)
 {
     const QByteArray native = QFile::encodeName(path);
     if (native.isEmpty() || native.contains('\0'))
@@ -20,7 +23,7 @@ std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maximumSize) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (whole && st.st_size > maximumSize)) {
         ::close(fd);
         return std::nullopt;
     }
@@ -30,19 +33,44 @@ std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
         return std::nullopt;
     }
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(st.st_size));
+    bytes.reserve(static_cast<qsizetype>(std::min<qint64>(st.st_size, maximumSize)));
     char buffer[64 * 1024];
     for (;;) {
-        const qint64 n = file.read(buffer, sizeof buffer);
+        const qint64 n = file.read(buffer, std::min<qint64>(sizeof buffer, maximumSize + 1 - bytes.size()));
         if (n < 0)
             return std::nullopt;
         if (n == 0)
             break;
-        if (bytes.size() + n > maximumSize)
-            return std::nullopt;
+        if (bytes.size() + n > maximumSize) {
+            if (whole)
+                return std::nullopt;
+            bytes.append(buffer, static_cast<qsizetype>(maximumSize - bytes.size()));
+            break;
+        }
         bytes.append(buffer, static_cast<qsizetype>(n));
     }
     return bytes;
+}
+} // namespace
+
+std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
+{
+    return readUpTo(path, maximumSize, true);
+}
+
+std::optional<QByteArray> readStart(const QString &path, qint64 size)
+{
+    return readUpTo(path, size, false);
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 bool isSymbolicLink(const QString &path)

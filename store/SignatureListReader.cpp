@@ -8,38 +8,31 @@
 
 #include <plist/plist.h>
 
-std::optional<QList<std::pair<std::optional<QString>, std::optional<QString>>>>
-SignatureListReader::parseEntries(const QByteArray &data, QList<bool> *isRich)
+std::optional<QList<SignatureListReader::Entry>> SignatureListReader::parseEntries(const QByteArray &data)
 {
     const std::optional<PropertyList> list = PropertyList::fromData(data);
     if (!list || plist_get_node_type(list->root()) != PLIST_ARRAY)
         return std::nullopt;
     const uint32_t count = plist_array_get_size(list->root());
-    QList<std::pair<std::optional<QString>, std::optional<QString>>> entries;
+    QList<Entry> entries;
     entries.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
         plist_t item = plist_array_get_item(list->root(), i);
         if (!item || plist_get_node_type(item) != PLIST_DICT)
             return std::nullopt;
         entries.append({PropertyList::text(PropertyList::value(item, "SignatureUniqueId")),
-                        PropertyList::text(PropertyList::value(item, "SignatureName"))});
-        if (isRich) {
-            const plist_t rich = PropertyList::value(item, "SignatureIsRich");
-            uint8_t value = 0;
-            if (rich && plist_get_node_type(rich) == PLIST_BOOLEAN)
-                plist_get_bool_val(rich, &value);
-            isRich->append(value != 0);
-        }
+                        PropertyList::text(PropertyList::value(item, "SignatureName")),
+                        PropertyList::boolean(PropertyList::value(item, "SignatureIsRich"))});
     }
     return entries;
 }
 
-std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &listFile, QList<bool> *isRich)
+std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &listFile)
 {
     const std::optional<QByteArray> bytes = RegularFile::read(listFile, PropertyList::maximumFileSize);
     if (!bytes)
         return std::nullopt;
-    const auto entries = parseEntries(*bytes, isRich);
+    const auto entries = parseEntries(*bytes);
     if (!entries)
         return std::nullopt;
     QList<SignatureModel> signatures;
@@ -50,8 +43,9 @@ std::optional<QList<SignatureModel>> SignatureListReader::read(const QString &li
     // the list size times the Mail folder's size.
     const QString folder = QFileInfo(listFile).path();
     signatures.reserve(entries->size());
-    for (const auto &[id, name] : *entries) {
-        SignatureModel signature{id.value_or(QString()), name.value_or(QString()), false};
+    for (const Entry &entry : *entries) {
+        SignatureModel signature{entry.id.value_or(QString()), entry.name.value_or(QString()), false,
+                                 entry.isRich};
         if (const auto file = SignaturesEngine::signatureFileIn(folder, signature.id))
             signature.isFileLocked = SignaturesEngine::isFileImmutable(*file);
         signatures.append(signature);

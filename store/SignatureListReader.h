@@ -14,12 +14,19 @@ class SignatureListReader
 public:
     // None when the file cannot be read or parsed, or its root is not an
     // array of dictionaries. Entries keep the file's order; a missing or
-    // non-text "SignatureUniqueId"/"SignatureName" gives an empty text.
-    // With isRich, also each entry's "SignatureIsRich" (false when missing).
-    static std::optional<QList<SignatureModel>> read(const QString &listFile, QList<bool> *isRich = nullptr);
+    // non-text "SignatureUniqueId"/"SignatureName" gives an empty text, a
+    // missing or non-Boolean "SignatureIsRich" no rich flag.
+    static std::optional<QList<SignatureModel>> read(const QString &listFile);
 
-    // The pairs (id, name) of the list file's bytes, without touching any
-    // other file.
-    static std::optional<QList<std::pair<std::optional<QString>, std::optional<QString>>>>
-    parseEntries(const QByteArray &data, QList<bool> *isRich = nullptr);
+    // What one dictionary of the list says; none for a key that is missing
+    // or of another kind.
+    struct Entry
+    {
+        std::optional<QString> id;
+        std::optional<QString> name;
+        std::optional<bool> isRich;
+    };
+
+    // The entries of the list file's bytes, without touching any other file.
+    static std::optional<QList<Entry>> parseEntries(const QByteArray &data);
 };

@@ -11,7 +11,7 @@ bool canonicallyEqual(const QString &a, const QString &b)
 
 bool operator==(const SignatureModel &a, const SignatureModel &b)
 {
-    return a.isFileLocked == b.isFileLocked && canonicallyEqual(a.id, b.id) &&
+    return a.isFileLocked == b.isFileLocked && a.isRich == b.isRich && canonicallyEqual(a.id, b.id) &&
            canonicallyEqual(a.name, b.name);
 }
 
@@ -20,5 +20,6 @@ size_t qHash(const SignatureModel &signature, size_t seed)
     // Hash the normalised texts so canonically equal records hash equally.
     return qHashMulti(seed, signature.id.normalized(QString::NormalizationForm_D),
                       signature.name.normalized(QString::NormalizationForm_D),
-                      static_cast<unsigned char>(signature.isFileLocked ? 1 : 0));
+                      static_cast<unsigned char>(signature.isFileLocked ? 1 : 0),
+                      static_cast<unsigned char>(signature.isRich ? (*signature.isRich ? 2 : 1) : 0));
 }

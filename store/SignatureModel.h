@@ -3,14 +3,18 @@
 #include <QMetaType>
 #include <QString>
 
+#include <optional>
+
 // One signature of Mail's list. Rows are keyed by id; two records are equal
-// only when all three fields are (texts compared as canonically equivalent
-// Unicode, so a decomposed "é" equals a precomposed one).
+// only when all fields are (texts compared as canonically equivalent Unicode,
+// so a decomposed "é" equals a precomposed one).
 struct SignatureModel
 {
     QString id;
     QString name;
     bool isFileLocked = false;
+    // The list entry's "SignatureIsRich"; none when the entry does not say.
+    std::optional<bool> isRich = std::nullopt;
 
     friend bool operator==(const SignatureModel &a, const SignatureModel &b);
     friend bool operator!=(const SignatureModel &a, const SignatureModel &b) { return !(a == b); }

@@ -7,8 +7,9 @@
 
 #include <optional>
 
-// What went wrong with the last insert, in one short sentence for the top
-// bar; none once the user selects a signature or an insert succeeds.
+// Why the last insert, restore or unlock did not happen, in one short
+// sentence for the top bar; none once the user selects a signature or an
+// action succeeds.
 // Every set announces changed(), equal value or not.
 class SignatureStatusUIModel : public QObject
 {

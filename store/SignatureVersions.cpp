@@ -52,6 +52,8 @@ QList<SignatureVersions::Version> SignatureVersions::list(const QString &id)
         if (const std::optional<QDateTime> time = timeOf(name))
             versions.append(Version{dir.filePath(name), *time});
     }
+    if (!versions.isEmpty())
+        versions.last().isOriginal = true;
     return versions;
 }
 
@@ -83,7 +85,10 @@ bool SignatureVersions::keep(const QString &id, const QByteArray &bytes, QString
         *error = file.errorString();
         return false;
     }
-    for (qsizetype i = maximumKept - 1; i < kept.size(); ++i)
+    // The rename is durable only once the folder's entry is on the disk too.
+    RegularFile::syncFolder(*folder);
+    // The original is the one most users want back: it stays.
+    for (qsizetype i = maximumKept - 1; i < kept.size() - 1; ++i)
         QFile::remove(kept.at(i).file);
     return true;
 }

@@ -10,7 +10,8 @@
 // Every signature file this program replaces or hands back to Mail is kept
 // first, whole and byte for byte, in the application's own data folder
 // (never in Mail's, which must not see extra files):
-// Versions/<id>/<UTC time>.mailsignature, the newest few per signature.
+// Versions/<id>/<UTC time>.mailsignature: the newest few per signature, and
+// the oldest for good, the file as it was before this program first changed it.
 class SignatureVersions
 {
 public:
@@ -18,6 +19,8 @@ public:
     {
         QString file;
         QDateTime time; // UTC
+        // The oldest kept version: the signature before this program changed it.
+        bool isOriginal = false;
     };
 
     static constexpr int maximumKept = 20;
@@ -26,7 +29,7 @@ public:
     // something outside that folder.
     static std::optional<QString> folderOf(const QString &id);
 
-    // The kept versions of id, newest first.
+    // The kept versions of id, newest first; the last is the original.
     static QList<Version> list(const QString &id);
 
     // The bytes of a kept version; none when it cannot be read.

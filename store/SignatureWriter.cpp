@@ -90,5 +90,7 @@ bool SignatureWriter::writeAtomically(const QString &file, const QByteArray &byt
         save.cancelWriting();
         return false;
     }
+    // Without this a power cut can undo the rename while the versions say otherwise.
+    RegularFile::syncFolder(QFileInfo(file).absolutePath());
     return true;
 }

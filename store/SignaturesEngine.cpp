@@ -97,35 +97,51 @@ void SignaturesEngine::loadSignatureContent(const std::optional<SignatureModel> 
         file ? RegularFile::read(*file, maximumSignatureFileSize) : std::nullopt;
     if (!bytes) {
         Diagnostics::print(QStringLiteral("ERROR"));
+        // The preview stays, but it is no longer this file's to insert into.
+        m_previewSourceId.reset();
         return;
     }
-    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*bytes);
-    m_previewSourceId = content ? std::optional<QString>(signature->id) : std::nullopt;
+    const std::optional<QString> text = SignatureFileFormat::decodeUtf8(*bytes);
+    const std::optional<AppleSignatureContent> content =
+        text ? SignatureFileFormat::split(*text) : std::nullopt;
+    m_previewSourceId = signature->id;
+    m_previewFault = std::nullopt;
+    if (!text)
+        m_previewFault = QStringLiteral("The signature's file is not UTF-8 text, so it was left as it is.");
+    else if (!content)
+        m_previewFault = QStringLiteral("The signature's file has no empty line after its header, so it was "
+                                        "left as it is.");
     m_renderedUiModel->signature().set(content.value_or(AppleSignatureContent{}));
 }
 
 bool SignaturesEngine::insertSignature(const QString &html)
 {
-    if (html.trimmed().isEmpty())
-        return false;
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
     const std::optional<AppleSignatureContent> previewed = m_renderedUiModel->signature().get();
     if (!selected || !previewed)
         return false;
-    if (!m_previewSourceId || *m_previewSourceId != selected->id) {
+    if (html.trimmed().isEmpty())
+        return refuse(*selected,
+                      QStringLiteral("The clipboard holds only white space, so nothing was inserted."));
+    if (m_previewSourceId != selected->id) {
         Diagnostics::print(
-            !m_previewSourceId
-                ? QStringLiteral("Insert refused: the signature file could not be split into a header "
-                                 "and a body, so its header would be lost.")
-                : QStringLiteral("Insert refused: the preview was read from another signature's file."));
+            QStringLiteral("Insert refused: the preview was read from another signature's file."));
         return refuse(*selected,
                       QStringLiteral("The signature's file could not be read, so it was left as it is."));
+    }
+    if (m_previewFault) {
+        // Writing the empty header of a file that did not split would destroy its own.
+        Diagnostics::print(QStringLiteral("Insert refused: ") + *m_previewFault);
+        return refuse(*selected, *m_previewFault);
     }
     const std::optional<QByteArray> bytes = SignatureFileFormat::compose(previewed->header, html);
     if (!bytes)
         return refuse(*selected, QStringLiteral("The signature's file has a header this program cannot read, "
                                                 "so it was left as it is."));
-    return replaceFile(*selected, *bytes);
+    if (!replaceFile(*selected, *bytes))
+        return false;
+    emit inserted(selected->id, html);
+    return true;
 }
 
 bool SignaturesEngine::restoreVersion(const QString &versionFile)
@@ -136,11 +152,7 @@ bool SignaturesEngine::restoreVersion(const QString &versionFile)
     const std::optional<QByteArray> bytes = SignatureVersions::read(versionFile);
     if (!bytes)
         return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
-    if (!replaceFile(*selected, *bytes))
-        return false;
-    // The restored file brings its own header, which later inserts keep.
-    loadSignatureContent(*selected);
-    return true;
+    return replaceFile(*selected, *bytes);
 }
 
 bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteArray &bytes)
@@ -151,6 +163,9 @@ bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteAr
     if (outcome.failure)
         return refuse(selected, *outcome.failure);
     clearMessage();
+    // What is previewed, and what a later insert takes the header from, is
+    // what the file now holds.
+    loadSignatureContent(selected);
     return true;
 }
 
@@ -176,6 +191,8 @@ void SignaturesEngine::unlockSignature(const QString &id)
     if (file && QFileInfo::exists(*file)) {
         if (const std::optional<QString> failure = SignatureWriter::unlock(id))
             m_statusUiModel->message().set(*failure);
+        else
+            clearMessage();
     }
     loadSignatures();
 }

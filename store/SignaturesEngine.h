@@ -43,14 +43,16 @@ public:
     void loadSignatureContent(const std::optional<SignatureModel> &signature);
     // Writes html into the selected signature's file and locks it; true when
     // both happened. Text that is empty or only white space writes nothing.
-    // Any other failure leaves the file's lock as it was found, says what
-    // happened in the status model and previews the file as it now is.
+    // Each refusal or failure leaves the file's lock as it was found and says
+    // what happened in the status model; in every case the previewed content
+    // is then the file as it now is.
     bool insertSignature(const QString &html);
     // Writes a kept version's bytes back into the selected signature's file,
     // the same way as an insert, and previews the result; true when done.
     bool restoreVersion(const QString &versionFile);
     // The confirmed unlock of a row: keep the file as a version, clear its
     // flag, then reload in any case. Without a kept version it stays locked.
+    // A failure is said in the status model.
     void unlockSignature(const QString &id);
 
     // Locations, computed afresh from the file system on every call.
@@ -68,6 +70,10 @@ public:
     static bool setFileLocked(const QString &file, bool locked);
     static bool unlockFile(const QString &file);
 
+signals:
+    // An insert wrote html into the signature's file and locked it.
+    void inserted(const QString &id, const QString &html);
+
 private:
     void observeSelection();
     // Every replacement of a signature file (SignatureWriter::replace), then
@@ -83,9 +89,10 @@ private:
     std::unique_ptr<SignatureStatusUIModel> m_statusUiModel;
     std::unique_ptr<QObject> m_folderMonitor;
     std::unique_ptr<EngineServices> m_services;
-    // The signature the previewed content was read from; none while the
-    // previewed content is not a real split of a file (it is then empty and
-    // writing its header would destroy the file's header).
+    // The signature the previewed content was read from, and what is wrong
+    // with that file when it is not a real split of UTF-8 text (the content
+    // is then empty, and writing its header would destroy the file's own).
     std::optional<QString> m_previewSourceId;
+    std::optional<QString> m_previewFault;
     std::vector<Cancellable> m_cancellables;
 };

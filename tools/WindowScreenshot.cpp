@@ -1,14 +1,19 @@
 // Opens the window on whatever Mail folder the current home holds, selects the
 // first signature once the preview is up and saves a picture of the window.
-// Used by scripts/demo --screenshot for the README; needs a real display.
+// With --notes it selects the first signature that has notes; with
+// --notes-open it also opens their list, which the picture shows over the
+// window. Used by scripts/demo
+// --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
+#include "notes/SignatureNotesUIModel.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "ui/SignatureRender.h"
+#include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderWebView.h"
 
 #include <QApplication>
@@ -22,10 +27,12 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QTextStream err(stderr);
     if (argc < 2) {
-        err << "usage: window-screenshot OUTPUT.png\n";
+        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
+    const QByteArray option = argc > 2 ? QByteArray(argv[2]) : QByteArray();
+    const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
     Vellix_Mac_MailApp window;
@@ -35,17 +42,27 @@ int main(int argc, char *argv[])
         err << "no signatures in " << SignaturesEngine::mailFolderURL() << "\n";
         return 1;
     }
-    QObject::connect(window.contentView()->previewPane()->webView(), &SignatureRenderWebView::previewShown,
-                     &window, [&] {
-                         engine.selectionUiModel()->signature().set(signatures.first());
-                         // Time for the page to lay the signature out and the compositor to present it.
-                         QTimer::singleShot(1500, &window, [&] {
-                             const QPixmap picture = window.screen()->grabWindow(window.winId());
-                             const bool saved = !picture.isNull() && picture.save(output);
-                             err << (saved ? "saved " : "could not save ") << output << "\n";
-                             QCoreApplication::exit(saved ? 0 : 1);
-                         });
-                     });
+    QObject::connect(
+        window.contentView()->previewPane()->webView(), &SignatureRenderWebView::previewShown, &window, [&] {
+            SignatureRenderNotes *notes = window.contentView()->previewPane()->notes();
+            for (const SignatureModel &signature : signatures) {
+                engine.selectionUiModel()->signature().set(signature);
+                if (!withNotes || !notes->notesModel().notes().get().isEmpty())
+                    break;
+            }
+            if (openNotes)
+                notes->click();
+            // Time for the page to lay the signature out and the compositor to present it.
+            QTimer::singleShot(1500, &window, [&] {
+                // The screen under the window, so that the open list is in the picture.
+                const QRect area = window.frameGeometry();
+                const QPixmap picture =
+                    window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+                const bool saved = !picture.isNull() && picture.save(output);
+                err << (saved ? "saved " : "could not save ") << output << "\n";
+                QCoreApplication::exit(saved ? 0 : 1);
+            });
+        });
     QTimer::singleShot(60000, [&err] {
         err << "the preview did not come up\n";
         QCoreApplication::exit(1);

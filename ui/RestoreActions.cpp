@@ -4,8 +4,10 @@
 #include "preview/ControlWebviewModel.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureRenderUIModel.h"
+#include "store/SignatureStatusUIModel.h"
 #include "store/SignatureVersions.h"
 #include "store/SignaturesEngine.h"
+#include "ui/TopbarActions.h"
 
 void RestoreActions::show(ControlWebviewModel &preview, const QString &versionFile)
 {
@@ -20,7 +22,9 @@ void RestoreActions::restore(SignaturesEngine &engine, ControlWebviewModel &prev
 {
     // The last poll may be a second old: Mail could have started since.
     mailMonitor.checkMailProcess();
-    if (!mailMonitor.isMainRunning().get())
+    if (mailMonitor.isMainRunning().get())
+        engine.statusUiModel()->message().set(TopbarActions::mailRunningRefusal());
+    else
         engine.restoreVersion(versionFile);
     showCurrent(engine, preview);
 }

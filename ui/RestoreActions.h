@@ -14,7 +14,8 @@ public:
     static void show(ControlWebviewModel &preview, const QString &versionFile);
 
     // Writes the version back into the selected signature unless Mail runs
-    // at this moment; the preview then shows the file as it is.
+    // at this moment (the top bar then says so); the preview then shows the
+    // file as it is.
     static void restore(SignaturesEngine &engine, ControlWebviewModel &preview, MailMonitor &mailMonitor,
                         const QString &versionFile);
 

@@ -3,6 +3,8 @@
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 
+#include <QTextDocument>
+
 SignatureListModel::SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection,
                                        QObject *parent)
     : QAbstractListModel(parent), m_list(list), m_selection(selection), m_rows(list.signatures().get()),
@@ -27,7 +29,8 @@ QVariant SignatureListModel::data(const QModelIndex &index, int role) const
     case NameRole:
         return signature.name;
     case Qt::ToolTipRole:
-        return signature.name;
+        // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
+        return Qt::convertFromPlainText(signature.name);
     case IdRole:
         return signature.id;
     case LockedRole:

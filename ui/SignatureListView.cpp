@@ -82,7 +82,7 @@ void SignatureListView::select(const QModelIndex &index)
     if (!record)
         return;
     // The keyboard goes on from the row the user picked.
-    m_listView->setCurrentIndex(index);
+    m_listView->setChosenRow(index);
     // Set even when equal: every set reads the file again.
     m_environment.selection.signature().set(*record);
 }
@@ -106,8 +106,7 @@ void SignatureListView::rowsReset()
     // The keyboard stays on the selected signature, without selecting anew.
     if (const std::optional<SignatureModel> &selected = m_environment.selection.signature().get()) {
         if (const std::optional<int> row = m_model->rowOf(selected->id))
-            m_listView->selectionModel()->setCurrentIndex(m_model->index(*row),
-                                                          QItemSelectionModel::NoUpdate);
+            m_listView->setChosenRow(m_model->index(*row));
     }
 }
 

@@ -6,13 +6,15 @@
 #include <QKeyEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTextDocument>
 
 SignatureLockButton::SignatureLockButton(const QString &signatureName, QWidget *parent)
     : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(QStringLiteral("Unlock %1").arg(signatureName));
-    setToolTip(accessibleName());
+    // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
+    setToolTip(Qt::convertFromPlainText(accessibleName()));
 }
 
 QSize SignatureLockButton::sizeHint() const

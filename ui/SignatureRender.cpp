@@ -1,6 +1,7 @@
 #include "ui/SignatureRender.h"
 
 #include "preview/ControlWebviewModel.h"
+#include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderWebView.h"
 
@@ -8,12 +9,14 @@
 
 SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
     : QWidget(parent), m_javascriptModel(std::make_unique<ControlWebviewModel>()),
-      m_topbar(new SignatureRenderTopbar(environment, *m_javascriptModel, this)),
+      m_topbar(new SignatureRenderTopbar(environment, this)),
+      m_notes(new SignatureRenderNotes(environment.engine, this)),
       m_webView(new SignatureRenderWebView(environment, *m_javascriptModel, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_topbar);
+    layout->addWidget(m_notes, 0, Qt::AlignLeading);
     layout->addWidget(m_webView, 1);
 }
 

@@ -7,11 +7,13 @@
 #include <memory>
 
 class ControlWebviewModel;
+class SignatureRenderNotes;
 class SignatureRenderTopbar;
 class SignatureRenderWebView;
 
-// The right pane: the top bar above the preview. It owns the script bridge
-// that both the preview and the insert button use.
+// The right pane: the top bar, the note line (when there are notes), then the
+// preview. It owns the script bridge that both the preview and the insert
+// button use.
 class SignatureRender : public QWidget
 {
     Q_OBJECT
@@ -21,10 +23,12 @@ public:
 
     ControlWebviewModel &javascriptModel() const { return *m_javascriptModel; }
     SignatureRenderTopbar *topbar() const { return m_topbar; }
+    SignatureRenderNotes *notes() const { return m_notes; }
     SignatureRenderWebView *webView() const { return m_webView; }
 
 private:
     std::unique_ptr<ControlWebviewModel> m_javascriptModel;
     SignatureRenderTopbar *m_topbar;
+    SignatureRenderNotes *m_notes;
     SignatureRenderWebView *m_webView;
 };

@@ -7,12 +7,11 @@
 
 #include <QHBoxLayout>
 
-SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environment,
-                                             ControlWebviewModel &javascriptModel, QWidget *parent)
+SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environment, QWidget *parent)
     : QWidget(parent), m_mailMonitor(std::make_unique<MailMonitor>()),
       m_message(new SignatureRenderTopbarMessageMailRunning(*m_mailMonitor,
                                                             *environment.engine.statusUiModel(), this)),
-      m_button(new SignatureRenderTopbarInsertButton(environment, javascriptModel, *m_mailMonitor, this))
+      m_button(new SignatureRenderTopbarInsertButton(environment, *m_mailMonitor, this))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

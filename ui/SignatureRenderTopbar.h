@@ -6,7 +6,6 @@
 
 #include <memory>
 
-class ControlWebviewModel;
 class MailMonitor;
 class SignatureRenderTopbarMessageMailRunning;
 class SignatureRenderTopbarInsertButton;
@@ -18,8 +17,7 @@ class SignatureRenderTopbar : public QWidget
 {
     Q_OBJECT
 public:
-    SignatureRenderTopbar(const WindowEnvironment &environment, ControlWebviewModel &javascriptModel,
-                          QWidget *parent = nullptr);
+    explicit SignatureRenderTopbar(const WindowEnvironment &environment, QWidget *parent = nullptr);
     ~SignatureRenderTopbar() override;
 
     MailMonitor &mailMonitor() const { return *m_mailMonitor; }

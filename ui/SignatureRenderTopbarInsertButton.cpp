@@ -15,11 +15,9 @@ TopbarState stateOf(const WindowEnvironment &environment, MailMonitor &mailMonit
 } // namespace
 
 SignatureRenderTopbarInsertButton::SignatureRenderTopbarInsertButton(const WindowEnvironment &environment,
-                                                                     ControlWebviewModel &javascriptModel,
                                                                      MailMonitor &mailMonitor,
                                                                      QWidget *parent)
-    : QPushButton(parent), m_environment(environment), m_javascriptModel(javascriptModel),
-      m_mailMonitor(mailMonitor)
+    : QPushButton(parent), m_environment(environment), m_mailMonitor(mailMonitor)
 {
     connect(&m_environment.authorize, &SignaturesEngineAccessAuthorize::changed, this,
             &SignatureRenderTopbarInsertButton::refresh);
@@ -44,8 +42,7 @@ void SignatureRenderTopbarInsertButton::trigger()
     if (!state.buttonEnabled)
         return;
     if (state.action == TopbarState::Action::Insert)
-        TopbarActions::insertFromClipboard(m_pasteModel, m_javascriptModel, m_environment.engine,
-                                           m_mailMonitor);
+        TopbarActions::insertFromClipboard(m_pasteModel, m_environment.engine, m_mailMonitor);
     else
         TopbarActions::authorize(m_environment.engine);
 }

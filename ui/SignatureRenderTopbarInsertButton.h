@@ -5,7 +5,6 @@
 
 #include <QPushButton>
 
-class ControlWebviewModel;
 class MailMonitor;
 
 // The top bar's one button: "Authorize Access to Mail Signature folder" until
@@ -15,8 +14,7 @@ class SignatureRenderTopbarInsertButton : public QPushButton
 {
     Q_OBJECT
 public:
-    SignatureRenderTopbarInsertButton(const WindowEnvironment &environment,
-                                      ControlWebviewModel &javascriptModel, MailMonitor &mailMonitor,
+    SignatureRenderTopbarInsertButton(const WindowEnvironment &environment, MailMonitor &mailMonitor,
                                       QWidget *parent = nullptr);
 
 private:
@@ -24,7 +22,6 @@ private:
     void trigger();
 
     WindowEnvironment m_environment;
-    ControlWebviewModel &m_javascriptModel;
     MailMonitor &m_mailMonitor;
     PasteModel m_pasteModel;
 };

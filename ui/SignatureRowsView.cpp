@@ -4,12 +4,46 @@
 
 SignatureRowsView::SignatureRowsView(QWidget *parent) : QListView(parent) {}
 
+void SignatureRowsView::setChosenRow(const QModelIndex &index)
+{
+    m_chosen = index;
+    if (index.isValid())
+        setCurrentIndex(index);
+}
+
+QModelIndex SignatureRowsView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+    if (!m_chosen.isValid() && rows > 0) {
+        if (cursorAction == MoveDown || cursorAction == MoveNext || cursorAction == MoveHome)
+            return model()->index(0, modelColumn(), rootIndex());
+        if (cursorAction == MoveUp || cursorAction == MovePrevious || cursorAction == MoveEnd)
+            return model()->index(rows - 1, modelColumn(), rootIndex());
+    }
+    return QListView::moveCursor(cursorAction, modifiers);
+}
+
 void SignatureRowsView::keyPressEvent(QKeyEvent *event)
 {
     const QPersistentModelIndex before = currentIndex();
+    const bool wasChosen = m_chosen.isValid();
+    const bool moves = QList<int>{Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End}.contains(event->key());
     QListView::keyPressEvent(event);
-    if (currentIndex().isValid() && currentIndex() != before)
+    // A move onto the row the focus frame was on chooses it too.
+    if (currentIndex().isValid() && (currentIndex() != before || (moves && !wasChosen))) {
+        event->accept();
         emit currentMovedByKey(currentIndex());
+    }
+}
+
+bool SignatureRowsView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // The item view hands the focus to a row's widget (a padlock) whenever that
+    // row becomes current; an arrow key would then leave the list. The padlock
+    // is reached with Tab instead.
+    if (trigger == CurrentChanged)
+        return false;
+    return QListView::edit(index, trigger, event);
 }
 
 void SignatureRowsView::mousePressEvent(QMouseEvent *event)

@@ -3,24 +3,32 @@
 #include <QListView>
 #include <QPersistentModelIndex>
 
-// The list of signatures as the user drives it. A click anywhere in a row
-// (pressed and released on it) is reported; arrows, Home, End and typing a
-// name's first letters move the current row, and each such move is reported
-// too, so the row becomes the selection. Moves the program makes (after a
-// reload, say) are not reported, and the view starts no selection, drag or
-// editing of its own.
+// A list whose rows the user chooses (the signatures, the kept versions). A
+// click anywhere in a row (pressed and released on it) is reported; arrows,
+// Home, End and typing a name's first letters move the current row, and each
+// such move is reported too, so the row becomes the chosen one. Moves the
+// program makes (after a reload, say) are not reported, and the view starts
+// no selection, drag or editing of its own.
 class SignatureRowsView : public QListView
 {
     Q_OBJECT
 public:
     explicit SignatureRowsView(QWidget *parent = nullptr);
 
+    // The row the keys move on from. Until one is chosen, the row the focus
+    // frame starts on is no choice: the first Down (or Up) chooses the first
+    // (or last) row.
+    void setChosenRow(const QModelIndex &index);
+    QModelIndex chosenRow() const { return m_chosen; }
+
 signals:
     void rowClicked(const QModelIndex &index);
     void currentMovedByKey(const QModelIndex &index);
 
 protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -28,4 +36,5 @@ protected:
 
 private:
     QPersistentModelIndex m_pressed;
+    QPersistentModelIndex m_chosen;
 };

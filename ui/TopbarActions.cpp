@@ -2,24 +2,30 @@
 
 #include "access/MailMonitor.h"
 #include "access/PasteModel.h"
-#include "preview/ControlWebviewModel.h"
 #include "store/EngineServices.h"
+#include "store/SignatureStatusUIModel.h"
 #include "store/SignaturesEngine.h"
 
 #include <QPointer>
 
-void TopbarActions::insertFromClipboard(PasteModel &paste, ControlWebviewModel &preview,
-                                        SignaturesEngine &engine, MailMonitor &mailMonitor)
+void TopbarActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &engine, MailMonitor &mailMonitor)
 {
     const std::optional<QString> html = paste.readClipboardHTML();
     if (!html)
         return;
     // The last poll may be a second old: Mail could have started since.
     mailMonitor.checkMailProcess();
-    if (mailMonitor.isMainRunning().get())
+    if (mailMonitor.isMainRunning().get()) {
+        engine.statusUiModel()->message().set(mailRunningRefusal());
         return;
-    if (engine.insertSignature(*html))
-        preview.update(*html);
+    }
+    // The engine publishes the file as written; the preview follows that.
+    engine.insertSignature(*html);
+}
+
+QString TopbarActions::mailRunningRefusal()
+{
+    return QStringLiteral("Mail was running, so nothing was changed.");
 }
 
 void TopbarActions::authorize(SignaturesEngine &engine)

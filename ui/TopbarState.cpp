@@ -4,9 +4,11 @@ TopbarState TopbarState::compute(bool isAuthorized, bool isMailRunning, bool has
                                  const std::optional<QString> &status)
 {
     TopbarState state;
-    // Mail running is why the button is off right now, so it is said first.
+    // The answer to the user's last action comes first, until the next
+    // selection or success clears it; then Mail's running, which keeps the
+    // button off.
     state.messageVisible = isMailRunning || status.has_value();
-    state.message = isMailRunning ? messageText() : status.value_or(QString());
+    state.message = status.value_or(isMailRunning ? messageText() : QString());
     if (isAuthorized) {
         state.action = Action::Insert;
         // Mail rewrites signature files it finds changed while it runs.

@@ -22,7 +22,7 @@ struct TopbarState
 
     QString buttonTitle() const;
 
-    // status: what went wrong with the last insert, if anything.
+    // status: what became of the last action that did not succeed, if anything.
     static TopbarState compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent,
                                const std::optional<QString> &status = std::nullopt);
 

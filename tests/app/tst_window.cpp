@@ -2,6 +2,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
+#include "notes/SignatureNote.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
@@ -14,19 +15,27 @@
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureLockButton.h"
+#include "ui/SignatureNotesPopover.h"
 #include "ui/SignatureRender.h"
+#include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderWebView.h"
+#include "ui/SignatureVersionListModel.h"
+#include "ui/TopbarActions.h"
 
 #include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <QWebEngineView>
 
 #include <unistd.h>
@@ -100,6 +109,12 @@ private slots:
         const QString authorize = u"Authorize Access to Mail Signature folder"_s;
         QTRY_COMPARE(FolderChooserDriver::openChoosers().size(), 1);
         QVERIFY(list()->model()->rowCount() == 0 && button()->text() == authorize);
+        // Modal to the window, and one at a time: asking again brings up the same one.
+        QFileDialog *chooser = FolderChooserDriver::openChoosers().first();
+        QVERIFY(chooser->windowModality() == Qt::WindowModal && chooser->parentWidget() == m_window.get());
+        QTest::mouseClick(button(), Qt::LeftButton);
+        TopbarActions::authorize(engine());
+        QCOMPARE(FolderChooserDriver::openChoosers(), QList<QFileDialog *>{chooser});
         // Cancelled, nothing changes; the button asks again.
         QVERIFY(FolderChooserDriver::cancel(FolderChooserDriver::openChoosers().first()));
         QTRY_VERIFY(FolderChooserDriver::openChoosers().isEmpty());
@@ -156,10 +171,6 @@ private slots:
         auto *web = m_window->findChild<QWebEngineView *>();
         QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(100, 28));
         QTRY_COMPARE(message()->text(), SignatureRenderWebView::refusedLinkText(QUrl(file)));
-        // Read back from the file, it shows again.
-        click(0);
-        QTRY_VERIFY_WITH_TIMEOUT(!preview().contains(u"Katherine Johnson"_s), 15000);
-        click(1);
         QTRY_VERIFY_WITH_TIMEOUT(
             preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
         QVERIFY(TestHome::isLocked(m_home->file(1)) && !TestHome::isLocked(m_home->file(0)));
@@ -219,7 +230,7 @@ private slots:
             const auto *dialog = m_window->findChild<RestoreVersionDialog *>();
             QProcess mail;
             mail.start(TestHome::fakeApp(m_home->path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
-            // Before the once-a-second poll has seen Mail: the click or the key itself looks.
+            // Before the once-a-second poll has seen Mail: the click or the key itself looks, and says so.
             QVERIFY(mail.waitForStarted() && button()->isEnabled() && restoring == bool(dialog));
             if (restoring) // the oldest version, not what the file holds
                 QTest::keySequence(dialog->versions(), QKeySequence(Qt::Key_End, Qt::Key_Return));
@@ -227,6 +238,8 @@ private slots:
                 QTest::mouseClick(button(), Qt::LeftButton);
             QCOMPARE(TestHome::read(m_home->file(1)), before);
             QTRY_VERIFY_WITH_TIMEOUT(!message()->isHidden() && !button()->isEnabled(), 3000);
+            QCOMPARE(message()->text(), TopbarActions::mailRunningRefusal());
+            click(1); // a new look at the signature: Mail's state is what is left to say
             QCOMPARE(message()->text(), u"Mail must be closed before inserting a signature"_s);
             mail.kill();
             QTRY_VERIFY_WITH_TIMEOUT(message()->isHidden() && button()->isEnabled(), 10000);
@@ -237,6 +250,15 @@ private slots:
         QListView *view = list()->listView();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        // With nothing chosen, the focus frame's row is no choice: Down lands on the first, Up on the last.
+        for (const auto &[key, row] : {std::pair{Qt::Key_Down, 0}, {Qt::Key_Up, 2}}) {
+            engine().selectionUiModel()->signature().set(std::nullopt);
+            engine().loadSignatures();
+            view->clearFocus();
+            view->setFocus(); // the focus frame goes to the first row
+            QTest::keyClick(view, key);
+            QCOMPARE(selectedName(), m_home->name(row));
+        }
         click(2); // not the current row: the click moves it
         QCOMPARE(QApplication::focusWidget(), view);
         QTest::keyClick(view, Qt::Key_Up);
@@ -252,7 +274,8 @@ private slots:
         QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(selectedName(), m_home->name(2));
         QCOMPARE(list()->lockButton(2)->accessibleName(), u"Unlock Short"_s);
-        view->setFocus();
+        QCOMPARE(QApplication::focusWidget(),
+                 view); // an arrow onto a locked row leaves the focus in the list
         QTest::keyClick(view, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list()->lockButton(2));
         QTest::keyClick(list()->lockButton(2), Qt::Key_Space);
@@ -268,13 +291,22 @@ private slots:
                 !restoreAction()->isEnabled());
         click(1);
         QVERIFY(restoreAction()->isEnabled());
+        // Inserted without a new look at the row: the dialog and Cancel show the file as it now is.
+        copy(u"<p>Grace Hopper</p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
         const QByteArray current = TestHome::read(m_home->file(1));
+        QWidget *previewPane = content()->previewPane();
         for (const bool restore : {false, true}) {
             restoreAction()->trigger();
             RestoreVersionDialog *dialog = nullptr;
             QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
-            QCOMPARE(dialog->versions()->model()->rowCount(), 2); // an insert and an unlock
-            QTest::keyClick(dialog->versions(), Qt::Key_End);     // the oldest: the file as Mail wrote it
+            QVERIFY(!dialog->frameGeometry().intersects(
+                QRect(previewPane->mapToGlobal(QPoint()), previewPane->size())));
+            QCOMPARE(dialog->versions()->model()->rowCount(), 2); // before the first insert and the unlock
+            QVERIFY(dialog->versions()->model()->index(1, 0).data().toString().startsWith(u"Original, "_s));
+            QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Grace Hopper"_s), 15000);
+            QVERIFY(!dialog->restoreButton()->isEnabled());   // none chosen yet
+            QTest::keyClick(dialog->versions(), Qt::Key_End); // the original, as Mail wrote it
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
             QTest::keyClick(dialog->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
             QTRY_VERIFY(!m_window->findChild<RestoreVersionDialog *>());
@@ -282,12 +314,75 @@ private slots:
                 TestHome::header(m_home->id(1)) +
                 "\n\n<body style=3D\"word-wrap: break-word;\"><div>Ada =E2=80=94 at home</div></body>";
             QCOMPARE(TestHome::read(m_home->file(1)), restore ? original : current);
-            QTRY_VERIFY_WITH_TIMEOUT(preview().contains(restore ? u"at home"_s : u"Katherine Johnson"_s),
-                                     15000);
+            QTRY_VERIFY_WITH_TIMEOUT(preview().contains(restore ? u"at home"_s : u"Grace Hopper"_s), 15000);
         }
         QVERIFY(TestHome::isLocked(m_home->file(1)));
     }
-
+    void notesFollowTheSignature()
+    {
+        SignatureRenderNotes *line = content()->previewPane()->notes();
+        click(2);
+        QTRY_VERIFY(line->isHidden());
+        copy(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_VERIFY(line->isVisible());
+        QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
+        // The keyboard opens the list and reads it; Escape closes it.
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_Space);
+        QTRY_VERIFY(line->popover() && line->popover()->isVisible());
+        const QListWidget *list = line->popover()->list();
+        QVERIFY(list->count() == 2 && QApplication::focusWidget() == list);
+        QCOMPARE(list->item(0)->text(), SignatureNote::of(SignatureNote::Kind::PlainHttp).sentence);
+        QCOMPARE(list->item(1)->text(), SignatureNote::of(SignatureNote::Kind::Script).sentence);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!line->popover()->isVisible());
+        // A signature without notes shows nothing; the inserted one, read back, shows them again.
+        click(0);
+        QTRY_VERIFY(line->isHidden());
+        click(2);
+        QTRY_VERIFY(line->isVisible() && line->text() == u"2 notes on this signature"_s);
+    }
+    void versionWordsLoadNothing_data()
+    {
+        QTest::addColumn<QString>("html"); // %1: a FIFO that blocks whoever opens it
+        QTest::addColumn<QString>("words");
+        row("/dev/zero as background and image",
+            u"<img src=\"/dev/zero\"><p style=\"background-image:url(/dev/zero)\">Ada Lovelace</p>"_s,
+            u"Ada Lovelace"_s);
+        row("FIFO image, style sheet and background",
+            u"<table background=\"%1\"><tr><td><img src=\"file://%1\">Grace &lt;b&gt; Hopper</td></tr>"
+            "</table><link rel=stylesheet href=\"%1\">"_s,
+            u"Grace <b> Hopper"_s);
+        row("10 MB: only the start is read", u"<p>Big start</p>"_s + u"<p>x</p>"_s.repeated(1'400'000),
+            u"Big start x x x x x x\u2026"_s);
+    }
+    void versionWordsLoadNothing()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, words);
+        const QString fifo = m_home->path() + u"/fifo"_s;
+        QVERIFY(QFile::exists(fifo) || QProcess::execute(u"mkfifo"_s, {fifo}) == 0);
+        const QByteArray file = *SignatureFileFormat::compose(TestHome::header(u"X"_s),
+                                                              html.contains(u"%1") ? html.arg(fifo) : html);
+        QCOMPARE(SignatureVersionListModel::firstWords(file), words);
+    }
+    void namesShowAsTyped()
+    {
+        // A name holding HTML shows as typed where Qt would guess rich text: tool tips, the dialog's prompt.
+        const QString name = u"<b>Bold</b> &amp; <i>it</i>"_s;
+        m_home->writeList({{m_home->id(1), name}});
+        engine().loadSignatures();
+        QTRY_VERIFY(list()->lockButton(0));
+        for (const auto &[toolTip, shown] :
+             {std::pair{list()->model()->index(0).data(Qt::ToolTipRole).toString(), name},
+              {list()->lockButton(0)->toolTip(), u"Unlock "_s + name}})
+            QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), shown);
+        click(0);
+        RestoreVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
+                                    content()->previewPane()->topbar()->mailMonitor(), nullptr);
+        QCOMPARE(dialog.findChild<QLabel *>()->textFormat(), Qt::PlainText);
+    }
     void rootSwitchesTheSandboxOffAndSaysSo()
     {
         const QByteArray before = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");

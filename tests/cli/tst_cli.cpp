@@ -125,6 +125,26 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out)[u"signatures"_s].toArray(),
                  expected);
     }
+    void checkNotes()
+    {
+        TestHome home;
+        const QString input = home.path() + u"/notes.html"_s;
+        QVERIFY(TestHome::write(input, "<img src=\"http://x.example/a.png\"><script></script>"));
+        const Run file = mailsig({u"check"_s, input, u"--json"_s});
+        QStringList kinds;
+        for (const QJsonValue note : QJsonDocument::fromJson(file.out)[u"notes"_s].toArray())
+            kinds.append(note[u"kind"_s].toString());
+        QVERIFY(file.code == 0 && kinds == QStringList({u"plain-http"_s, u"script"_s}));
+        // Inserted, they are told on standard error; the signature has them then, one without has none.
+        const Run insert = mailsig({u"insert"_s, home.name(0), input});
+        QVERIFY(insert.code == 0 && insert.err.count(u"mailsig: note: "_s) == 2);
+        QCOMPARE(mailsig({u"check"_s, home.id(0)}).out.count('\n'), 2);
+        const Run none = mailsig({u"check"_s, home.name(1)});
+        QVERIFY(none.code == 0 && none.out.isEmpty());
+        // Empty text has no notes; only text that cannot be read fails.
+        QVERIFY(mailsig({u"check"_s, u"-"_s}, " ").code == 0 &&
+                mailsig({u"check"_s, u"-"_s}, "\xff").code == 1);
+    }
     void badInput_data()
     {
         // Arguments, input, the setup (or the rights setpriv takes), exit code, message.

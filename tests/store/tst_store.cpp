@@ -47,9 +47,9 @@ struct EngineSample
 };
 
 #ifdef TESTS_ON_LINUX
-// Inserts in a forked child, a real and separate process, without the capability to change the
-// immutable flag; its exit code: 0 when the insert succeeded, 1 when it failed.
-static int insertWithoutTheRight(EngineSample &s)
+// Runs act in a forked child, a real and separate process, without the capability to change the
+// immutable flag; its exit code: 0 when act answered true, 1 when false.
+static int withoutTheRight(const std::function<bool()> &act)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -61,9 +61,9 @@ static int insertWithoutTheRight(EngineSample &s)
         data[0].permitted &= ~(1u << CAP_LINUX_IMMUTABLE);
         if (::syscall(SYS_capset, &header, data) != 0)
             ::_exit(3);
-        const bool inserted = s.insert(u"<p>new</p>"_s);
+        const bool done = act();
         std::fflush(stdout);
-        ::_exit(inserted ? 0 : 1);
+        ::_exit(done ? 0 : 1);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -109,7 +109,8 @@ private slots:
         QCOMPARE(announced.count(), 2);
         QVERIFY(a == decomposed && qHash(a) == qHash(decomposed));
         QVERIFY(a != (SignatureModel{a.id, a.name, true}) &&
-                qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
+                qHash(a) != qHash(SignatureModel{a.id, a.name, true}) &&
+                a != (SignatureModel{a.id, a.name, false, false}));
         // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
         Published<int> value(1);
         QList<int> first, second;
@@ -169,7 +170,8 @@ private slots:
     void listParse_data()
     {
         QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("entries"); // "id:name|..." with "-" for a missing value; "none": unusable
+        // "id:name|..." with "-" for a missing value, "~" after an entry not rich; "none": unusable
+        QTest::addColumn<QString>("entries");
         const QList<TestHome::Entry> two = {{"B", "Beta"}, {"A", "Alpha"}};
         const auto plist = [](const QByteArray &body) {
             return "<?xml version=\"1.0\"?><plist>" + body + "</plist>";
@@ -177,8 +179,10 @@ private slots:
         const QByteArray name = "<key>SignatureName</key>";
         row("xml, in file order", TestHome::listXml(two), u"B:Beta|A:Alpha"_s);
         row("empty array", plist("<array/>"), QString());
-        row("missing id, number name", plist("<array><dict>" + name + "<integer>7</integer></dict></array>"),
-            u"-:-"_s);
+        row("missing id, number name, not rich",
+            plist("<array><dict>" + name +
+                  "<integer>7</integer><key>SignatureIsRich</key><false/></dict></array>"),
+            u"-:-~"_s);
         row("duplicates kept", TestHome::listXml({{"X", "1"}, {"X", "2"}}), u"X:1|X:2"_s);
         row("repeated key, xml: the last counts",
             plist("<array><dict>" + name + "<string>1</string>" + name + "<string>2</string></dict></array>"),
@@ -222,7 +226,8 @@ private slots:
         const auto parsed = SignatureListReader::parseEntries(data);
         QStringList got;
         for (qsizetype i = 0; parsed && i < parsed->size(); ++i)
-            got.append(parsed->at(i).first.value_or(u"-"_s) + u':' + parsed->at(i).second.value_or(u"-"_s));
+            got.append(parsed->at(i).id.value_or(u"-"_s) + u':' + parsed->at(i).name.value_or(u"-"_s) +
+                       (parsed->at(i).isRich == false ? u"~"_s : QString()));
         QCOMPARE(parsed ? got.join(u'|') : u"none"_s, entries);
     }
     void split_data()
@@ -331,7 +336,7 @@ private slots:
         for (const SignatureModel &signature : s.list())
             locked.append(signature.isFileLocked);
         QCOMPARE(locked, (QList<bool>{false, true, false, true, false}));
-        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true}));
+        QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true, true}));
         QVERIFY(TestHome::lock(s.home.file(1), false) && TestHome::lock(s.home.file(QString()), false));
 
         QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
@@ -371,11 +376,11 @@ private slots:
         QVERIFY(TestHome::isLocked(file) && s.list().at(0).isFileLocked && listed.count() == 1 &&
                 s.engine->selectionUiModel()->signature().get() != s.list().at(0));
         QCOMPARE(QFile::permissions(file) & 0xf0ff, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-        QCOMPARE(s.shown(), before); // the preview is the caller's to change
-        // Read back with the same header, locked, it takes a second insert; nothing to insert writes nothing.
-        s.select(0);
+        QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(TestHome::read(file))));
+        // With the same header it takes a second insert; nothing to insert writes nothing, and says so.
         QCOMPARE(s.shown()->header, before->header);
-        QVERIFY(s.insert(u"<p>second</p>"_s) && !s.insert(u" \n\t"_s) && !s.message());
+        QVERIFY(s.insert(u"<p>second</p>"_s) && !s.message() && !s.insert(u" \n\t"_s));
+        QCOMPARE(s.message(), u"The clipboard holds only white space, so nothing was inserted."_s);
         QCOMPARE(TestHome::read(file), s.composed(u"<p>second</p>"_s));
         QCOMPARE(s.files(), 4); // no temporary files left
     }
@@ -399,11 +404,15 @@ private slots:
         QCOMPARE(TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>x</p>"_s)); }).size(), 1);
         QCOMPARE(TestHome::read(s.home.file(1)), second);
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(second)));
-        // No header, or a header a MIME reader would cut short: kept as they are.
-        for (const QByteArray &odd : {"<b>no empty line</b>"_ba, "X-Junk\nA: 1\n\n<b>x</b>"_ba}) {
-            QVERIFY(TestHome::write(s.home.file(2), odd));
+        // No header, not UTF-8, a header a MIME reader would cut short, gone: all kept as they are, and
+        // the top bar says what is wrong with the file.
+        for (const auto &[odd, why] : {std::pair{"<b>no empty line</b>"_ba, u"has no empty line after"_s},
+                                       {"H\n\n<b>caf\xe9</b>"_ba, u"is not UTF-8 text"_s},
+                                       {"X-Junk\nA: 1\n\n<b>x</b>"_ba, u"has a header this program"_s},
+                                       {QByteArray(), u"could not be read"_s}}) {
+            QVERIFY(odd.isEmpty() ? QFile::remove(s.home.file(2)) : TestHome::write(s.home.file(2), odd));
             s.select(2);
-            QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message());
+            QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message()->contains(why));
             QVERIFY(TestHome::read(s.home.file(2)) == odd && !TestHome::isLocked(s.home.file(2)));
         }
         QCOMPARE(listed.count(), 0);
@@ -463,11 +472,11 @@ private slots:
         QVERIFY(TestHome::read(file) == original && kept() == QList<QByteArray>({mails, two, one, original}));
         QVERIFY(restore(0) && TestHome::read(file) == mails && restore(0) && TestHome::isLocked(file));
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(original)));
-        // The newest twenty are kept.
+        // The newest twenty are kept, and the original for good.
         for (int i = 10; i < 35; ++i)
             QVERIFY(s.insert(u"<p>%1</p>"_s.arg(i)));
-        QVERIFY(kept().size() == SignatureVersions::maximumKept &&
-                kept().first() == s.composed(u"<p>33</p>"_s));
+        QVERIFY(kept().size() == SignatureVersions::maximumKept + 1 &&
+                kept().first() == s.composed(u"<p>33</p>"_s) && kept().last() == original);
         // Without a place to keep the version, nothing is replaced and nothing unlocked.
         const QByteArray before = TestHome::read(file);
         const QString versions = *SignatureVersions::folderOf(id);
@@ -544,13 +553,16 @@ private slots:
         EngineSample s;
         const QByteArray old = TestHome::read(s.home.file(0));
         QVERIFY(TestHome::lock(s.home.file(0)));
-        // A locked file cannot be unlocked, so nothing is written.
+        const auto insert = [&s] { return s.insert(u"<p>new</p>"_s); };
+        // A locked file cannot be unlocked, so nothing is written; an unlock from the list says it failed.
         s.select(0);
-        QCOMPARE(TestHome::printed([&s] { QCOMPARE(insertWithoutTheRight(s), 1); }), QStringList());
+        QCOMPARE(TestHome::printed([&] { QCOMPARE(withoutTheRight(insert), 1); }), QStringList());
+        const auto unlock = [&s] { return s.engine->unlockSignature(s.home.id(0)), bool(s.message()); };
+        QCOMPARE(withoutTheRight(unlock), 0);
         QVERIFY(TestHome::read(s.home.file(0)) == old && TestHome::isLocked(s.home.file(0)));
         // An unlocked file is written but cannot be locked: it stays unlocked with the new text, and says so.
         s.select(1);
-        QCOMPARE(TestHome::printed([&s] { QCOMPARE(insertWithoutTheRight(s), 1); }),
+        QCOMPARE(TestHome::printed([&] { QCOMPARE(withoutTheRight(insert), 1); }),
                  QStringList{u"Failed to lock the signature file: "_s + s.home.file(1)});
         QCOMPARE(TestHome::read(s.home.file(1)), TestHome::header(s.home.id(1)) + "\n\n<p>new</p>");
         QVERIFY(!TestHome::isLocked(s.home.file(1)));

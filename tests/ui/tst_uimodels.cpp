@@ -32,7 +32,8 @@ private slots:
         row("authorized, Mail closed, content", true, false, true, QString(), QString(), true);
         row("authorized, Mail running", true, true, true, QString(), mail, false);
         row("failed insert, Mail closed", true, false, true, failed, failed, true);
-        row("failed insert, Mail running", true, true, true, failed, mail, false);
+        // The answer to the last action comes before Mail's state, until the next selection clears it.
+        row("failed insert, Mail running", true, true, true, failed, failed, false);
     }
     void topbar()
     {

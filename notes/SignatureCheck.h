@@ -1,0 +1,26 @@
+#pragma once
+
+#include "notes/SignatureNote.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// Reads a signature's HTML with libxml2's HTML parser, and the "SignatureIsRich"
+// flag of its list entry, and says what Mail and recipients' mail programs will
+// do otherwise than the user expects. One note per kind, in the order of the
+// kinds; none for a signature without surprises. Never changes anything.
+//
+// Hostile HTML costs time in proportion to its size: the parser starts afresh
+// after every 128 levels of nesting and after a tag with some 40 attributes,
+// where libxml2's own work would otherwise grow with the square of either.
+class SignatureCheck
+{
+public:
+    // isRich: the list entry's flag; none when the entry does not say.
+    static QList<SignatureNote> check(const QString &html, std::optional<bool> isRich);
+
+    // Gmail clips a message beyond 102 KB; a signature near that size will be.
+    static constexpr qsizetype clippedSize = 100 * 1024;
+};

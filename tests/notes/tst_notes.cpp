@@ -1,0 +1,85 @@
+// What the check notes on a signature's HTML and its rich flag.
+#include "notes/SignatureCheck.h"
+#include "tests/common/TestHome.h"
+
+using namespace Qt::StringLiterals;
+
+class TestNotes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void check_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<int>("rich"); // the list entry's flag: 1, 0, or -1 when it says nothing
+        QTest::addColumn<QString>("kinds");
+        const QString card =
+            u"<table><tr><td style=\"font: 13px Helvetica; background: url(https://x.example/bg.png)\">"
+            "<img src=\"cid:logo@x\" srcset=\"https://x.example/a.png 1x, https://x.example/b.png 2x\">"
+            "<a href=\"https://x.example/\">x</a> <a href=\"mailto:a@x.example\">mail</a> "
+            "<a href=\"tel:+442079460958\">call</a></td></tr></table>"_s;
+        row("a business card", card, 1, QString());
+        row("not rich", card, 0, u"plain-font"_s);
+        row("rich flag missing", u"<b>A.</b>"_s, -1, QString());
+        row("embedded image", u"<img src=\"data:image/png;base64,iVBORw0KGgo=\">"_s, 1, u"embedded-image"_s);
+        row("data address in a comment", u"<!-- <img src=\"data:image/png;base64,AA\"> --><p>A.</p>"_s, 1,
+            QString());
+        row("markup only as text", u"<p>&lt;script&gt; http://x.example data:image/png @import</p>"_s, 1,
+            QString());
+        row("file image", u"<img src=\"file:///Users/ada/logo.png\">"_s, 1, u"unreachable-address"_s);
+        row("windows path", u"<img src=\"C:\\Users\\ada\\logo.png\">"_s, 1, u"unreachable-address"_s);
+        row("relative link", u"<a href=\"contact.html\">contact</a>"_s, 1, u"unreachable-address"_s);
+        row("http image", u"<img src=\"http://x.example/a.png\">"_s, 1, u"plain-http"_s);
+        row("http link", u"<a href=\" http://x.example/\">x</a>"_s, 1, u"plain-http"_s);
+        row("script element", u"<p>A.</p><script>alert(1)</script>"_s, 1, u"script"_s);
+        row("event handler", u"<p onmouseover=\"x()\">A.</p>"_s, 1, u"script"_s);
+        row("javascript link, a tab in its scheme", u"<a href=\"java\tscript:x()\">x</a>"_s, 1, u"script"_s);
+        row("style sheet link", u"<link rel=\"alternate Stylesheet\" href=\"https://x.example/s.css\">"_s, 1,
+            u"outside-styles"_s);
+        row("@import, its address no image", u"<style>@import url(http://x.example/s.css); p{}</style>"_s, 1,
+            u"outside-styles"_s);
+        row("@import in a css comment", u"<style>/* @import url(a.css); */ p { color: red }</style>"_s, 1,
+            QString());
+        row("upper-case tags and attributes",
+            u"<IMG SRC=\"HTTP://X.EXAMPLE/A.PNG\"><A ONCLICK=\"x()\">x</A>"_s, 1, u"plain-http,script"_s);
+        row("attributes without quotes", u"<img alt=logo src=http://x.example/a.png>"_s, 1, u"plain-http"_s);
+        row("srcset, a data address holding commas",
+            u"<img src=\"https://x.example/a.png\" srcset=\"https://x.example/b.png 2x,"
+            "data:image/png;base64,AA,BB 3x, https://x.example/c.png 4x\">"_s,
+            1, u"embedded-image"_s);
+        row("background-image in a style attribute", u"<td style=\"background-image: url( 'logo.png' )\">"_s,
+            1, u"unreachable-address"_s);
+        row("just 100 KB", u"<p>"_s + QString(SignatureCheck::clippedSize - 3, u'x'), 1, QString());
+        row("over 100 KB", u"<p>"_s + QString(SignatureCheck::clippedSize - 2, u'x'), 1, u"too-large"_s);
+        // Past the parser's limits the rest is still read.
+        row("nested 2,000 deep, then an http image",
+            u"<div>"_s.repeated(2000) + u"</x>"_s.repeated(2000) + u"<img src=\"http://x.example/a.png\">"_s,
+            1, u"plain-http"_s);
+        QString attributes = u"<p"_s;
+        for (int i = 0; i < 3000; ++i)
+            attributes += u" a%1"_s.arg(i);
+        row("3,000 attributes, then a script", attributes + u">A.</p><script></script>"_s, 1, u"script"_s);
+        row("a NUL byte, then a script", u"<p>\0</p><script></script>"_s, 1, u"script"_s);
+        row("everything at once",
+            u"<link rel=stylesheet href=s.css><img src=data:image/gif;base64,R0 src=x><a href=http://x>x</a>"_s +
+                QString(SignatureCheck::clippedSize, u' ') + u"<script></script>"_s,
+            0, u"plain-font,embedded-image,plain-http,script,outside-styles,too-large"_s);
+    }
+    void check()
+    {
+        QFETCH(QString, html);
+        QFETCH(int, rich);
+        QFETCH(QString, kinds);
+        QStringList names;
+        const QList<SignatureNote> notes =
+            SignatureCheck::check(html, rich < 0 ? std::nullopt : std::optional<bool>(rich == 1));
+        for (const SignatureNote &note : notes) {
+            names.append(SignatureNote::name(note.kind));
+            QVERIFY(note == SignatureNote::of(note.kind) && note.sentence.endsWith(u'.'));
+        }
+        QCOMPARE(names.join(u','), kinds);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNotes)
+#include "tst_notes.moc"
