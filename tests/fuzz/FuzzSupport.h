@@ -1,5 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+
+#include <glib.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,3 +18,26 @@
             std::abort();                                                                                    \
         }                                                                                                    \
     } while (false)
+
+namespace fuzz {
+
+inline QByteArray bytes(const uint8_t *data, size_t size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+}
+
+// The bytes as text; unlike QString::fromUtf8 it keeps a leading U+FEFF.
+inline QString text(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+// Strict UTF-8, judged by GLib, not the decoder under test (GLib refuses NUL bytes).
+inline bool isValidUtf8(QByteArray bytes)
+{
+    bytes.replace('\0', ' ');
+    return g_utf8_validate_len(bytes.constData(), static_cast<gsize>(bytes.size()), nullptr);
+}
+
+} // namespace fuzz

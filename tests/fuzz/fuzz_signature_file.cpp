@@ -3,19 +3,9 @@
 #include "store/SignatureFileFormat.h"
 #include "tests/fuzz/FuzzSupport.h"
 
-#include <QStringDecoder>
 #include <QStringList>
 
-#include <glib.h>
-
 namespace {
-
-// Strict UTF-8, judged by GLib, not the decoder under test (GLib refuses NUL bytes).
-bool isValidUtf8(QByteArray bytes)
-{
-    bytes.replace('\0', ' ');
-    return g_utf8_validate_len(bytes.constData(), static_cast<gsize>(bytes.size()), nullptr);
-}
 
 // Headers as Mail and users have them; every one must carry any text.
 const char *const headers[] = {
@@ -62,14 +52,11 @@ QByteArray decodedBody(const AppleSignatureContent &file)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     MimeLibrary::ensureInitialized();
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes = fuzz::bytes(data, size);
     // Exactly the valid UTF-8 decodes, byte for byte (a byte-order mark included).
     const std::optional<QString> decoded = SignatureFileFormat::decodeUtf8(bytes);
-    FUZZ_CHECK(decoded.has_value() == isValidUtf8(bytes) && (!decoded || decoded->toUtf8() == bytes));
-    // Otherwise the bytes as text; unlike QString::fromUtf8 this keeps a leading U+FEFF.
-    const QString text = decoded ? *decoded
-                                 : QString(QStringDecoder(QStringConverter::Utf8,
-                                                          QStringConverter::Flag::ConvertInitialBom)(bytes));
+    FUZZ_CHECK(decoded.has_value() == fuzz::isValidUtf8(bytes) && (!decoded || decoded->toUtf8() == bytes));
+    const QString text = decoded ? *decoded : fuzz::text(bytes);
 
     // Whatever splits is the text cut at its first empty line; only a text without one does not split.
     const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(text);

@@ -48,7 +48,7 @@ int depth(plist_t root)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes = fuzz::bytes(data, size);
     const auto entries = SignatureListReader::parseEntries(bytes);
     const std::optional<PropertyList> list = PropertyList::fromData(bytes);
     // However the data hides its nesting, nothing deeper than the limit is parsed.
