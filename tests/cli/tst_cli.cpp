@@ -45,8 +45,10 @@ static QJsonArray versions(const QString &id)
 static QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();)
-        files.insert(it.next(), TestHome::read(it.filePath()));
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();) {
+        const QString file = it.next(); // before the read: arguments have no order of evaluation
+        files.insert(file, TestHome::read(file));
+    }
     return files;
 }
 
@@ -211,7 +213,9 @@ private slots:
             QVERIFY(mail.waitForStarted());
         }
         const auto before = snapshot(home.signatures());
-        const Run run = mailsig(arguments, input, wrapper); // Mail stops and the home goes with the test
+        const Run run = mailsig(arguments, input, wrapper); // the fixture clears the rights and flags set
+        mail.kill();
+        mail.waitForFinished();
         QCOMPARE(run.code, code);
         QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.count(u'\n') == 1 && run.err.contains(message),
                  qPrintable(run.err));
