@@ -36,6 +36,16 @@ void SignatureRowsView::keyPressEvent(QKeyEvent *event)
     }
 }
 
+bool SignatureRowsView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // The item view hands the focus to a row's widget (a padlock) whenever that
+    // row becomes current; an arrow key would then leave the list. The padlock
+    // is reached with Tab instead.
+    if (trigger == CurrentChanged)
+        return false;
+    return QListView::edit(index, trigger, event);
+}
+
 void SignatureRowsView::mousePressEvent(QMouseEvent *event)
 {
     // The item view would hand a click on a row with a padlock to the

@@ -61,6 +61,23 @@ template <typename... Values> void row(const char *tag, const Values &...values)
     (QTest::newRow(tag) << ... << values);
 }
 
+// A data table's columns by type, named by position; fetch<Types...>() reads the current row's values.
+inline const char *const columnNames[] = {"0", "1", "2", "3", "4", "5", "6", "7"};
+template <typename... Types> void columns()
+{
+    int column = 0;
+    (QTest::addColumn<Types>(columnNames[column++]), ...);
+}
+template <typename... Types> std::tuple<Types...> fetch()
+{
+    return [&]<size_t... Column>(std::index_sequence<Column...>)
+    {
+        return std::tuple<Types...>{
+            *static_cast<Types *>(QTest::qData(columnNames[Column], qMetaTypeId<Types>()))...};
+    }
+    (std::index_sequence_for<Types...>());
+}
+
 // An engine with access to Mail's folder granted at once; a plain object named after the folder stands
 // for its monitor.
 inline std::unique_ptr<SignaturesEngine> grantedEngine()

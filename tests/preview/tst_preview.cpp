@@ -38,12 +38,12 @@ private slots:
         m_host->QWidget::show();
         QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
         QVERIFY(shown.wait(30000));
+        for (const QString &scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"tel"_s})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     void bodyDecodedByItsHeader_data()
     {
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("shown");
+        columns<QString, QString, QString>(); // header, body, shown
         const QString qp =
             u"Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset="_s;
         row("quoted-printable", qp + u"utf-8"_s, u"<p a=3D\"1\">caf=C3=A9 =\nit's</p>"_s,
@@ -57,9 +57,7 @@ private slots:
     }
     void bodyDecodedByItsHeader()
     {
-        QFETCH(QString, header);
-        QFETCH(QString, body);
-        QFETCH(QString, shown);
+        const auto [header, body, shown] = fetch<QString, QString, QString>();
         ControlWebviewModel model;
         QStringList pushed;
         model.attach([&pushed](const QString &html) { pushed.append(html); });
@@ -79,10 +77,9 @@ private slots:
     }
     void whatThePageShows_data()
     {
-        QTest::addColumn<QString>("html");
-        QTest::addColumn<QString>("action"); // run on the shown document by the test, as a user might
-        QTest::addColumn<QString>("read");   // an expression of `doc`, the shown document
-        QTest::addColumn<QString>("expected");
+        // The html; an action run on the shown document `doc`, as a user might; an expression of `doc`
+        // and its expected value.
+        columns<QString, QString, QString, QString>();
         const QString text = u"doc.body.textContent"_s;
         row("style with a quoted font",
             u"<style>.x{font-family:'DejaVu Sans Mono';color:red}</style><p class=x>a"_s, QString(),
@@ -111,10 +108,7 @@ private slots:
     }
     void whatThePageShows()
     {
-        QFETCH(QString, html);
-        QFETCH(QString, action);
-        QFETCH(QString, read);
-        QFETCH(QString, expected);
+        const auto [html, action, read, expected] = fetch<QString, QString, QString, QString>();
         show(html);
         if (!action.isEmpty())
             PageProbe::inSignature(page(), action);
@@ -152,8 +146,7 @@ private slots:
     }
     void links_data()
     {
-        QTest::addColumn<QString>("href");
-        QTest::addColumn<bool>("opens"); // outside; otherwise refused and reported
+        columns<QString, bool>(); // the link; whether it opens outside, else it is refused and reported
         for (const char *href :
              {"https://example.com/a", "http://example.com/b", "mailto:jane@example.com", "tel:+15551234"})
             row(href, QString::fromUtf8(href), true);
@@ -163,10 +156,7 @@ private slots:
     }
     void links()
     {
-        QFETCH(QString, href);
-        QFETCH(bool, opens);
-        for (const QString &scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"tel"_s})
-            QDesktopServices::setUrlHandler(scheme, this, "open");
+        const auto [href, opens] = fetch<QString, bool>();
         opened.clear();
         QSignalSpy refused(m_host.get(), &ControlWebview::linkRefused);
         // Two links of 40 pixels below a margin of 8, the second with target=_blank.
@@ -190,8 +180,6 @@ private slots:
         QCOMPARE(refused.size(), opens ? 0 : 2);
         if (!opens)
             QCOMPARE(refused.last().first().toUrl(), QUrl(href));
-        for (const QString &scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"tel"_s})
-            QDesktopServices::unsetUrlHandler(scheme);
     }
 
 private:
@@ -209,11 +197,6 @@ private:
     std::unique_ptr<ControlWebview> m_host;
 };
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestPreview test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestPreview)
 
 #include "tst_preview.moc"

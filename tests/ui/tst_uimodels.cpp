@@ -20,12 +20,9 @@ class TestUiModels : public QObject
 private slots:
     void topbar_data()
     {
-        QTest::addColumn<bool>("authorized");
-        QTest::addColumn<bool>("mailRunning");
-        QTest::addColumn<bool>("content");
-        QTest::addColumn<QString>("status");  // what went wrong with the last insert; empty: nothing
-        QTest::addColumn<QString>("message"); // what the message slot shows; empty: hidden
-        QTest::addColumn<bool>("enabled");
+        // Authorised, Mail running, content; what went wrong with the last insert (empty: nothing); the
+        // message shown (empty: hidden); the button enabled.
+        columns<bool, bool, bool, QString, QString, bool>();
         const QString mail = u"Mail must be closed before inserting a signature"_s,
                       failed = u"Not saved: Disk full."_s;
         // Not authorised: whatever the preview holds, asking for access is offered.
@@ -40,12 +37,8 @@ private slots:
     }
     void topbar()
     {
-        QFETCH(bool, authorized);
-        QFETCH(bool, mailRunning);
-        QFETCH(bool, content);
-        QFETCH(QString, status);
-        QFETCH(QString, message);
-        QFETCH(bool, enabled);
+        const auto [authorized, mailRunning, content, status, message, enabled] =
+            fetch<bool, bool, bool, QString, QString, bool>();
         const TopbarState state = TopbarState::compute(
             authorized, mailRunning, content, status.isEmpty() ? std::nullopt : std::optional(status));
         QCOMPARE(state.messageVisible ? state.message : QString(), message);
@@ -56,9 +49,7 @@ private slots:
     }
     void previewUpdates_data()
     {
-        QTest::addColumn<Content>("before"); // published before the watch starts
-        QTest::addColumn<Contents>("published");
-        QTest::addColumn<QStringList>("pushed");
+        columns<Content, Contents, QStringList>(); // before the watch starts, then published, pushed
         const AppleSignatureContent a{u"H"_s, u"<b>a</b>"_s}, b{u"H"_s, u"<i>b</i>"_s},
             a2{u"H2"_s, u"<b>a</b>"_s};
         const Content none;
@@ -73,9 +64,7 @@ private slots:
     }
     void previewUpdates()
     {
-        QFETCH(Content, before);
-        QFETCH(Contents, published);
-        QFETCH(QStringList, pushed);
+        const auto [before, published, pushed] = fetch<Content, Contents, QStringList>();
         SignatureRenderUIModel rendered;
         rendered.signature().set(before);
         QStringList received;
