@@ -163,7 +163,12 @@ int Mailsig::run(const QStringList &arguments)
         return int(fail(ExitCode::Usage, synopsis));
     if (parsed->mailFolder())
         MailFolders::useMailFolder(QFileInfo(*parsed->mailFolder()).absoluteFilePath());
-    return int((this->*command->run)(*parsed));
+    if (const auto *onSignature = std::get_if<SignatureCommand>(&command->run)) {
+        ExitCode refusal = ExitCode::Failed;
+        const std::optional<SignatureCatalog::Entry> entry = signature(*parsed, &refusal);
+        return int(entry ? (this->*(*onSignature))(*parsed, *entry) : refusal);
+    }
+    return int((this->*std::get<PlainCommand>(command->run))(*parsed));
 }
 
 ExitCode Mailsig::list(const CliArguments &arguments)
@@ -210,16 +215,12 @@ std::optional<SignatureCatalog::Entry> Mailsig::signature(const CliArguments &ar
     return entry;
 }
 
-ExitCode Mailsig::show(const CliArguments &arguments)
+ExitCode Mailsig::show(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
 {
-    ExitCode refusal = ExitCode::Failed;
-    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
-    if (!entry)
-        return refusal;
-    const std::optional<QByteArray> bytes = RegularFile::read(entry->file, maximumInputSize);
+    const std::optional<QByteArray> bytes = RegularFile::read(entry.file, maximumInputSize);
     if (!bytes)
         return fail(ExitCode::Failed,
-                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file));
+                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry.file));
     if (arguments.has(QStringLiteral("--raw"))) {
         print(*bytes);
         return ExitCode::Done;
@@ -230,7 +231,7 @@ ExitCode Mailsig::show(const CliArguments &arguments)
         return fail(ExitCode::Failed,
                     QStringLiteral("The signature's file %1 is not a header and a UTF-8 body; "
                                    "--raw shows its bytes.")
-                        .arg(entry->file));
+                        .arg(entry.file));
     print(*html);
     return ExitCode::Done;
 }
@@ -280,20 +281,16 @@ bool Mailsig::mailIsClosed()
     return false;
 }
 
-ExitCode Mailsig::insert(const CliArguments &arguments)
+ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
 {
-    ExitCode refusal = ExitCode::Failed;
-    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
-    if (!entry)
-        return refusal;
     const std::optional<QString> html = inputHtml(arguments.operands().value(1, QStringLiteral("-")));
     if (!html)
         return ExitCode::Failed;
     // The header is read now, from the file as it is: Mail may have changed it since.
-    const std::optional<QByteArray> current = RegularFile::read(entry->file, maximumInputSize);
+    const std::optional<QByteArray> current = RegularFile::read(entry.file, maximumInputSize);
     if (!current)
         return fail(ExitCode::Failed,
-                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file));
+                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry.file));
     const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*current);
     if (!content)
         return fail(ExitCode::Failed,
@@ -306,7 +303,7 @@ ExitCode Mailsig::insert(const CliArguments &arguments)
     if (arguments.has(QStringLiteral("--dry-run"))) {
         const AppleSignatureContent composed = *SignatureFileFormat::parse(*bytes);
         print(QStringLiteral("Would write %1 (%2 bytes; nothing written):\n%3\n\n[body: %4 bytes encoded]\n")
-                  .arg(entry->file)
+                  .arg(entry.file)
                   .arg(bytes->size())
                   .arg(composed.header)
                   .arg(composed.htmlContent.toUtf8().size()));
@@ -315,13 +312,13 @@ ExitCode Mailsig::insert(const CliArguments &arguments)
     if (!mailIsClosed())
         return ExitCode::MailRunning;
     const bool lock = !arguments.has(QStringLiteral("--no-lock"));
-    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry->signature.id, *bytes, lock);
+    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry.signature.id, *bytes, lock);
     if (outcome.failure)
         return fail(ExitCode::Failed, *outcome.failure);
     print(QStringLiteral("Inserted into %1 (%2)%3.\n")
-              .arg(quoted(entry->signature.name), entry->file,
+              .arg(quoted(entry.signature.name), entry.file,
                    lock ? QStringLiteral(", locked") : QStringLiteral(", left unlocked")));
-    printNotes(*html, entry->signature.isRich);
+    printNotes(*html, entry.signature.isRich);
     return ExitCode::Done;
 }
 
@@ -386,28 +383,20 @@ ExitCode Mailsig::check(const CliArguments &arguments)
     return ExitCode::Done;
 }
 
-ExitCode Mailsig::unlock(const CliArguments &arguments)
+ExitCode Mailsig::unlock(const CliArguments &, const SignatureCatalog::Entry &entry)
 {
-    ExitCode refusal = ExitCode::Failed;
-    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
-    if (!entry)
-        return refusal;
     if (!mailIsClosed())
         return ExitCode::MailRunning;
-    if (const std::optional<QString> failure = SignatureWriter::unlock(entry->signature.id))
+    if (const std::optional<QString> failure = SignatureWriter::unlock(entry.signature.id))
         return fail(ExitCode::Failed, *failure);
     print(QStringLiteral("Unlocked %1; its version is kept. Mail may now change it.\n")
-              .arg(quoted(entry->signature.name)));
+              .arg(quoted(entry.signature.name)));
     return ExitCode::Done;
 }
 
-ExitCode Mailsig::versions(const CliArguments &arguments)
+ExitCode Mailsig::versions(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
 {
-    ExitCode refusal = ExitCode::Failed;
-    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
-    if (!entry)
-        return refusal;
-    const QList<KeptVersions::Version> kept = KeptVersions::list(entry->signature.id);
+    const QList<KeptVersions::Version> kept = KeptVersions::list(entry.signature.id);
     if (arguments.has(QStringLiteral("--json"))) {
         QJsonArray list;
         for (const KeptVersions::Version &version : kept) {
@@ -416,8 +405,8 @@ ExitCode Mailsig::versions(const CliArguments &arguments)
                                     {QStringLiteral("size"), QFileInfo(version.file).size()},
                                     {QStringLiteral("file"), version.file}});
         }
-        print(json({{QStringLiteral("id"), entry->signature.id},
-                    {QStringLiteral("name"), entry->signature.name},
+        print(json({{QStringLiteral("id"), entry.signature.id},
+                    {QStringLiteral("name"), entry.signature.name},
                     {QStringLiteral("versions"), list}}));
         return ExitCode::Done;
     }
@@ -432,13 +421,9 @@ ExitCode Mailsig::versions(const CliArguments &arguments)
     return ExitCode::Done;
 }
 
-ExitCode Mailsig::restore(const CliArguments &arguments)
+ExitCode Mailsig::restore(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
 {
-    ExitCode refusal = ExitCode::Failed;
-    const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
-    if (!entry)
-        return refusal;
-    const QList<KeptVersions::Version> kept = KeptVersions::list(entry->signature.id);
+    const QList<KeptVersions::Version> kept = KeptVersions::list(entry.signature.id);
     const std::optional<QString> wanted =
         arguments.operands().size() > 1 ? std::optional(arguments.operands().at(1)) : std::nullopt;
     const auto version = std::find_if(kept.begin(), kept.end(), [&](const KeptVersions::Version &v) {
@@ -447,8 +432,8 @@ ExitCode Mailsig::restore(const CliArguments &arguments)
     if (version == kept.end()) {
         return fail(ExitCode::NotFound,
                     wanted ? QStringLiteral("%1 has no kept version %2; mailsig versions lists them.")
-                                 .arg(quoted(entry->signature.name), quoted(*wanted))
-                           : QStringLiteral("No version of %1 is kept.").arg(quoted(entry->signature.name)));
+                                 .arg(quoted(entry.signature.name), quoted(*wanted))
+                           : QStringLiteral("No version of %1 is kept.").arg(quoted(entry.signature.name)));
     }
     const std::optional<QByteArray> bytes = KeptVersions::read(version->file);
     if (!bytes)
@@ -456,11 +441,11 @@ ExitCode Mailsig::restore(const CliArguments &arguments)
                     QStringLiteral("That version could not be read, so nothing was changed."));
     if (!mailIsClosed())
         return ExitCode::MailRunning;
-    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry->signature.id, *bytes);
+    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry.signature.id, *bytes);
     if (outcome.failure)
         return fail(ExitCode::Failed, *outcome.failure);
     print(QStringLiteral("Restored version %1 of %2, locked.\n")
-              .arg(versionName(*version), quoted(entry->signature.name)));
+              .arg(versionName(*version), quoted(entry.signature.name)));
     return ExitCode::Done;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <variant>
 
 // The mailsig command line: one table of subcommands, each a member that
 // writes what was asked to standard output and refuses with one line on
@@ -26,6 +27,10 @@ public:
     static QString usage();
 
 private:
+    using PlainCommand = ExitCode (Mailsig::*)(const CliArguments &arguments);
+    // Commands whose first operand names a signature get it looked up first.
+    using SignatureCommand = ExitCode (Mailsig::*)(const CliArguments &arguments,
+                                                   const SignatureCatalog::Entry &entry);
     struct Command
     {
         const char *name;
@@ -34,16 +39,16 @@ private:
         qsizetype minimumOperands;
         qsizetype maximumOperands;
         QStringList flags;
-        ExitCode (Mailsig::*run)(const CliArguments &arguments);
+        std::variant<PlainCommand, SignatureCommand> run;
     };
     static const QList<Command> &commands();
 
     ExitCode list(const CliArguments &arguments);
-    ExitCode show(const CliArguments &arguments);
-    ExitCode insert(const CliArguments &arguments);
-    ExitCode unlock(const CliArguments &arguments);
-    ExitCode versions(const CliArguments &arguments);
-    ExitCode restore(const CliArguments &arguments);
+    ExitCode show(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
+    ExitCode insert(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
+    ExitCode unlock(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
+    ExitCode versions(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
+    ExitCode restore(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
     ExitCode check(const CliArguments &arguments);
 
     // The catalog and the signature the first operand names; none after
