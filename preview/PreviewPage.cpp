@@ -8,37 +8,85 @@ namespace {
 // click on a target=_blank link reach the navigation policy.
 const char sandbox[] = "allow-same-origin allow-popups";
 
-// A frame is navigated once per signature, which is quick; but the engine
-// throttles a frame navigated 200 times within ten seconds, as holding an
-// arrow key down in the list may do, so every 50 signatures a new frame
-// takes over once it has loaded.
+// A new signature replaces the nodes of the shown frame's document, which is
+// quick, where that leaves nothing behind; otherwise it gets a new frame,
+// placed over the shown one and taking its place once loaded. No frame is
+// navigated twice by the program, and no nodes are replaced while a new frame
+// loads, so nothing older can land over something newer.
 const char updateSource[] = R"JS(
-var frame = null;
-var shows = 0;
+var shown = null;
+var loading = null;
+var latest = '';
+// The shown document holds nothing that outlives its nodes.
+var plain = false;
+// Meta elements the engine does not act on; any other one (a policy, a
+// referrer rule, a refresh, a colour scheme) can leave a mark on a document.
+var inertMetaNames = ['', 'generator', 'author', 'description', 'keywords', 'progid', 'originator'];
+
 function update(html) {
-    if (frame && ++shows % 50 !== 0) {
-        frame.srcdoc = html;
+    latest = html;
+    var parsed = new DOMParser().parseFromString(html, 'text/html');
+    var keepable = leavesWithItsNodes(parsed);
+    var doc = shown && shown.contentDocument;
+    if (!loading && plain && keepable && doc && doc.URL === 'about:srcdoc') {
+        while (doc.lastChild)
+            doc.removeChild(doc.lastChild);
+        while (parsed.firstChild)
+            doc.appendChild(doc.adoptNode(parsed.firstChild));
+        doc.defaultView.scrollTo(0, 0);
         return;
     }
-    // Its document set before it is placed, so it never shows an empty one.
-    frame = document.createElement('iframe');
-    frame.setAttribute('sandbox', '%2');
-    frame.srcdoc = html;
-    frame.addEventListener('load', arrived);
-    document.body.appendChild(frame);
+    load(html, keepable);
 }
+
+// Whether the parsed signature, put in place of a document's nodes, gives
+// what a new document of it would. The parse is the same: the engine builds
+// a frame's tree by the doctype, as here, though it renders it as standard.
+function leavesWithItsNodes(parsed) {
+    if (!parsed.body || parsed.body.localName !== 'body' || parsed.querySelector('[autofocus]'))
+        return false;
+    var metas = parsed.getElementsByTagName('meta');
+    for (var i = 0; i < metas.length; ++i) {
+        var equiv = (metas[i].getAttribute('http-equiv') || '').toLowerCase();
+        var name = (metas[i].getAttribute('name') || '').toLowerCase();
+        if ((equiv && equiv !== 'content-type') || inertMetaNames.indexOf(name) < 0)
+            return false;
+    }
+    return true;
+}
+
+function load(html, keepable) {
+    // A frame removed takes its navigation with it.
+    if (loading)
+        loading.remove();
+    // Its document set before it is placed, so it never shows an empty one.
+    loading = document.createElement('iframe');
+    loading.setAttribute('sandbox', '%2');
+    loading.srcdoc = html;
+    loading.keepable = keepable;
+    loading.addEventListener('load', arrived);
+    document.body.appendChild(loading);
+}
+
 function arrived(event) {
-    var loaded = event.target;
-    var shown = loaded.contentDocument;
-    if (shown && shown.URL === 'about:srcdoc') {
-        for (var older = loaded.previousElementSibling; older; older = loaded.previousElementSibling)
+    var frame = event.target;
+    var doc = frame.contentDocument;
+    if (frame === loading && doc && doc.URL === 'about:srcdoc') {
+        loading = null;
+        for (var older = frame.previousElementSibling; older; older = frame.previousElementSibling)
             older.remove();
-        loaded.id = '%1';
+        frame.id = '%1';
+        shown = frame;
+        plain = frame.keepable;
         return;
     }
-    document.title = '%3' + (shown ? shown.URL : 'about:');
+    // A user's click on an "about" link, which the engine lets through: the
+    // frame has left its signature, or loaded the first it was given again.
+    // Say where, and show the latest in a new frame.
+    document.title = '%3' + (doc ? doc.URL : 'about:');
     document.title = '';
-    loaded.srcdoc = loaded.srcdoc;
+    shown = null;
+    update(latest);
 }
 )JS";
 
