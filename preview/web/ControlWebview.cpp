@@ -36,6 +36,8 @@ void ControlWebview::showSignature(const QString &html)
 {
     // Run in a world of its own: nothing the page's content defines is looked up.
     m_page->runJavaScript(UpdateScript::build(html), QWebEngineScript::ApplicationWorld);
+    // The link under a resting pointer may be gone, and the engine may not say so until it moves.
+    hovered(QString());
 }
 
 void ControlWebview::loaded(bool ok)

@@ -210,6 +210,9 @@ private slots:
         QCOMPARE(refused.size(), opens ? 0 : 2);
         if (!opens)
             QCOMPARE(refused.last().first().toUrl(), QUrl(href));
+        // Another signature under the resting pointer: the address of a link that is gone goes at once.
+        m_host->showSignature(u"<p>no link</p>"_s);
+        QVERIFY(!label->isVisible());
     }
 
 private:
