@@ -9,10 +9,10 @@ namespace {
 const char sandbox[] = "allow-same-origin allow-popups";
 
 // A new signature replaces the nodes of the shown frame's document, which is
-// quick, where that leaves nothing behind; otherwise it gets a new frame,
-// placed over the shown one and taking its place once loaded. No frame is
-// navigated twice by the program, and no nodes are replaced while a new frame
-// loads, so nothing older can land over something newer.
+// quick, where that leaves nothing behind; otherwise a new frame takes the
+// place of the shown one, and is written into once it has loaded. No frame is
+// navigated twice by the program, and none is written into while one loads,
+// so nothing older can land over something newer.
 const char updateSource[] = R"JS(
 var shown = null;
 var loading = null;
@@ -28,7 +28,7 @@ function update(html) {
     var parsed = new DOMParser().parseFromString(html, 'text/html');
     var keepable = leavesWithItsNodes(parsed);
     var doc = shown && shown.contentDocument;
-    if (!loading && plain && keepable && doc && doc.URL === 'about:srcdoc') {
+    if (plain && keepable && doc && doc.URL === 'about:srcdoc') {
         while (doc.lastChild)
             doc.removeChild(doc.lastChild);
         while (parsed.firstChild)
@@ -56,10 +56,11 @@ function leavesWithItsNodes(parsed) {
 }
 
 function load(html, keepable) {
-    // A frame removed takes its navigation with it.
-    if (loading)
-        loading.remove();
-    // Its document set before it is placed, so it never shows an empty one.
+    // Nothing of the last signature shows through while this one loads, and a
+    // frame removed takes its navigation with it.
+    document.body.replaceChildren();
+    shown = null;
+    // Its document set before it is placed, so its first load is the signature.
     loading = document.createElement('iframe');
     loading.setAttribute('sandbox', '%2');
     loading.srcdoc = html;
@@ -73,8 +74,6 @@ function arrived(event) {
     var doc = frame.contentDocument;
     if (frame === loading && doc && doc.URL === 'about:srcdoc') {
         loading = null;
-        for (var older = frame.previousElementSibling; older; older = frame.previousElementSibling)
-            older.remove();
         frame.id = '%1';
         shown = frame;
         plain = frame.keepable;
@@ -82,7 +81,8 @@ function arrived(event) {
     }
     // A user's click on an "about" link, which the engine lets through: the
     // frame has left its signature, or loaded the first it was given again.
-    // Say where, and show the latest in a new frame.
+    // Say where, and show the latest in a new frame: this one may hold what it
+    // was first given.
     document.title = '%3' + (doc ? doc.URL : 'about:');
     document.title = '';
     shown = null;

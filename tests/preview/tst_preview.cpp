@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
@@ -160,6 +161,17 @@ private slots:
                         " doc.defaultView.scrollY, doc.images[0].naturalWidth, %1].join()"_s.arg(marked))
                 .toString(),
             u"second,rgba(0, 0, 0, 0),rgb(0, 0, 0),0,7,false"_s);
+    }
+    void nothingOfTheLastWhileTheNextLoads()
+    {
+        // An image that never comes keeps the next signature loading.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        show(u"<body style=\"background:rgb(255,0,0)\"><p>first</p>"_s);
+        QTRY_COMPARE(view()->grab().toImage().pixel(200, 300), qRgb(255, 0, 0));
+        m_host->showSignature(u"<meta name=\"referrer\" content=\"no-referrer\"><p>second</p>"
+                              "<img src=\"http://127.0.0.1:%1/logo.png\">"_s.arg(silent.serverPort()));
+        QTRY_COMPARE(view()->grab().toImage().pixel(200, 300), qRgb(255, 255, 255));
     }
     void latestAfterABurst()
     {
