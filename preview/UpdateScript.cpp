@@ -2,13 +2,37 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringDecoder>
+
+namespace {
+
+// Large enough that a signature of usual size is one piece, small enough that
+// the encoder's copies of a piece reuse memory rather than take fresh pages.
+constexpr qsizetype pieceSize = 256 * 1024;
+
+} // namespace
 
 QString UpdateScript::build(const QString &html)
 {
-    // A one-element array is the smallest document whose text holds the string;
-    // its brackets become the call's parentheses, so the text is copied once more only.
-    QByteArray call = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
-    call.front() = '(';
-    call.back() = ')';
-    return QString::fromUtf8(call.prepend("update"));
+    // The text is encoded a piece at a time, each a string of its own joined by
+    // "+", so the only copy of the whole text is the call itself. A surrogate
+    // pair split between two pieces is joined again: the encoder writes each
+    // half as an escape, and the page's strings are UTF-16 as well.
+    QString call;
+    call.reserve(html.size() + html.size() / 8 + 16);
+    call += u"update(";
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    qsizetype at = 0;
+    do {
+        const qsizetype size = std::min(pieceSize, html.size() - at);
+        if (at > 0)
+            call += u'+';
+        // A one-element array is the smallest document whose text holds the string.
+        const QByteArray json =
+            QJsonDocument(QJsonArray{html.sliced(at, size)}).toJson(QJsonDocument::Compact);
+        call += utf8(QByteArrayView(json).sliced(1, json.size() - 2));
+        at += size;
+    } while (at < html.size());
+    call += u')';
+    return call;
 }

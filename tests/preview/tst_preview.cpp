@@ -93,6 +93,9 @@ private slots:
             u"<p title=\"</script>\">C:\\new\\t</script>\u2028\u2029\U0001F600"_s, QString(),
             u"doc.querySelector('p').title + doc.body.textContent"_s,
             u"</script>C:\\new\\t\u2028\u2029\U0001F600"_s);
+        // Long enough to reach the page in pieces, with an emoji split between two.
+        const QString emojis = QString(u"\U0001F600"_s).repeated(150000);
+        row("a long signature", u"<p>"_s + emojis + u"\\\"</p>"_s, QString(), text, emojis + u"\\\""_s);
         row("inline handler", u"<img src=\"data:,\" onerror=\"%1\"><p onclick=\"%1\">h"_s.arg(mark),
             u"doc.querySelector('p').click()"_s, text, u"h"_s);
         row("script element", u"<script>%1</script>s"_s.arg(mark), QString(), text, u"s"_s);
