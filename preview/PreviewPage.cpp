@@ -17,8 +17,6 @@ const char updateSource[] = R"JS(
 var shown = null;
 var loading = null;
 var latest = '';
-// The shown document holds nothing that outlives its nodes.
-var plain = false;
 // Meta elements the engine does not act on; any other one (a policy, a
 // referrer rule, a refresh, a colour scheme) can leave a mark on a document.
 var inertMetaNames = ['', 'generator', 'author', 'description', 'keywords', 'progid', 'originator'];
@@ -27,8 +25,9 @@ function update(html) {
     latest = html;
     var parsed = new DOMParser().parseFromString(html, 'text/html');
     var keepable = leavesWithItsNodes(parsed);
-    var doc = shown && shown.contentDocument;
-    if (plain && keepable && doc && doc.URL === 'about:srcdoc') {
+    // Both the shown document and this one hold nothing that outlives their nodes.
+    var doc = shown && shown.keepable && keepable && shown.contentDocument;
+    if (doc && doc.URL === 'about:srcdoc') {
         while (doc.lastChild)
             doc.removeChild(doc.lastChild);
         while (parsed.firstChild)
@@ -43,8 +42,6 @@ function update(html) {
 // what a new document of it would. The parse is the same: the engine builds
 // a frame's tree by the doctype, as here, though it renders it as standard.
 function leavesWithItsNodes(parsed) {
-    if (!parsed.body || parsed.body.localName !== 'body' || parsed.querySelector('[autofocus]'))
-        return false;
     var metas = parsed.getElementsByTagName('meta');
     for (var i = 0; i < metas.length; ++i) {
         var equiv = (metas[i].getAttribute('http-equiv') || '').toLowerCase();
@@ -76,7 +73,6 @@ function arrived(event) {
         loading = null;
         frame.id = '%1';
         shown = frame;
-        plain = frame.keepable;
         return;
     }
     // A user's click on an "about" link, which the engine lets through: the
