@@ -104,15 +104,9 @@ void printTargets(const TargetReporter &reporter)
         {"BM_CheckAttributes", "notes, tags of 10,000 attributes"},
     };
     for (const auto &figure : figures) {
-        const std::string name = figure.name;
-        const auto one = reporter.seconds(name + "/" + std::to_string(1 * megabyte));
-        const auto four = reporter.seconds(name + "/" + std::to_string(4 * megabyte));
-        const auto sixteen = reporter.seconds(name + "/" + std::to_string(16 * megabyte));
-        if (!one || !four || !sixteen)
-            continue;
-        print(std::string(figure.figure) + ", ms per MB at 1 / 4 / 16 MB",
-              milliseconds(*one) + " / " + milliseconds(*four / 4) + " / " + milliseconds(*sixteen / 16),
-              "linear (per MB at 16 MB within 1.5 x of 1 MB)", isLinear(*one, 1, *sixteen, 16));
+        if (const auto cost = reporter.perMegabyte(figure.name))
+            print(std::string(figure.figure) + ", ms per MB at 1 / 4 / 16 MB", milliseconds(*cost),
+                  "linear (per MB at 16 MB within 1.5 x of 1 MB)", isLinear(cost->one, 1, cost->sixteen, 1));
     }
 }
 

@@ -29,6 +29,17 @@ std::optional<double> TargetReporter::seconds(const std::string &name) const
     return single;
 }
 
+std::optional<PerMegabyte> TargetReporter::perMegabyte(const std::string &name) const
+{
+    constexpr long megabyte = 1024 * 1024;
+    const auto one = seconds(name + "/" + std::to_string(1 * megabyte));
+    const auto four = seconds(name + "/" + std::to_string(4 * megabyte));
+    const auto sixteen = seconds(name + "/" + std::to_string(16 * megabyte));
+    if (!one || !four || !sixteen)
+        return std::nullopt;
+    return PerMegabyte{*one, *four / 4, *sixteen / 16};
+}
+
 namespace TargetReport {
 
 void print(const std::string &figure, const std::string &value, const std::string &target, bool met)
@@ -50,6 +61,11 @@ std::string microseconds(double seconds)
     char text[32];
     std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
     return text;
+}
+
+std::string milliseconds(const PerMegabyte &cost)
+{
+    return milliseconds(cost.one) + " / " + milliseconds(cost.four) + " / " + milliseconds(cost.sixteen);
 }
 
 bool isLinear(double smallSeconds, double smallN, double largeSeconds, double largeN, double slack)

@@ -8,6 +8,14 @@
 
 // Prints Google Benchmark's usual table and keeps the runs, so a benchmark's
 // main can set each figure beside its target afterwards.
+// Seconds per MB of one benchmark run at 1, 4 and 16 MB.
+struct PerMegabyte
+{
+    double one;
+    double four;
+    double sixteen;
+};
+
 class TargetReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -19,6 +27,9 @@ public:
     // Real time per iteration of the named run, in seconds: the median of its
     // repetitions when it has several.
     std::optional<double> seconds(const std::string &name) const;
+    // The named benchmark's cost per MB, from its runs with arguments of 1, 4
+    // and 16 MB, when all three ran.
+    std::optional<PerMegabyte> perMegabyte(const std::string &name) const;
 
 private:
     std::vector<Run> m_runs;
@@ -32,6 +43,8 @@ void print(const std::string &figure, const std::string &value, const std::strin
 
 std::string milliseconds(double seconds);
 std::string microseconds(double seconds);
+// "1.00 ms / 1.10 ms / 1.20 ms", at 1, 4 and 16 MB.
+std::string milliseconds(const PerMegabyte &cost);
 
 // Whether cost grows no faster than linearly: the per-unit cost at the
 // largest size is at most `slack` times the per-unit cost at the smallest.

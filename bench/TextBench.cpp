@@ -138,18 +138,14 @@ void printTargets(const TargetReporter &reporter)
     // beyond glibc's largest mmap threshold) are fresh pages from the kernel
     // on every call.
     for (const auto &figure : figures) {
-        const std::string name = figure.name;
-        const auto one = reporter.seconds(name + "/" + std::to_string(1 * megabyte));
-        const auto four = reporter.seconds(name + "/" + std::to_string(4 * megabyte));
-        const auto sixteen = reporter.seconds(name + "/" + std::to_string(16 * megabyte));
-        if (!one || !four || !sixteen)
+        const auto cost = reporter.perMegabyte(figure.name);
+        if (!cost)
             continue;
-        const double worstPerMB = std::max({*one, *four / 4, *sixteen / 16});
-        const bool linear = *sixteen / 16 <= std::max(2.5 * *four / 4, *four / 4 + 0.003);
-        print(std::string(figure.figure) + ", per MB at 1 / 4 / 16 MB",
-              milliseconds(*one) + " / " + milliseconds(*four / 4) + " / " + milliseconds(*sixteen / 16),
+        const double worst = std::max({cost->one, cost->four, cost->sixteen});
+        const bool linear = cost->sixteen <= std::max(2.5 * cost->four, cost->four + 0.003);
+        print(std::string(figure.figure) + ", per MB at 1 / 4 / 16 MB", milliseconds(*cost),
               "<= 10 ms per MB; linear (per MB at 16 MB within 2.5 x or 3 ms of 4 MB)",
-              worstPerMB <= 0.010 && linear);
+              worst <= 0.010 && linear);
     }
 }
 
