@@ -9,7 +9,7 @@
 #include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
-#include "store/SignatureWriter.h"
+#include "store/SignatureLimits.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,15 +21,7 @@
 
 namespace {
 
-// Signatures are a few kilobytes; this keeps a runaway input out of memory.
-constexpr qint64 maximumInputSize = 256 * 1024 * 1024;
-
 const QString versionSuffix = QStringLiteral(".mailsignature");
-
-QString versionName(const KeptVersions::Version &version)
-{
-    return QFileInfo(version.file).fileName().chopped(versionSuffix.size());
-}
 
 QString quoted(const QString &text)
 {
@@ -88,6 +80,13 @@ const QList<Mailsig::Command> &Mailsig::commands()
          2,
          {},
          &Mailsig::restore},
+        {"reapply",
+         "SIGNATURE|--all",
+         "puts back what was inserted where Mail or another Mac replaced it since",
+         0,
+         1,
+         {"--all"},
+         &Mailsig::reapply},
         {"check",
          "SIGNATURE|FILE|- [--json]",
          "what Mail and recipients will do otherwise than expected, one note a line",
@@ -116,7 +115,8 @@ QString Mailsig::usage()
                            "  --mail-folder PATH   Mail's folder (default: ~/Library/Mail)\n"
                            "  --help               this text\n"
                            "  --version            the program's version\n\n"
-                           "insert, restore and unlock refuse while Mail is running.\n\n"
+                           "insert, restore, unlock and reapply refuse while Mail is running; with\n"
+                           "nothing to do, reapply writes nothing and exits 0.\n\n"
                            "Exit status:\n"
                            "  0  done\n"
                            "  1  the operation failed\n"
@@ -163,9 +163,12 @@ int Mailsig::run(const QStringList &arguments)
         return int(fail(ExitCode::Usage, synopsis));
     if (parsed->mailFolder())
         MailFolders::useMailFolder(QFileInfo(*parsed->mailFolder()).absoluteFilePath());
+    // A write a killed run left unlocked is finished before anything else is read.
+    for (const QString &sentence : SignatureService::recoverInterruptedWrites())
+        fail(ExitCode::Done, sentence);
     if (const auto *onSignature = std::get_if<SignatureCommand>(&command->run)) {
         ExitCode refusal = ExitCode::Failed;
-        const std::optional<SignatureCatalog::Entry> entry = signature(*parsed, &refusal);
+        const std::optional<SignatureService::Entry> entry = signature(*parsed, &refusal);
         return int(entry ? (this->*(*onSignature))(*parsed, *entry) : refusal);
     }
     return int((this->*std::get<PlainCommand>(command->run))(*parsed));
@@ -173,66 +176,100 @@ int Mailsig::run(const QStringList &arguments)
 
 ExitCode Mailsig::list(const CliArguments &arguments)
 {
-    CliError error;
-    m_catalog = SignatureCatalog::load(&error);
-    if (!m_catalog)
-        return fail(error);
-    if (arguments.has(QStringLiteral("--json"))) {
+    ExitCode refusal = ExitCode::Failed;
+    if (!loadSignatures(&refusal))
+        return refusal;
+    const bool asJson = arguments.has(QStringLiteral("--json"));
+    if (asJson) {
         QJsonArray signatures;
-        for (const SignatureCatalog::Entry &entry : m_catalog->entries()) {
-            signatures.append(QJsonObject{{QStringLiteral("id"), entry.signature.id},
-                                          {QStringLiteral("name"), entry.signature.name},
-                                          {QStringLiteral("locked"), entry.signature.isFileLocked},
-                                          {QStringLiteral("rich"), entry.isRich},
-                                          {QStringLiteral("file"), entry.file}});
+        for (const SignatureService::Entry &entry : m_service->entries()) {
+            QJsonArray stores;
+            for (const SignatureService::Copy &copy : entry.copies)
+                stores.append(
+                    QJsonObject{{QStringLiteral("store"), copy.store.kindName()},
+                                {QStringLiteral("file"), copy.file},
+                                {QStringLiteral("locked"), copy.isLocked},
+                                {QStringLiteral("replacedSinceInsert"), copy.isReplacedSinceInsert}});
+            signatures.append(
+                QJsonObject{{QStringLiteral("id"), entry.signature.id},
+                            {QStringLiteral("name"), entry.signature.name},
+                            {QStringLiteral("locked"), entry.signature.isFileLocked},
+                            {QStringLiteral("rich"), entry.signature.isRich.value_or(false)},
+                            {QStringLiteral("file"), entry.file()},
+                            {QStringLiteral("replacedSinceInsert"), entry.signature.isReplacedSinceInsert},
+                            {QStringLiteral("stores"), stores}});
         }
-        print(json({{QStringLiteral("mailFolder"), m_catalog->mailFolder()},
-                    {QStringLiteral("signaturesFolder"), m_catalog->signaturesFolder()},
-                    {QStringLiteral("signatures"), signatures}}));
+        QJsonObject listing{{QStringLiteral("mailFolder"), MailFolders::mailFolder()},
+                            {QStringLiteral("signatures"), signatures}};
+        for (const SignatureStore &store : m_service->stores()) {
+            // The local folder keeps its old key; scripts read it.
+            listing.insert(store.kind == SignatureStore::Kind::Local
+                               ? QStringLiteral("signaturesFolder")
+                               : QStringLiteral("iCloudSignaturesFolder"),
+                           store.folder);
+        }
+        if (!m_service->problems().isEmpty())
+            listing.insert(QStringLiteral("problems"), QJsonArray::fromStringList(m_service->problems()));
+        print(json(listing));
         return ExitCode::Done;
     }
     QByteArray text;
-    for (const SignatureCatalog::Entry &entry : m_catalog->entries()) {
+    for (const SignatureService::Entry &entry : m_service->entries()) {
+        QStringList stores;
+        for (const SignatureService::Copy &copy : entry.copies)
+            stores.append(copy.store.kindName());
         text +=
             (entry.signature.name + u'\t' + entry.signature.id + u'\t' +
              (entry.signature.isFileLocked ? QStringLiteral("locked") : QStringLiteral("unlocked")) + u'\t' +
-             (entry.isRich ? QStringLiteral("rich") : QStringLiteral("plain")) + u'\t' + entry.file + u'\n')
+             (entry.signature.isRich.value_or(false) ? QStringLiteral("rich") : QStringLiteral("plain")) +
+             u'\t' + entry.file() + u'\t' + stores.join(u',') +
+             (entry.signature.isReplacedSinceInsert ? QStringLiteral("\treplaced") : QString()) + u'\n')
                 .toUtf8();
     }
     print(text);
+    for (const QString &problem : m_service->problems())
+        fail(ExitCode::Done, problem);
     return ExitCode::Done;
 }
 
-std::optional<SignatureCatalog::Entry> Mailsig::signature(const CliArguments &arguments, ExitCode *refusal)
+bool Mailsig::loadSignatures(ExitCode *refusal)
 {
-    CliError error;
-    m_catalog = SignatureCatalog::load(&error);
-    std::optional<SignatureCatalog::Entry> entry;
-    if (m_catalog)
-        entry = m_catalog->find(arguments.operands().at(0), &error);
+    m_service = SignatureService::load();
+    if (const std::optional<SignatureService::Failure> &failure = m_service->failure()) {
+        *refusal = fail(*failure);
+        return false;
+    }
+    return true;
+}
+
+std::optional<SignatureService::Entry> Mailsig::signature(const CliArguments &arguments, ExitCode *refusal)
+{
+    if (!loadSignatures(refusal))
+        return std::nullopt;
+    SignatureService::Failure failure;
+    const std::optional<SignatureService::Entry> entry =
+        m_service->find(arguments.operands().at(0), &failure);
     if (!entry)
-        *refusal = fail(error);
+        *refusal = fail(failure);
     return entry;
 }
 
-ExitCode Mailsig::show(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
+ExitCode Mailsig::show(const CliArguments &arguments, const SignatureService::Entry &entry)
 {
-    const std::optional<QByteArray> bytes = RegularFile::read(entry.file, maximumInputSize);
-    if (!bytes)
+    const SignatureService::Reading reading = SignatureService::read(entry);
+    if (!reading.bytes)
         return fail(ExitCode::Failed,
-                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry.file));
+                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry.file()));
     if (arguments.has(QStringLiteral("--raw"))) {
-        print(*bytes);
+        print(*reading.bytes);
         return ExitCode::Done;
     }
-    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*bytes);
-    const std::optional<QString> html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
-    if (!html)
+    if (!reading.html)
         return fail(ExitCode::Failed,
                     QStringLiteral("The signature's file %1 is not a header and a UTF-8 body; "
                                    "--raw shows its bytes.")
-                        .arg(entry.file));
-    print(*html);
+                        .arg(entry.file()));
+    print(*reading.html);
     return ExitCode::Done;
 }
 
@@ -249,12 +286,12 @@ std::optional<QString> Mailsig::inputHtml(const QString &operand, bool allowEmpt
                                                                          : file.errorString()));
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(maximumInputSize + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > maximumInputSize) {
+    const qint64 limit = SignatureLimits::maximumFileSize;
+    const QByteArray bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > limit) {
         fail(ExitCode::Failed,
              QStringLiteral("Cannot read %1: %2.")
-                 .arg(name, bytes.size() > maximumInputSize ? QStringLiteral("it is too large")
-                                                            : file.errorString()));
+                 .arg(name, bytes.size() > limit ? QStringLiteral("it is too large") : file.errorString()));
         return std::nullopt;
     }
     if (const std::optional<qsizetype> offset = SignatureFileFormat::invalidUtf8Offset(bytes)) {
@@ -281,29 +318,24 @@ bool Mailsig::mailIsClosed()
     return false;
 }
 
-ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
+ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureService::Entry &entry)
 {
     const std::optional<QString> html = inputHtml(arguments.operands().value(1, QStringLiteral("-")));
     if (!html)
         return ExitCode::Failed;
-    // The header is read now, from the file as it is: Mail may have changed it since.
-    const std::optional<QByteArray> current = RegularFile::read(entry.file, maximumInputSize);
-    if (!current)
-        return fail(ExitCode::Failed,
-                    QStringLiteral("The signature's file %1 cannot be read.").arg(entry.file));
-    const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*current);
-    if (!content)
-        return fail(ExitCode::Failed,
-                    QStringLiteral("The signature's file could not be split into a header and "
-                                   "a body, so its header would be lost; it was left as it is."));
-    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(content->header, *html);
-    if (!bytes)
-        return fail(ExitCode::Failed, QStringLiteral("The signature's file has a header this program cannot "
-                                                     "read, so it was left as it is."));
     if (arguments.has(QStringLiteral("--dry-run"))) {
+        // The header is read now, from the file as it is: Mail may have changed it since.
+        const SignatureService::Reading reading = SignatureService::read(entry);
+        if (reading.fault)
+            return fail(ExitCode::Failed, *reading.fault);
+        const std::optional<QByteArray> bytes = SignatureFileFormat::compose(reading.content->header, *html);
+        if (!bytes)
+            return fail(ExitCode::Failed,
+                        QStringLiteral("The signature's file has a header this program cannot "
+                                       "read, so it was left as it is."));
         const AppleSignatureContent composed = *SignatureFileFormat::parse(*bytes);
         print(QStringLiteral("Would write %1 (%2 bytes; nothing written):\n%3\n\n[body: %4 bytes encoded]\n")
-                  .arg(entry.file)
+                  .arg(entry.file())
                   .arg(bytes->size())
                   .arg(composed.header)
                   .arg(composed.htmlContent.toUtf8().size()));
@@ -312,11 +344,15 @@ ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureCatalog::
     if (!mailIsClosed())
         return ExitCode::MailRunning;
     const bool lock = !arguments.has(QStringLiteral("--no-lock"));
-    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry.signature.id, *bytes, lock);
+    const SignatureService::Outcome outcome = SignatureService::insert(entry, *html, lock);
+    if (outcome.unchanged && !outcome.failure) {
+        print(SignatureService::unchangedSentence(entry.signature.name) + u'\n');
+        return ExitCode::Done;
+    }
     if (outcome.failure)
         return fail(ExitCode::Failed, *outcome.failure);
     print(QStringLiteral("Inserted into %1 (%2)%3.\n")
-              .arg(quoted(entry.signature.name), entry.file,
+              .arg(quoted(entry.signature.name), copiesOf(entry),
                    lock ? QStringLiteral(", locked") : QStringLiteral(", left unlocked")));
     printNotes(*html, entry.signature.isRich);
     return ExitCode::Done;
@@ -348,19 +384,18 @@ ExitCode Mailsig::check(const CliArguments &arguments)
         }
     } else {
         ExitCode refusal = ExitCode::Failed;
-        const std::optional<SignatureCatalog::Entry> entry = signature(arguments, &refusal);
+        const std::optional<SignatureService::Entry> entry = signature(arguments, &refusal);
         if (!entry)
             return refusal;
-        const std::optional<QByteArray> bytes = RegularFile::read(entry->file, maximumInputSize);
-        if (!bytes)
+        const SignatureService::Reading reading = SignatureService::read(*entry);
+        if (!reading.bytes)
             return fail(ExitCode::Failed,
-                        QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file));
-        const std::optional<AppleSignatureContent> content = SignatureFileFormat::parse(*bytes);
-        html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
+                        QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file()));
+        html = reading.html;
         isRich = entry->signature.isRich;
         subject = {{QStringLiteral("id"), entry->signature.id},
                    {QStringLiteral("name"), entry->signature.name},
-                   {QStringLiteral("file"), entry->file}};
+                   {QStringLiteral("file"), entry->file()}};
     }
     if (!html)
         return fail(ExitCode::Failed, QStringLiteral("%1 is not a header and a UTF-8 body.")
@@ -383,25 +418,27 @@ ExitCode Mailsig::check(const CliArguments &arguments)
     return ExitCode::Done;
 }
 
-ExitCode Mailsig::unlock(const CliArguments &, const SignatureCatalog::Entry &entry)
+ExitCode Mailsig::unlock(const CliArguments &, const SignatureService::Entry &entry)
 {
     if (!mailIsClosed())
         return ExitCode::MailRunning;
-    if (const std::optional<QString> failure = SignatureWriter::unlock(entry.signature.id))
+    if (const std::optional<QString> failure = SignatureService::unlock(entry))
         return fail(ExitCode::Failed, *failure);
     print(QStringLiteral("Unlocked %1; its version is kept. Mail may now change it.\n")
               .arg(quoted(entry.signature.name)));
     return ExitCode::Done;
 }
 
-ExitCode Mailsig::versions(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
+ExitCode Mailsig::versions(const CliArguments &arguments, const SignatureService::Entry &entry)
 {
-    const QList<KeptVersions::Version> kept = KeptVersions::list(entry.signature.id);
+    const QList<KeptVersions::Version> kept = SignatureService::versions(entry);
     if (arguments.has(QStringLiteral("--json"))) {
         QJsonArray list;
         for (const KeptVersions::Version &version : kept) {
-            list.append(QJsonObject{{QStringLiteral("version"), versionName(version)},
+            list.append(QJsonObject{{QStringLiteral("version"), version.name()},
                                     {QStringLiteral("time"), version.time.toString(Qt::ISODateWithMs)},
+                                    {QStringLiteral("kind"), version.kindName()},
+                                    {QStringLiteral("store"), SignatureStore::kindName(version.store)},
                                     {QStringLiteral("size"), QFileInfo(version.file).size()},
                                     {QStringLiteral("file"), version.file}});
         }
@@ -412,8 +449,9 @@ ExitCode Mailsig::versions(const CliArguments &arguments, const SignatureCatalog
     }
     QByteArray text;
     for (const KeptVersions::Version &version : kept) {
-        text += QStringLiteral("%1\t%2\t%3 bytes\n")
-                    .arg(versionName(version), version.time.toString(Qt::ISODateWithMs))
+        text += QStringLiteral("%1\t%2\t%3\t%4\t%5 bytes\n")
+                    .arg(version.name(), version.time.toString(Qt::ISODateWithMs), version.kindName(),
+                         SignatureStore::kindName(version.store))
                     .arg(QFileInfo(version.file).size())
                     .toUtf8();
     }
@@ -421,38 +459,94 @@ ExitCode Mailsig::versions(const CliArguments &arguments, const SignatureCatalog
     return ExitCode::Done;
 }
 
-ExitCode Mailsig::restore(const CliArguments &arguments, const SignatureCatalog::Entry &entry)
+ExitCode Mailsig::restore(const CliArguments &arguments, const SignatureService::Entry &entry)
 {
-    const QList<KeptVersions::Version> kept = KeptVersions::list(entry.signature.id);
     const std::optional<QString> wanted =
         arguments.operands().size() > 1 ? std::optional(arguments.operands().at(1)) : std::nullopt;
-    const auto version = std::find_if(kept.begin(), kept.end(), [&](const KeptVersions::Version &v) {
-        return !wanted || versionName(v) == *wanted || versionName(v) + versionSuffix == *wanted;
-    });
-    if (version == kept.end()) {
+    // Without a name: the newest that differs from the file now, which undoes the last write.
+    std::optional<KeptVersions::Version> version;
+    if (!wanted)
+        version = SignatureService::previousVersion(entry);
+    for (const KeptVersions::Version &kept : SignatureService::versions(entry)) {
+        if (wanted && (kept.name() == *wanted || kept.name() + versionSuffix == *wanted))
+            version = kept;
+    }
+    if (!version) {
         return fail(ExitCode::NotFound,
                     wanted ? QStringLiteral("%1 has no kept version %2; mailsig versions lists them.")
                                  .arg(quoted(entry.signature.name), quoted(*wanted))
                            : QStringLiteral("No version of %1 is kept.").arg(quoted(entry.signature.name)));
     }
-    const std::optional<QByteArray> bytes = KeptVersions::read(version->file);
-    if (!bytes)
-        return fail(ExitCode::Failed,
-                    QStringLiteral("That version could not be read, so nothing was changed."));
     if (!mailIsClosed())
         return ExitCode::MailRunning;
-    const SignatureWriter::Outcome outcome = SignatureWriter::replace(entry.signature.id, *bytes);
+    const SignatureService::Outcome outcome = SignatureService::restore(entry, *version);
     if (outcome.failure)
         return fail(ExitCode::Failed, *outcome.failure);
     print(QStringLiteral("Restored version %1 of %2, locked.\n")
-              .arg(versionName(*version), quoted(entry.signature.name)));
+              .arg(version->name(), quoted(entry.signature.name)));
     return ExitCode::Done;
+}
+
+ExitCode Mailsig::reapply(const CliArguments &arguments)
+{
+    const bool all = arguments.has(QStringLiteral("--all"));
+    if (all == !arguments.operands().isEmpty())
+        return fail(ExitCode::Usage, QStringLiteral("Name one signature or give --all."));
+    QList<SignatureService::Entry> entries;
+    ExitCode refusal = ExitCode::Failed;
+    if (all) {
+        if (!loadSignatures(&refusal))
+            return refusal;
+        entries = m_service->entries();
+    } else {
+        const std::optional<SignatureService::Entry> entry = signature(arguments, &refusal);
+        if (!entry)
+            return refusal;
+        entries.append(*entry);
+    }
+    entries.removeIf(
+        [](const SignatureService::Entry &entry) { return !entry.signature.isReplacedSinceInsert; });
+    if (entries.isEmpty()) {
+        print(QStringLiteral("Nothing to put back: every signature holds what was inserted.\n"));
+        return ExitCode::Done;
+    }
+    if (!mailIsClosed())
+        return ExitCode::MailRunning;
+    ExitCode code = ExitCode::Done;
+    for (const SignatureService::Entry &entry : entries) {
+        const SignatureService::Outcome outcome = SignatureService::putBack(entry);
+        if (outcome.failure) {
+            code = fail(ExitCode::Failed,
+                        quoted(entry.signature.name) + QStringLiteral(": ") + *outcome.failure);
+            continue;
+        }
+        print(QStringLiteral("Put back what was inserted into %1, locked.\n")
+                  .arg(quoted(entry.signature.name)));
+    }
+    return code;
+}
+
+QString Mailsig::copiesOf(const SignatureService::Entry &entry)
+{
+    QStringList files;
+    for (const SignatureService::Copy &copy : entry.copies)
+        files.append(copy.file);
+    return files.join(QStringLiteral(", "));
 }
 
 void Mailsig::print(const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
     std::fflush(m_out);
+}
+
+ExitCode Mailsig::fail(const SignatureService::Failure &failure)
+{
+    static const ExitCode codes[] = {ExitCode::Failed, ExitCode::NotFound, ExitCode::FolderUnreadable};
+    QString message = failure.message;
+    if (const QString advice = Platform::terminalFolderAccessAdvice(); failure.denied && !advice.isEmpty())
+        message += u' ' + advice;
+    return fail(codes[int(failure.kind)], message);
 }
 
 ExitCode Mailsig::fail(const CliError &error)

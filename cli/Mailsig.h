@@ -2,7 +2,7 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliError.h"
-#include "cli/SignatureCatalog.h"
+#include "store/SignatureService.h"
 
 #include <QByteArray>
 #include <QList>
@@ -30,7 +30,7 @@ private:
     using PlainCommand = ExitCode (Mailsig::*)(const CliArguments &arguments);
     // Commands whose first operand names a signature get it looked up first.
     using SignatureCommand = ExitCode (Mailsig::*)(const CliArguments &arguments,
-                                                   const SignatureCatalog::Entry &entry);
+                                                   const SignatureService::Entry &entry);
     struct Command
     {
         const char *name;
@@ -44,16 +44,19 @@ private:
     static const QList<Command> &commands();
 
     ExitCode list(const CliArguments &arguments);
-    ExitCode show(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
-    ExitCode insert(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
-    ExitCode unlock(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
-    ExitCode versions(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
-    ExitCode restore(const CliArguments &arguments, const SignatureCatalog::Entry &entry);
+    ExitCode show(const CliArguments &arguments, const SignatureService::Entry &entry);
+    ExitCode insert(const CliArguments &arguments, const SignatureService::Entry &entry);
+    ExitCode unlock(const CliArguments &arguments, const SignatureService::Entry &entry);
+    ExitCode versions(const CliArguments &arguments, const SignatureService::Entry &entry);
+    ExitCode restore(const CliArguments &arguments, const SignatureService::Entry &entry);
+    ExitCode reapply(const CliArguments &arguments);
     ExitCode check(const CliArguments &arguments);
 
-    // The catalog and the signature the first operand names; none after
-    // saying why, with the exit status in refusal.
-    std::optional<SignatureCatalog::Entry> signature(const CliArguments &arguments, ExitCode *refusal);
+    // Mail's signatures, read afresh; false after saying why not.
+    bool loadSignatures(ExitCode *refusal);
+    // The signature the first operand names; none after saying why, with the
+    // exit status in refusal.
+    std::optional<SignatureService::Entry> signature(const CliArguments &arguments, ExitCode *refusal);
     // Refuses while Mail runs: it rewrites signature files it finds changed.
     bool mailIsClosed();
     // The HTML to insert: the named file, or standard input for "-" or none.
@@ -62,12 +65,16 @@ private:
     // The notes on html, one line each on standard error.
     void printNotes(const QString &html, std::optional<bool> isRich);
 
+    // The files of every copy, for the line that says what was written.
+    static QString copiesOf(const SignatureService::Entry &entry);
+
     void print(const QByteArray &bytes);
     void print(const QString &text) { print(text.toUtf8()); }
     ExitCode fail(const CliError &error);
     ExitCode fail(ExitCode code, const QString &message) { return fail(CliError{code, message}); }
+    ExitCode fail(const SignatureService::Failure &failure);
 
     std::FILE *m_out;
     std::FILE *m_err;
-    std::optional<SignatureCatalog> m_catalog;
+    std::optional<SignatureService> m_service;
 };

@@ -2,35 +2,88 @@
 
 #include "platform/RegularFile.h"
 #include "store/MailFolders.h"
+#include "store/SignatureLimits.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <utility>
 
 namespace {
 
 const QString suffix = QStringLiteral(".mailsignature");
+const QString iCloudTag = QStringLiteral("icloud");
+const QString insertedTag = QStringLiteral("inserted");
+const QString unlockedTag = QStringLiteral("unlocked");
 // Sorts as it reads, and holds no character any file system refuses.
 const QString timeFormat = QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'");
-constexpr qint64 maximumVersionSize = 256 * 1024 * 1024;
 
-std::optional<QDateTime> timeOf(const QString &name)
+// A name this program made: the time, then the tags in the order nameOf
+// writes them. Versions kept before stores and kinds were recorded have
+// neither tag: local, kept before a write.
+std::optional<KeptVersions::Version> parse(const QString &name)
 {
     if (!name.endsWith(suffix))
         return std::nullopt;
-    QDateTime time = QDateTime::fromString(name.chopped(suffix.size()), timeFormat);
+    QStringList parts = name.chopped(suffix.size()).split(QLatin1Char('.'));
+    QDateTime time = QDateTime::fromString(parts.takeFirst(), timeFormat);
     if (!time.isValid())
         return std::nullopt;
     time.setTimeSpec(Qt::UTC);
-    return time;
+    KeptVersions::Version version;
+    version.time = time;
+    if (!parts.isEmpty() && parts.first() == iCloudTag) {
+        version.store = SignatureStore::Kind::ICloud;
+        parts.removeFirst();
+    }
+    if (!parts.isEmpty() && parts.first() == insertedTag) {
+        version.kind = KeptVersions::Kind::Inserted;
+        parts.removeFirst();
+    } else if (!parts.isEmpty() && parts.first() == unlockedTag) {
+        version.kind = KeptVersions::Kind::Unlocked;
+        parts.removeFirst();
+    }
+    if (!parts.isEmpty())
+        return std::nullopt;
+    return version;
 }
 
-QString nameOf(const QDateTime &time)
+QString nameOf(const QDateTime &time, SignatureStore::Kind store, KeptVersions::Kind kind)
 {
-    return time.toUTC().toString(timeFormat) + suffix;
+    QString name = time.toUTC().toString(timeFormat);
+    if (store == SignatureStore::Kind::ICloud)
+        name += u'.' + iCloudTag;
+    if (kind == KeptVersions::Kind::Inserted)
+        name += u'.' + insertedTag;
+    else if (kind == KeptVersions::Kind::Unlocked)
+        name += u'.' + unlockedTag;
+    return name + suffix;
 }
 
 } // namespace
+
+QString KeptVersions::Version::name() const
+{
+    const QString base = QFileInfo(file).fileName();
+    return base.chopped(suffix.size());
+}
+
+QString KeptVersions::Version::kindName() const
+{
+    if (isOriginal)
+        return QStringLiteral("original");
+    switch (kind) {
+    case Kind::Inserted:
+        return QStringLiteral("inserted");
+    case Kind::Unlocked:
+        return QStringLiteral("unlocked");
+    case Kind::Kept:
+        break;
+    }
+    return QStringLiteral("kept");
+}
 
 std::optional<QString> KeptVersions::folderOf(const QString &id)
 {
@@ -47,40 +100,65 @@ QList<KeptVersions::Version> KeptVersions::list(const QString &id)
     if (!folder)
         return versions;
     const QDir dir(*folder);
-    for (const QString &name :
-         dir.entryList({QLatin1Char('*') + suffix}, QDir::Files, QDir::Name | QDir::Reversed)) {
-        if (const std::optional<QDateTime> time = timeOf(name))
-            versions.append(Version{dir.filePath(name), *time});
+    bool seenOriginal[2] = {false, false};
+    // Oldest first, so the first of each store is its original.
+    for (const QString &name : dir.entryList({QLatin1Char('*') + suffix}, QDir::Files, QDir::Name)) {
+        std::optional<Version> version = parse(name);
+        if (!version)
+            continue;
+        version->file = dir.filePath(name);
+        bool &seen = seenOriginal[version->store == SignatureStore::Kind::ICloud ? 1 : 0];
+        version->isOriginal = !std::exchange(seen, true);
+        versions.prepend(*version);
     }
-    if (!versions.isEmpty())
-        versions.last().isOriginal = true;
     return versions;
+}
+
+QList<KeptVersions::Version> KeptVersions::list(const QString &id, SignatureStore::Kind store)
+{
+    QList<Version> versions = list(id);
+    versions.removeIf([store](const Version &version) { return version.store != store; });
+    return versions;
+}
+
+std::optional<KeptVersions::Version> KeptVersions::lastInserted(const QString &id, SignatureStore::Kind store)
+{
+    const QList<Version> versions = list(id, store);
+    if (versions.isEmpty() || versions.first().kind != Kind::Inserted)
+        return std::nullopt;
+    return versions.first();
 }
 
 std::optional<QByteArray> KeptVersions::read(const QString &versionFile)
 {
-    return RegularFile::read(versionFile, maximumVersionSize);
+    return RegularFile::read(versionFile, SignatureLimits::maximumFileSize);
 }
 
-bool KeptVersions::keep(const QString &id, const QByteArray &bytes, QString *error)
+bool KeptVersions::keep(const QString &id, SignatureStore::Kind store, const QByteArray &bytes, Kind kind,
+                        QString *error)
 {
     const std::optional<QString> folder = folderOf(id);
     if (!folder) {
         *error = QStringLiteral("no place to keep it");
         return false;
     }
-    const QList<Version> kept = list(id);
-    if (!kept.isEmpty() && read(kept.first().file) == bytes)
+    const QList<Version> all = list(id);
+    const QList<Version> kept = list(id, store);
+    // The newest version already says this: a write of the same bytes again,
+    // or the file before a write that is what was inserted last.
+    if (!kept.isEmpty() && (kind == Kind::Kept || kept.first().kind == kind) &&
+        read(kept.first().file) == bytes)
         return true;
     if (!QDir().mkpath(*folder)) {
         *error = QStringLiteral("its folder could not be made");
         return false;
     }
-    // Two versions within one millisecond still get names of their own, in order.
+    // Every version gets a time of its own, after all others of the signature,
+    // so names sort in the order the versions were kept.
     QDateTime time = QDateTime::currentDateTimeUtc();
-    if (!kept.isEmpty() && time <= kept.first().time)
-        time = kept.first().time.addMSecs(1);
-    QSaveFile file(QDir(*folder).filePath(nameOf(time)));
+    if (!all.isEmpty() && time <= all.first().time)
+        time = all.first().time.addMSecs(1);
+    QSaveFile file(QDir(*folder).filePath(nameOf(time, store, kind)));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = file.errorString();
         return false;

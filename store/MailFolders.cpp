@@ -5,7 +5,9 @@
 #include "platform/RegularFile.h"
 #include "store/Diagnostics.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
@@ -134,6 +136,50 @@ std::optional<QString> MailFolders::signaturesFolder()
     if (!version)
         return std::nullopt;
     return *version + QStringLiteral("/MailData/Signatures");
+}
+
+QString MailFolders::iCloudDataFolder()
+{
+    const QString library = QFileInfo(mailFolder()).absolutePath();
+    return library + QStringLiteral("/Mobile Documents/com~apple~mail/Data");
+}
+
+MailFolders::ICloudSignatures MailFolders::findICloudSignatures()
+{
+    ICloudSignatures found;
+    const QString data = iCloudDataFolder();
+    QString error;
+    const std::optional<QStringList> directories = listDirectories(data, &error);
+    if (!directories)
+        return found;
+    std::optional<quint64> best;
+    const auto hasUbiquitousNames = [](const QString &folder) {
+        return !QDir(folder).entryList({QStringLiteral("ubiquitous_*")}, QDir::Files).isEmpty();
+    };
+    for (const QString &name : *directories) {
+        const QString folder = data + u'/' + name;
+        if (name == QLatin1String("MailData")) {
+            found.olderLayout = true;
+            continue;
+        }
+        const std::optional<quint64> number = name.startsWith(u'V') ? versionNumber(name) : std::nullopt;
+        if (!number)
+            continue;
+        const QString signatures = folder + QStringLiteral("/Signatures");
+        if (QFileInfo(signatures + QStringLiteral("/AllSignatures.plist")).isFile()) {
+            if (!best || *number > *best) {
+                best = number;
+                found.folder = signatures;
+            }
+        } else if (QFileInfo(folder + QStringLiteral("/MailData/Signatures")).isDir() ||
+                   hasUbiquitousNames(signatures)) {
+            found.olderLayout = true;
+        }
+    }
+    // A layout of its own is what Mail uses; an older one beside it is what it left behind.
+    if (found.folder)
+        found.olderLayout = false;
+    return found;
 }
 
 std::optional<QString> MailFolders::fileIn(const QString &folder, const QString &name)

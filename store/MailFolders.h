@@ -19,6 +19,19 @@ std::optional<QString> findVersionFolder();
 
 std::optional<QString> signaturesFolder();
 
+// Where Mail keeps what iCloud Drive syncs: Mobile Documents/com~apple~mail/Data
+// in the Library that holds the Mail folder in use.
+QString iCloudDataFolder();
+// What the iCloud Data folder holds: the Signatures folder of the highest
+// V<m> that has an AllSignatures.plist, or an older layout this program
+// does not write (V<m>/MailData/Signatures, ubiquitous_ names), or nothing.
+struct ICloudSignatures
+{
+    std::optional<QString> folder;
+    bool olderLayout = false;
+};
+ICloudSignatures findICloudSignatures();
+
 // name joined to folder as one component; none for a name that could
 // leave the folder ("/", ".", "..", NUL).
 std::optional<QString> fileIn(const QString &folder, const QString &name);

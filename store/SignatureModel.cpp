@@ -11,7 +11,8 @@ bool canonicallyEqual(const QString &a, const QString &b)
 
 bool operator==(const SignatureModel &a, const SignatureModel &b)
 {
-    return a.isFileLocked == b.isFileLocked && a.isRich == b.isRich && canonicallyEqual(a.id, b.id) &&
+    return a.isFileLocked == b.isFileLocked && a.isRich == b.isRich && a.isInICloud == b.isInICloud &&
+           a.isReplacedSinceInsert == b.isReplacedSinceInsert && canonicallyEqual(a.id, b.id) &&
            canonicallyEqual(a.name, b.name);
 }
 
@@ -21,5 +22,7 @@ size_t qHash(const SignatureModel &signature, size_t seed)
     return qHashMulti(seed, signature.id.normalized(QString::NormalizationForm_D),
                       signature.name.normalized(QString::NormalizationForm_D),
                       static_cast<unsigned char>(signature.isFileLocked ? 1 : 0),
-                      static_cast<unsigned char>(signature.isRich ? (*signature.isRich ? 2 : 1) : 0));
+                      static_cast<unsigned char>(signature.isRich ? (*signature.isRich ? 2 : 1) : 0),
+                      static_cast<unsigned char>((signature.isInICloud ? 1 : 0) |
+                                                 (signature.isReplacedSinceInsert ? 2 : 0)));
 }

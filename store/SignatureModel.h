@@ -15,6 +15,10 @@ struct SignatureModel
     bool isFileLocked = false;
     // The list entry's "SignatureIsRich"; none when the entry does not say.
     std::optional<bool> isRich = std::nullopt;
+    // A copy of it is kept in iCloud Drive (Mail syncs that one).
+    bool isInICloud = false;
+    // A file of it no longer holds what this program last wrote there.
+    bool isReplacedSinceInsert = false;
 
     friend bool operator==(const SignatureModel &a, const SignatureModel &b);
     friend bool operator!=(const SignatureModel &a, const SignatureModel &b) { return !(a == b); }

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "store/SignatureStore.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
 
-// Every change this program makes to a signature file, for the window and the
-// command line alike: the file's current bytes kept as a version first, then
-// the change. Failures come back as one sentence for the user; the lower-level
-// cause also goes to the diagnostic lines.
+// Every change this program makes to one copy of a signature file, for the
+// window and the command line alike: the file's current bytes kept as a
+// version first, the intent recorded, then the change. Failures come back as
+// one sentence for the user; the lower-level cause also goes to the
+// diagnostic lines.
 namespace SignatureWriter {
 struct Outcome
 {
@@ -18,12 +21,20 @@ struct Outcome
     std::optional<QString> failure;
 };
 
-// Replaces the whole file of id with bytes: version kept, unlocked,
-// written atomically, then locked (or left unlocked when lock is false).
-// After a failed write a lock that was there is put back.
-Outcome replace(const QString &id, const QByteArray &bytes, bool lock = true);
+struct Target
+{
+    QString id;
+    // For the sentences of an interrupted write.
+    QString name;
+    SignatureStore store;
+};
 
-// Keeps the file of id as a version, then clears its flag. Without a kept
-// version the file stays locked: Mail would put its own back unseen.
-std::optional<QString> unlock(const QString &id);
+// Replaces the whole file of the target with bytes: version kept, intent
+// recorded, unlocked, written atomically, then locked (or left unlocked when
+// lock is false). After a failed write a lock that was there is put back.
+Outcome replace(const Target &target, const QByteArray &bytes, bool lock = true);
+
+// Keeps the file of the target as a version, then clears its flag. Without a
+// kept version the file stays locked: Mail would put its own back unseen.
+std::optional<QString> unlock(const Target &target);
 } // namespace SignatureWriter

@@ -13,18 +13,11 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
-#include "store/SignatureWriter.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-
-namespace {
-// A signature is a few kilobytes; this only keeps a runaway file from being
-// pulled into memory whole.
-constexpr qint64 maximumSignatureFileSize = 256 * 1024 * 1024;
-} // namespace
 
 SignaturesEngine::SignaturesEngine(std::unique_ptr<EngineServices> services, QObject *parent)
     : QObject(parent), m_uiModel(std::make_unique<SignatureListUIModel>()),
@@ -51,8 +44,10 @@ void SignaturesEngine::observeSelection()
             if (!weak)
                 return;
             // A new look at a signature starts without the last insert's news.
-            if (signature)
-                weak->clearMessage();
+            if (signature) {
+                weak->m_recovered.clear();
+                weak->clearMessage(signature);
+            }
             weak->loadSignatureContent(signature);
         }));
 }
@@ -61,6 +56,8 @@ void SignaturesEngine::accessGranted()
 {
     if (!m_accessAuthorize->isAuthorized().get())
         m_accessAuthorize->isAuthorized().set(true);
+    // A write a killed run left unlocked is finished, once Mail's folder opens, before anything is shown.
+    m_recovered += SignatureService::recoverInterruptedWrites();
     startFolderMonitor();
     loadSignatures();
 }
@@ -77,47 +74,69 @@ void SignaturesEngine::requestFolderAccess()
 
 void SignaturesEngine::startFolderMonitor()
 {
-    if (m_folderMonitor)
-        return;
-    const std::optional<QString> folder = signaturesFolderURL();
-    if (!folder)
-        return;
-    m_folderMonitor = m_services->startFolderMonitor(*folder, this);
+    // One monitor per store, for as long as the engine lives; a store that
+    // appears later gets its own at the next grant or load.
+    QStringList folders;
+    const SignatureService found = SignatureService::load();
+    for (const SignatureStore &store : found.stores())
+        folders.append(store.folder);
+    if (folders.isEmpty()) {
+        if (const std::optional<QString> folder = signaturesFolderURL())
+            folders.append(*folder);
+    }
+    for (const QString &folder : folders) {
+        if (m_watchedFolders.contains(folder))
+            continue;
+        m_watchedFolders.append(folder);
+        m_folderMonitors.push_back(m_services->startFolderMonitor(folder, this));
+    }
 }
 
 void SignaturesEngine::loadSignatures()
 {
-    const std::optional<QString> listFile = allSignaturesListURL();
-    std::optional<QList<SignatureModel>> signatures;
-    if (listFile)
-        signatures = readSignatureList(*listFile);
-    m_uiModel->signatures().set(signatures.value_or(QList<SignatureModel>{}));
+    m_listing = SignatureService::load();
+    m_uiModel->signatures().set(m_listing.signatures());
+    if (!m_folderMonitors.empty()) {
+        for (const SignatureStore &store : m_listing.stores()) {
+            if (!m_watchedFolders.contains(store.folder)) {
+                startFolderMonitor();
+                break;
+            }
+        }
+    }
+    clearMessage();
 }
 
 void SignaturesEngine::loadSignatureContent(const std::optional<SignatureModel> &signature)
 {
     if (!signature)
         return;
-    const std::optional<QString> file = signatureFileURL(signature->id);
-    const std::optional<QByteArray> bytes =
-        file ? RegularFile::read(*file, maximumSignatureFileSize) : std::nullopt;
-    if (!bytes) {
+    const std::optional<SignatureService::Entry> entry = m_listing.entry(signature->id);
+    const SignatureService::Reading reading =
+        entry ? SignatureService::read(*entry) : SignatureService::Reading{};
+    if (!reading.bytes) {
         Diagnostics::print(QStringLiteral("ERROR"));
         // The preview stays, but it is no longer this file's to insert into.
         m_previewSourceId.reset();
         return;
     }
-    const std::optional<QString> text = SignatureFileFormat::decodeUtf8(*bytes);
-    const std::optional<AppleSignatureContent> content =
-        text ? SignatureFileFormat::split(*text) : std::nullopt;
     m_previewSourceId = signature->id;
-    m_previewFault = std::nullopt;
-    if (!text)
-        m_previewFault = QStringLiteral("The signature's file is not UTF-8 text, so it was left as it is.");
-    else if (!content)
-        m_previewFault = QStringLiteral("The signature's file has no empty line after its header, so it was "
-                                        "left as it is.");
-    m_renderedUiModel->signature().set(content.value_or(AppleSignatureContent{}));
+    m_previewFault = reading.fault;
+    m_renderedUiModel->signature().set(reading.content.value_or(AppleSignatureContent{}));
+}
+
+std::optional<SignatureService::Entry> SignaturesEngine::selectedEntry() const
+{
+    const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
+    return selected ? SignatureService::load().entry(selected->id) : std::nullopt;
+}
+
+std::optional<SignatureModel> SignaturesEngine::selectedAsListed() const
+{
+    const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
+    const std::optional<SignatureService::Entry> entry =
+        selected ? m_listing.entry(selected->id) : std::nullopt;
+    return entry ? std::optional(entry->signature) : std::nullopt;
 }
 
 bool SignaturesEngine::insertSignature(const QString &html)
@@ -140,11 +159,13 @@ bool SignaturesEngine::insertSignature(const QString &html)
         Diagnostics::print(QStringLiteral("Insert refused: ") + *m_previewFault);
         return refuse(*selected, *m_previewFault);
     }
-    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(previewed->header, html);
-    if (!bytes)
-        return refuse(*selected, QStringLiteral("The signature's file has a header this program cannot read, "
-                                                "so it was left as it is."));
-    if (!replaceFile(*selected, *bytes))
+    const std::optional<SignatureService::Entry> entry = selectedEntry();
+    if (!entry)
+        return refuse(*selected, QStringLiteral("The signature's file could not be found."));
+    const SignatureService::Outcome outcome = SignatureService::insert(*entry, html);
+    if (outcome.unchanged && !outcome.failure)
+        return refuse(*selected, SignatureService::unchangedSentence(selected->name)), true;
+    if (!tell(*selected, outcome))
         return false;
     emit inserted(selected->id, html);
     return true;
@@ -155,15 +176,27 @@ bool SignaturesEngine::restoreKeptVersion(const QString &versionFile)
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
     if (!selected)
         return false;
-    const std::optional<QByteArray> bytes = KeptVersions::read(versionFile);
-    if (!bytes)
-        return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
-    return replaceFile(*selected, *bytes);
+    const std::optional<SignatureService::Entry> entry = selectedEntry();
+    if (!entry)
+        return refuse(*selected, QStringLiteral("The signature's file could not be found."));
+    for (const KeptVersions::Version &version : SignatureService::versions(*entry)) {
+        if (version.file == versionFile)
+            return tell(*selected, SignatureService::restore(*entry, version));
+    }
+    return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
 }
 
-bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteArray &bytes)
+bool SignaturesEngine::putBackSelected()
 {
-    const SignatureWriter::Outcome outcome = SignatureWriter::replace(selected.id, bytes);
+    const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
+    const std::optional<SignatureService::Entry> entry = selectedEntry();
+    if (!selected || !entry)
+        return false;
+    return tell(*selected, SignatureService::putBack(*entry));
+}
+
+bool SignaturesEngine::tell(const SignatureModel &selected, const SignatureService::Outcome &outcome)
+{
     if (outcome.written)
         loadSignatures();
     if (outcome.failure)
@@ -175,11 +208,31 @@ bool SignaturesEngine::replaceFile(const SignatureModel &selected, const QByteAr
     return true;
 }
 
+std::optional<QString> SignaturesEngine::restingMessage(const std::optional<SignatureModel> &selected) const
+{
+    // Told until the first selection.
+    if (!m_recovered.isEmpty() && !selected)
+        return m_recovered.join(u' ');
+    const std::optional<SignatureService::Entry> listed =
+        selected ? m_listing.entry(selected->id) : std::nullopt;
+    if (listed && listed->signature.isReplacedSinceInsert)
+        return SignatureService::replacedSentence(listed->signature.name);
+    if (!m_listing.problems().isEmpty())
+        return m_listing.problems().first();
+    return std::nullopt;
+}
+
 void SignaturesEngine::clearMessage()
 {
-    // Only a message that is shown is cleared: each set is announced.
-    if (m_statusUiModel->message().get())
-        m_statusUiModel->message().set(std::nullopt);
+    clearMessage(m_selectionUiModel->signature().get());
+}
+
+void SignaturesEngine::clearMessage(const std::optional<SignatureModel> &selected)
+{
+    // Only a change is set: each set is announced.
+    const std::optional<QString> resting = restingMessage(selected);
+    if (m_statusUiModel->message().get() != resting)
+        m_statusUiModel->message().set(resting);
 }
 
 bool SignaturesEngine::refuse(const SignatureModel &selected, const QString &message)
@@ -192,21 +245,22 @@ bool SignaturesEngine::refuse(const SignatureModel &selected, const QString &mes
 
 void SignaturesEngine::unlockSignature(const QString &id)
 {
-    const std::optional<QString> file = signatureFileURL(id);
+    const std::optional<SignatureService::Entry> entry = SignatureService::load().entry(id);
     // A row whose file has vanished has nothing to unlock; the reload shows it as it is.
-    if (file && QFileInfo::exists(*file)) {
-        if (const std::optional<QString> failure = SignatureWriter::unlock(id))
+    if (entry && !entry->file().isEmpty() && QFileInfo::exists(entry->file())) {
+        if (const std::optional<QString> failure = SignatureService::unlock(*entry)) {
+            loadSignatures();
             m_statusUiModel->message().set(*failure);
-        else
-            clearMessage();
+            return;
+        }
     }
     loadSignatures();
 }
 
 QList<KeptVersions::Version> SignaturesEngine::selectedKeptVersions() const
 {
-    const std::optional<SignatureModel> &selected = m_selectionUiModel->signature().get();
-    return selected ? KeptVersions::list(selected->id) : QList<KeptVersions::Version>();
+    const std::optional<SignatureService::Entry> entry = selectedEntry();
+    return entry ? SignatureService::versions(*entry) : QList<KeptVersions::Version>();
 }
 
 bool SignaturesEngine::selectedHasKeptVersions() const

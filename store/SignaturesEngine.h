@@ -4,10 +4,12 @@
 #include "store/Cancellable.h"
 #include "store/KeptVersions.h"
 #include "store/SignatureModel.h"
+#include "store/SignatureService.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -35,7 +37,11 @@ public:
     SignatureSelectionUIModel *selectionUiModel() const { return m_selectionUiModel.get(); }
     SignaturesEngineAccessAuthorize *accessAuthorize() const { return m_accessAuthorize.get(); }
     SignatureStatusUIModel *statusUiModel() const { return m_statusUiModel.get(); }
-    QObject *folderMonitor() const { return m_folderMonitor.get(); }
+    // The monitor of the first store watched (the iCloud one when there is one).
+    QObject *folderMonitor() const
+    {
+        return m_folderMonitors.empty() ? nullptr : m_folderMonitors.front().get();
+    }
     EngineServices &services() const { return *m_services; }
 
     void accessGranted();
@@ -50,6 +56,7 @@ public:
     // Each refusal or failure leaves the file's lock as it was found and says
     // what happened in the status model; in every case the previewed content
     // is then the file as it now is.
+    // HTML the signature already holds writes nothing and says so.
     bool insertSignature(const QString &html);
     // Writes a kept version's bytes back into the selected signature's file,
     // the same way as an insert, and previews the result; true when done.
@@ -58,6 +65,12 @@ public:
     // flag, then reload in any case. Without a kept version it stays locked.
     // A failure is said in the status model.
     void unlockSignature(const QString &id);
+    // Writes back what was inserted into the selected signature, where Mail
+    // or another Mac replaced it since; true when done.
+    bool putBackSelected();
+    // The selected signature as the last load found it (the selection keeps
+    // the record it was made with).
+    std::optional<SignatureModel> selectedAsListed() const;
 
     // The kept versions of the selected signature, newest first; none
     // without a selection.
@@ -91,16 +104,30 @@ private:
     void observeSelection();
     // Every replacement of a signature file (SignatureWriter::replace), then
     // the list reloaded when the file changed and the outcome told.
-    bool replaceFile(const SignatureModel &selected, const QByteArray &bytes);
+    // The selected signature's entry as the stores hold it now.
+    std::optional<SignatureService::Entry> selectedEntry() const;
+    // The list reloaded when a file changed, the outcome told and the
+    // preview renewed; true when everything asked for was done.
+    bool tell(const SignatureModel &selected, const SignatureService::Outcome &outcome);
     bool refuse(const SignatureModel &selected, const QString &message);
+    // Back to what the top bar says when no action has news: a store that
+    // cannot be read, or the selected signature replaced since its insert.
+    // selected: the selection about to be stored, when a new one is being set.
+    void clearMessage(const std::optional<SignatureModel> &selected);
     void clearMessage();
+    std::optional<QString> restingMessage(const std::optional<SignatureModel> &selected) const;
 
     std::unique_ptr<SignatureListUIModel> m_uiModel;
     std::unique_ptr<SignatureRenderUIModel> m_renderedUiModel;
     std::unique_ptr<SignatureSelectionUIModel> m_selectionUiModel;
     std::unique_ptr<SignaturesEngineAccessAuthorize> m_accessAuthorize;
     std::unique_ptr<SignatureStatusUIModel> m_statusUiModel;
-    std::unique_ptr<QObject> m_folderMonitor;
+    std::vector<std::unique_ptr<QObject>> m_folderMonitors;
+    QStringList m_watchedFolders;
+    // What the last load found: the stores, their problems, each signature's copies.
+    SignatureService m_listing;
+    // What finishing interrupted writes found at start, for the user.
+    QList<QString> m_recovered;
     std::unique_ptr<EngineServices> m_services;
     // The signature the previewed content was read from, and what is wrong
     // with that file when it is not a real split of UTF-8 text (the content

@@ -46,6 +46,15 @@ struct EngineSample
     std::unique_ptr<SignaturesEngine> engine = grantedEngine();
 };
 
+// The kinds of the kept versions of id, newest first, as mailsig names them.
+static QString kinds(const QString &id)
+{
+    QStringList names;
+    for (const KeptVersions::Version &version : KeptVersions::list(id))
+        names.append(version.kindName());
+    return names.join(u' ');
+}
+
 #ifdef TESTS_ON_LINUX
 // Runs act in a forked child, a real and separate process, without the capability to change the
 // immutable flag; its exit code: 0 when act answered true, 1 when false.
@@ -454,31 +463,44 @@ private slots:
                 bytes.append(*KeptVersions::read(version.file));
             return bytes;
         };
-        // Each replacement and unlock keeps the file as it was, newest first; the newest is not kept twice.
+        // Each replacement keeps the file as it was and what was written, newest first; the same bytes are
+        // not kept twice, and an identical insert writes and keeps nothing; an unlock keeps the file too.
         QVERIFY(s.insert(u"<p>1</p>"_s));
         const QByteArray one = TestHome::read(file);
         QVERIFY(s.insert(u"<p>2</p>"_s));
         const QByteArray two = TestHome::read(file);
+        const QDateTime written = QFileInfo(file).lastModified();
         QVERIFY(s.insert(u"<p>2</p>"_s));
+        QCOMPARE(*s.message(),
+                 u"\"%1\" already holds this HTML, so nothing was written."_s.arg(s.home.name(0)));
+        QCOMPARE(QFileInfo(file).lastModified(), written);
         s.engine->unlockSignature(id);
-        QVERIFY(!TestHome::isLocked(file) && kept() == QList<QByteArray>({two, one, original}));
+        QVERIFY(!TestHome::isLocked(file));
+        QCOMPARE(kept(), QList<QByteArray>({two, two, one, original}));
+        QCOMPARE(kinds(id), u"unlocked inserted inserted original"_s);
         // Restoring writes those very bytes back, locked, and previews them; what Mail put back after the
         // unlock is kept first, even when it is not UTF-8, and comes back byte for byte.
         const QByteArray mails = TestHome::header(id) + "\n\n<p>caf\xe9</p>";
         const auto restore = [&](int i) {
             return s.engine->restoreKeptVersion(KeptVersions::list(id).at(i).file);
         };
-        QVERIFY(TestHome::write(file, mails) && restore(2));
-        QVERIFY(TestHome::read(file) == original && kept() == QList<QByteArray>({mails, two, one, original}));
-        QVERIFY(restore(0) && TestHome::read(file) == mails && restore(0) && TestHome::isLocked(file));
+        QVERIFY(TestHome::write(file, mails) && restore(3));
+        QCOMPARE(TestHome::read(file), original);
+        QCOMPARE(kept(), QList<QByteArray>({original, mails, two, two, one, original}));
+        QVERIFY(restore(1) && TestHome::read(file) == mails && restore(0) && TestHome::isLocked(file));
+        QCOMPARE(kinds(id), u"inserted inserted kept unlocked inserted inserted original"_s);
+        QVERIFY(restore(1));
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(original)));
         // The newest twenty are kept, and the original for good.
         for (int i = 10; i < 35; ++i)
             QVERIFY(s.insert(u"<p>%1</p>"_s.arg(i)));
-        QVERIFY(kept().size() == KeptVersions::maximumKept + 1 &&
-                kept().first() == s.composed(u"<p>33</p>"_s) && kept().last() == original);
-        // Without a place to keep the version, nothing is replaced and nothing unlocked.
-        const QByteArray before = TestHome::read(file);
+        QCOMPARE(kept().size(), 21);
+        QCOMPARE(kept().first(), s.composed(u"<p>34</p>"_s));
+        QCOMPARE(kept().last(), original);
+        // Without a place to keep the version (of what Mail wrote since), nothing is replaced and nothing
+        // unlocked.
+        const QByteArray before = TestHome::header(id) + "\n\n<p>Mail's</p>";
+        QVERIFY(TestHome::lock(file, false) && TestHome::write(file, before) && TestHome::lock(file));
         const QString versions = *KeptVersions::folderOf(id);
         QVERIFY(TestHome::lock(versions) && !s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);

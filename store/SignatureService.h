@@ -1,0 +1,120 @@
+#pragma once
+
+#include "store/AppleSignatureContent.h"
+#include "store/KeptVersions.h"
+#include "store/SignatureModel.h"
+#include "store/SignatureStore.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The one way to Mail's signatures, for the window's engine and for mailsig
+// alike: the stores found, the lists read and merged (a signature kept in
+// both stores is one signature with two copies), and every read and write of
+// a signature. A write acts on every copy, all or nothing. Sentences are the
+// user's, ready to show.
+class SignatureService
+{
+public:
+    struct Copy
+    {
+        SignatureStore store;
+        // Empty when the id could name something outside the folder.
+        QString file;
+        bool isLocked = false;
+        bool isReplacedSinceInsert = false;
+    };
+
+    struct Entry
+    {
+        // Locked when every copy is; replaced when any copy is.
+        SignatureModel signature;
+        // The iCloud copy first: the one Mail syncs, and the one shown.
+        QList<Copy> copies;
+
+        QString file() const { return copies.isEmpty() ? QString() : copies.first().file; }
+    };
+
+    struct Failure
+    {
+        enum class Kind
+        {
+            Failed,
+            NotFound,
+            FolderUnreadable,
+        };
+        Kind kind = Kind::Failed;
+        QString message;
+        // The system refused to open a folder: access must be granted.
+        bool denied = false;
+    };
+
+    // The file of a signature as read now: its bytes, the split, the decoded
+    // HTML, and what is wrong with it when it is not a header and a UTF-8 body.
+    struct Reading
+    {
+        std::optional<QByteArray> bytes;
+        std::optional<AppleSignatureContent> content;
+        std::optional<QString> html;
+        std::optional<QString> fault;
+    };
+
+    struct Outcome
+    {
+        // Some copy now holds new bytes (all of them, unless failure says otherwise).
+        bool written = false;
+        // Every copy already held what was asked: nothing was written.
+        bool unchanged = false;
+        std::optional<QString> failure;
+    };
+
+    // Finds the stores and reads their lists, afresh.
+    static SignatureService load();
+
+    // Why no store could be read; none when at least one was.
+    const std::optional<Failure> &failure() const { return m_failure; }
+    const QList<SignatureStore> &stores() const { return m_stores; }
+    // One sentence for each store that is there but cannot be read.
+    const QList<QString> &problems() const { return m_problems; }
+    const QList<Entry> &entries() const { return m_entries; }
+    QList<SignatureModel> signatures() const;
+
+    std::optional<Entry> entry(const QString &id) const;
+    // A signature by its id, else by its exact name, else by its name in any
+    // case; several with that name are refused with their ids.
+    std::optional<Entry> find(const QString &nameOrId, Failure *failure) const;
+
+    // The shown copy of entry.
+    static Reading read(const Entry &entry);
+    // Puts html into every copy, each with its own header, and locks them
+    // (unless lock is false). HTML every copy already holds writes nothing.
+    static Outcome insert(const Entry &entry, const QString &html, bool lock = true);
+    // Writes a kept version back: byte for byte into the copy of its store,
+    // its HTML into the others.
+    static Outcome restore(const Entry &entry, const KeptVersions::Version &version);
+    // Writes back, into every copy replaced since, what this program last wrote there.
+    static Outcome putBack(const Entry &entry);
+    // Keeps every copy as a version, then clears its flag.
+    static std::optional<QString> unlock(const Entry &entry);
+    // Every kept version of the signature, of every store, newest first.
+    static QList<KeptVersions::Version> versions(const Entry &entry);
+    // The newest version of the shown copy that differs from what it holds:
+    // what undoes the last write.
+    static std::optional<KeptVersions::Version> previousVersion(const Entry &entry);
+
+    // Finishes writes a killed program left unlocked; a sentence for each.
+    static QList<QString> recoverInterruptedWrites();
+
+    // "Mail or another Mac replaced "Work" after you inserted it."
+    static QString replacedSentence(const QString &name);
+    static QString unchangedSentence(const QString &name);
+
+private:
+    std::optional<Failure> m_failure;
+    QList<SignatureStore> m_stores;
+    QList<QString> m_problems;
+    QList<Entry> m_entries;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One place Mail keeps signatures: a Signatures folder with its
+// AllSignatures.plist and one <id>.mailsignature per signature. A Mac has the
+// local one, and a second in iCloud Drive when Mail syncs through it; Mail
+// rebuilds the local list from the iCloud one.
+struct SignatureStore
+{
+    enum class Kind
+    {
+        Local,
+        ICloud,
+    };
+
+    Kind kind = Kind::Local;
+    QString folder;
+
+    QString listFile() const { return folder + QStringLiteral("/AllSignatures.plist"); }
+    // The file of signature id here; none when id could name something outside
+    // the folder, or when the file is a symbolic link.
+    std::optional<QString> fileOf(const QString &id) const;
+
+    // "local" or "iCloud": the word mailsig prints and kept versions record.
+    static QString kindName(Kind kind);
+    QString kindName() const { return kindName(kind); }
+    // How the user names it in a sentence: "the local copy", "the iCloud Drive copy".
+    static QString copyName(Kind kind);
+
+    friend bool operator==(const SignatureStore &, const SignatureStore &) = default;
+};
+
+// The stores Mail uses, found afresh, and a sentence for each one that is
+// there but cannot be used.
+struct SignatureStores
+{
+    // iCloud first when there is one: it is the list Mail syncs.
+    QList<SignatureStore> stores;
+    QList<QString> problems;
+};
