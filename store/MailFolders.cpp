@@ -152,7 +152,10 @@ MailFolders::ICloudSignatures MailFolders::findICloudSignatures()
     const std::optional<QStringList> directories = listDirectories(data, &error);
     if (!directories)
         return found;
-    std::optional<quint64> best;
+    // A Signatures folder that cannot be opened may hold the list: it is
+    // taken when no readable one does, so the user hears why it is not read.
+    std::optional<quint64> best, bestClosed;
+    std::optional<QString> closed;
     const auto hasUbiquitousNames = [](const QString &folder) {
         return !QDir(folder).entryList({QStringLiteral("ubiquitous_*")}, QDir::Files).isEmpty();
     };
@@ -171,11 +174,18 @@ MailFolders::ICloudSignatures MailFolders::findICloudSignatures()
                 best = number;
                 found.folder = signatures;
             }
+        } else if (QFileInfo(signatures).isDir() && !RegularFile::canListFolder(signatures)) {
+            if (!bestClosed || *number > *bestClosed) {
+                bestClosed = number;
+                closed = signatures;
+            }
         } else if (QFileInfo(folder + QStringLiteral("/MailData/Signatures")).isDir() ||
                    hasUbiquitousNames(signatures)) {
             found.olderLayout = true;
         }
     }
+    if (!found.folder)
+        found.folder = closed;
     // A layout of its own is what Mail uses; an older one beside it is what it left behind.
     if (found.folder)
         found.olderLayout = false;

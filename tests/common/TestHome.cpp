@@ -97,6 +97,23 @@ QByteArray TestHome::listXml(const QList<Entry> &entries)
     return xml + "</array>\n</plist>\n";
 }
 
+bool TestHome::makeICloud(const QList<Entry> &entries, bool binary) const
+{
+    bool ok =
+        QDir().mkpath(iCloud()) && write(iCloud() + QStringLiteral("/AllSignatures.plist"), listXml(entries));
+    for (const auto &[id, name] : entries)
+        ok = ok && write(iCloudFile(id), header(id) + "\n\n<p>" + name.toUtf8() + " in iCloud</p>");
+    // Python's plistlib writes the binary form: a writer independent of the program's.
+    if (ok && binary)
+        run(QStringLiteral("python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import plistlib,sys; p=sys.argv[1]; d=plistlib.load(open(p,'rb')); "
+                            "plistlib.dump(d, open(p,'wb'), fmt=plistlib.FMT_BINARY)"),
+             iCloud() + QStringLiteral("/AllSignatures.plist")},
+            &ok);
+    return ok;
+}
+
 bool TestHome::write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

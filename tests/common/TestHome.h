@@ -33,6 +33,18 @@ public:
     static const QList<Entry> &sample();
 
     bool writeList(const QList<Entry> &entries) const { return write(listFile(), listXml(entries)); }
+
+    // The iCloud Drive store, as Mail keeps it when it syncs through iCloud Drive.
+    QString iCloud() const
+    {
+        return path() + QStringLiteral("/Library/Mobile Documents/com~apple~mail/Data/V4/Signatures");
+    }
+    QString iCloudFile(const QString &id) const
+    {
+        return iCloud() + u'/' + id + QStringLiteral(".mailsignature");
+    }
+    // Makes that store with these entries, each file with a body naming it; a binary list when asked.
+    bool makeICloud(const QList<Entry> &entries, bool binary = false) const;
     static QByteArray header(const QString &id);
     static QByteArray listXml(const QList<Entry> &entries);
 

@@ -1,0 +1,276 @@
+// Mail's two stores through the real mailsig: what is listed, what every write does to each copy, what is
+// seen and put back after a change from outside, and what a killed write leaves for the next start.
+#include "store/SignatureStatusUIModel.h"
+#include "tests/common/TestHome.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QString err;
+};
+
+QStringList wrapper;
+
+Run mailsig(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_DATA_HOME"_s, qEnvironmentVariable("HOME") + u"/.local/share"_s);
+    process.setProcessEnvironment(environment);
+    QStringList command = wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments;
+    process.start(command.takeFirst(), command);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QJsonObject listing()
+{
+    return QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out).object();
+}
+
+// Each row as "name:store,store", in the listed order.
+QString rows(const QJsonObject &listing)
+{
+    QStringList rows;
+    for (const QJsonValue &signature : listing[u"signatures"_s].toArray()) {
+        QStringList stores;
+        for (const QJsonValue &copy : signature[u"stores"_s].toArray())
+            stores.append(copy[u"store"_s].toString());
+        rows.append(signature[u"name"_s].toString() + u':' + stores.join(u','));
+    }
+    return rows.join(u' ');
+}
+
+QStringList filesOf(const QJsonValue &signature)
+{
+    QStringList files;
+    for (const QJsonValue &copy : signature[u"stores"_s].toArray())
+        files.append(copy[u"file"_s].toString());
+    return files;
+}
+
+// Bytes and modification time of every file under folder.
+QMap<QString, QPair<QByteArray, QDateTime>> snapshot(const QString &folder)
+{
+    QMap<QString, QPair<QByteArray, QDateTime>> files;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString file = it.next();
+        files.insert(file, {TestHome::read(file), QFileInfo(file).lastModified()});
+    }
+    return files;
+}
+
+// Replaces file as a sync does: a new file renamed over it, without the lock.
+bool replaceAsSync(const QString &file, const QByteArray &bytes)
+{
+    return TestHome::lock(file, false) && TestHome::write(file + u".sync"_s, bytes) &&
+           ::rename(QFile::encodeName(file + u".sync"_s), QFile::encodeName(file)) == 0;
+}
+
+QString sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
+class TestStores : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { wrapper.clear(); }
+
+    void shapes_data()
+    {
+        columns<QString, QString, QString>(); // setup, rows listed, the problem told
+        const QString both = u"Work:iCloud,local Personal:iCloud,local Short:iCloud,local"_s;
+        const QString local = u"Work:local Personal:local Short:local"_s;
+        row("local only", QString(), local, QString());
+        row("iCloud only", u"ICloudOnly"_s, u"Work:iCloud Personal:iCloud Short:iCloud"_s,
+            u"No Mail folder"_s);
+        row("both, same ids", u"Both"_s, both, QString());
+        row("both, other ids", u"Other"_s, u"Home:iCloud Work:iCloud,local Personal:local Short:local"_s,
+            QString());
+        row("binary iCloud list", u"Binary"_s, both, QString());
+        row("iCloud list broken", u"Broken"_s, local, u"cannot be read"_s);
+#ifdef TESTS_ON_LINUX
+        row("iCloud folder unreadable", u"Unreadable"_s, local, u"Permission denied"_s);
+#endif
+        row("older iCloud layout", u"Older"_s, local, u"older macOS"_s);
+    }
+    void shapes()
+    {
+        const auto [setup, expected, problem] = fetch<QString, QString, QString>();
+        TestHome home;
+        QList<TestHome::Entry> iCloud = TestHome::sample();
+        if (setup == u"Other")
+            iCloud = {{u"A1B2C3D4-0000-4000-8000-000000000001"_s, u"Home"_s}, TestHome::sample().at(0)};
+        if (!setup.isEmpty() && setup != u"Older")
+            QVERIFY(home.makeICloud(iCloud, setup == u"Binary"));
+        if (setup == u"ICloudOnly")
+            QVERIFY(QDir(home.mail()).removeRecursively());
+        if (setup == u"Broken")
+            QVERIFY(TestHome::write(home.iCloud() + u"/AllSignatures.plist"_s, "<plist><array><dict>"));
+        if (setup == u"Unreadable") {
+            // Root reads any folder: without that right, as the user would be without access.
+            wrapper = {u"setpriv"_s, u"--bounding-set=-dac_override,-dac_read_search"_s, u"--"_s};
+            QVERIFY(QFile::setPermissions(home.iCloud(), QFileDevice::Permissions()));
+        }
+        if (setup == u"Older")
+            QVERIFY(QDir().mkpath(home.path() +
+                                  u"/Library/Mobile Documents/com~apple~mail/Data/V3/MailData/Signatures"_s));
+        const QJsonObject listed = listing();
+        QCOMPARE(rows(listed), expected);
+        const QString told = listed[u"problems"_s].toArray().toVariantList().value(0).toString();
+        QVERIFY2(problem.isEmpty() ? told.isEmpty() : told.contains(problem), qPrintable(told));
+        // An insert into the first row writes every copy of it: each decodes to exactly the HTML, locked, and
+        // a version of each store is kept.
+        const QJsonValue first = listed[u"signatures"_s].toArray().at(0);
+        const QString html = u"<p>Ada \u00e9 \U0001F600</p>\n"_s;
+        const Run run = mailsig({u"insert"_s, first[u"id"_s].toString()}, html.toUtf8());
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        const QStringList files = filesOf(first);
+        QCOMPARE(TestHome::mimeDecoded(files), QStringList(files.size(), html));
+        for (const QString &file : files)
+            QVERIFY2(TestHome::isLocked(file), qPrintable(file));
+        QStringList stores;
+        for (const QJsonValue &version :
+             QJsonDocument::fromJson(
+                 mailsig({u"versions"_s, first[u"id"_s].toString(), u"--json"_s}).out)[u"versions"_s]
+                 .toArray()) {
+            if (version[u"kind"_s] == u"inserted"_s)
+                stores.prepend(version[u"store"_s].toString());
+        }
+        QCOMPARE(u"%1:%2"_s.arg(first[u"name"_s].toString(), stores.join(u',')),
+                 expected.section(u' ', 0, 0));
+    }
+
+#ifdef TESTS_ON_LINUX
+    void everyCopyOrNone()
+    {
+        TestHome home;
+        QVERIFY(home.makeICloud(TestHome::sample()));
+        const QString iCloud = home.iCloudFile(home.id(0)), local = home.file(0);
+        QVERIFY(TestHome::lock(iCloud));
+        const QByteArray iCloudBefore = TestHome::read(iCloud), localBefore = TestHome::read(local);
+        // The local copy, written second, cannot be: its folder takes no new file.
+        QVERIFY(TestHome::lock(home.signatures()));
+        const Run run = mailsig({u"insert"_s, u"Work"_s}, "<p>new</p>");
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(u"The local copy: The signature could not be saved"_s) &&
+                     run.err.contains(u"The other copy was put back as it was."_s),
+                 qPrintable(run.err));
+        QCOMPARE(TestHome::read(iCloud), iCloudBefore);
+        QVERIFY(TestHome::isLocked(iCloud));
+        QCOMPARE(TestHome::read(local), localBefore);
+        QVERIFY(!TestHome::isLocked(local));
+    }
+#endif
+
+    void replacedFromOutside()
+    {
+        TestHome home;
+        QVERIFY(home.makeICloud(TestHome::sample()));
+        const QString iCloud = home.iCloudFile(home.id(0));
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").code, 0);
+        const QByteArray mine = TestHome::read(iCloud);
+        const auto replaced = [] {
+            QStringList names;
+            for (const QJsonValue &signature : listing()[u"signatures"_s].toArray()) {
+                if (signature[u"replacedSinceInsert"_s].toBool())
+                    names.append(signature[u"name"_s].toString());
+            }
+            return names;
+        };
+        QCOMPARE(replaced(), QStringList());
+        // Another Mac's Mail syncs its own over the iCloud copy.
+        QVERIFY(replaceAsSync(iCloud, TestHome::header(home.id(0)) + "\n\n<p>theirs</p>"));
+        QCOMPARE(replaced(), QStringList{u"Work"_s});
+        const Run put = mailsig({u"reapply"_s, u"--all"_s});
+        QVERIFY2(put.code == 0 && put.out == "Put back what was inserted into \"Work\", locked.\n", put.out);
+        QCOMPARE(TestHome::read(iCloud), mine);
+        QVERIFY(TestHome::isLocked(iCloud));
+        QCOMPARE(replaced(), QStringList());
+        // Again, and an insert of what it already holds: nothing is written, nothing kept.
+        const auto before = snapshot(home.path() + u"/Library"_s);
+        const auto kept = snapshot(home.path() + u"/.local"_s);
+        QTest::qWait(20); // a rewrite would show in the modification times
+        const Run again = mailsig({u"reapply"_s, u"--all"_s});
+        QVERIFY(again.code == 0 && again.out.startsWith("Nothing to put back"));
+        const Run same = mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>");
+        QVERIFY2(same.code == 0 && same.out == "\"Work\" already holds this HTML, so nothing was written.\n",
+                 same.out);
+        QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
+        QVERIFY(snapshot(home.path() + u"/.local"_s) == kept);
+        // Handed back to Mail, a change is Mail's to make.
+        QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
+        QVERIFY(replaceAsSync(iCloud, TestHome::header(home.id(0)) + "\n\n<p>Mail's</p>"));
+        QCOMPARE(replaced(), QStringList());
+    }
+
+    void interruptedWrite_data()
+    {
+        columns<QString, bool, bool, QString,
+                bool>(); // the file holds, was locked, locked after, told, window
+        row("new bytes", u"new"_s, false, true, u"holds the new signature, locked again."_s, false);
+        row("old bytes, was locked", u"old"_s, true, true, u"as it was before, locked again."_s, false);
+        row("old bytes, was not locked", u"old"_s, false, false, u"as it was before."_s, false);
+        row("neither", u"other"_s, true, false, u"neither the old nor the new signature"_s, false);
+        row("new bytes, at the window's start", u"new"_s, false, true, u"locked again."_s, true);
+    }
+    void interruptedWrite()
+    {
+        const auto [holds, wasLocked, lockedAfter, told, window] =
+            fetch<QString, bool, bool, QString, bool>();
+        TestHome home;
+        const QString file = home.file(0);
+        const QByteArray old = TestHome::read(file),
+                         written = TestHome::header(home.id(0)) + "\n\n<p>new</p>";
+        const QByteArray now = holds == u"new"_s ? written : holds == u"old"_s ? old : "torn";
+        QVERIFY(TestHome::write(file, now));
+        // What a run killed between unlocking and locking leaves: the record, the file unlocked.
+        const QString data = window ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                                    : home.path() + u"/.local/share/" TESTS_DATA_FOLDER ""_s;
+        QVERIFY(QDir().mkpath(data + u"/Intents"_s));
+        const QJsonObject intent{{u"id"_s, home.id(0)},         {u"name"_s, u"Work"_s},
+                                 {u"store"_s, u"local"_s},      {u"file"_s, file},
+                                 {u"oldDigest"_s, sha256(old)}, {u"newDigest"_s, sha256(written)},
+                                 {u"wasLocked"_s, wasLocked},   {u"lockNew"_s, true}};
+        QVERIFY(TestHome::write(data + u"/Intents/1.json"_s, QJsonDocument(intent).toJson()));
+        QString sentence;
+        if (window) {
+            const auto engine = grantedEngine();
+            sentence = engine->statusUiModel()->message().get().value_or(QString());
+        } else {
+            const Run run = mailsig({u"list"_s});
+            QCOMPARE(run.code, 0);
+            sentence = run.err;
+        }
+        QVERIFY2(sentence.contains(u"A write to the local copy of \"Work\" was interrupted"_s) &&
+                     sentence.contains(told),
+                 qPrintable(sentence));
+        QCOMPARE(TestHome::isLocked(file), lockedAfter);
+        QCOMPARE(TestHome::read(file), now);
+        QVERIFY(QDir(data + u"/Intents"_s).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStores)
+#include "tst_stores.moc"
