@@ -14,6 +14,7 @@ const char sandbox[] = "allow-same-origin allow-popups";
 // navigated twice by the program, and none is written into while one loads,
 // so nothing older can land over something newer.
 const char updateSource[] = R"JS(
+var sandbox = %2;
 var shown = null;
 var loading = null;
 var latest = '';
@@ -59,7 +60,8 @@ function load(html, keepable) {
     shown = null;
     // Its document set before it is placed, so its first load is the signature.
     loading = document.createElement('iframe');
-    loading.setAttribute('sandbox', '%2');
+    if (sandbox !== null)
+        loading.setAttribute('sandbox', sandbox);
     loading.srcdoc = html;
     loading.keepable = keepable;
     loading.addEventListener('load', arrived);
@@ -88,16 +90,19 @@ function arrived(event) {
 
 } // namespace
 
-QString PreviewPage::html()
+QString PreviewPage::html(Barriers barriers)
 {
     return QStringLiteral(
-               "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
-               "<meta http-equiv=\"Content-Security-Policy\""
-               " content=\"script-src 'none'; object-src 'none'; form-action 'none'\">"
+               "<!DOCTYPE html><html><head><meta charset=\"utf-8\">%1"
                "<style>html,body{margin:0;height:100%;overflow:hidden}"
                "iframe{position:absolute;top:0;left:0;border:0;width:100%;height:100%}</style></head>"
-               "<body><iframe id=\"%1\" sandbox=\"%2\"></iframe></body></html>")
-        .arg(containerId(), QLatin1String(sandbox));
+               "<body><iframe id=\"%2\"%3></iframe></body></html>")
+        .arg(barriers.policy
+                 ? QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"script-src "
+                                  "'none'; object-src 'none'; form-action 'none'\">")
+                 : QString(),
+             containerId(),
+             barriers.sandbox ? QStringLiteral(" sandbox=\"%1\"").arg(QLatin1String(sandbox)) : QString());
 }
 
 QString PreviewPage::containerId()
@@ -105,9 +110,12 @@ QString PreviewPage::containerId()
     return QStringLiteral("signature-container");
 }
 
-QString PreviewPage::updateFunction()
+QString PreviewPage::updateFunction(Barriers barriers)
 {
-    return QString::fromUtf8(updateSource).arg(containerId(), QLatin1String(sandbox), refusedTitlePrefix());
+    return QString::fromUtf8(updateSource)
+        .arg(containerId(),
+             barriers.sandbox ? u'\'' + QLatin1String(sandbox) + u'\'' : QStringLiteral("null"),
+             refusedTitlePrefix());
 }
 
 QString PreviewPage::refusedTitlePrefix()

@@ -10,7 +10,14 @@
 // makes a new document; nothing of an earlier signature stays, and the page
 // itself is never reloaded.
 namespace PreviewPage {
-QString html();
+// The two barriers against a signature's content. The program always has
+// both; a test takes one away to show that the other holds alone.
+struct Barriers
+{
+    bool sandbox = true;
+    bool policy = true;
+};
+QString html(Barriers barriers = {});
 // The id of the frame that shows the signature.
 QString containerId();
 // The page's `update(html)` function, defined once the page has loaded in
@@ -19,6 +26,6 @@ QString containerId();
 // link through without asking) is replaced by one with the latest, and the
 // address is reported through the page's title, which nothing in a frame can
 // set, as refusedTitlePrefix() followed by the address.
-QString updateFunction();
+QString updateFunction(Barriers barriers = {});
 QString refusedTitlePrefix();
 } // namespace PreviewPage

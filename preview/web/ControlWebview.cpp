@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineScript>
 
-ControlWebview::ControlWebview(QWidget *parent)
-    : QWidget(parent), m_webView(new WebView(this)), m_page(new Coordinator(m_webView)),
+ControlWebview::ControlWebview(QWidget *parent, PreviewPage::Barriers barriers)
+    : QWidget(parent), m_webView(new WebView(this)), m_page(new Coordinator(m_webView, barriers)),
       m_outline(new RoundedOutline(this)), m_linkAddress(new QLabel(this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

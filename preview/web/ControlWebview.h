@@ -1,5 +1,7 @@
 #pragma once
 
+#include "preview/PreviewPage.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -15,7 +17,7 @@ class ControlWebview : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ControlWebview(QWidget *parent = nullptr);
+    explicit ControlWebview(QWidget *parent = nullptr, PreviewPage::Barriers barriers = {});
 
     // Shows html as the signature's whole document; only once previewShown.
     void showSignature(const QString &html);

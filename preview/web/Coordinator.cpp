@@ -50,7 +50,7 @@ void restrict(QWebEngineSettings *settings)
 
 } // namespace
 
-Coordinator::Coordinator(QObject *parent) : QWebEnginePage(parent)
+Coordinator::Coordinator(QObject *parent, PreviewPage::Barriers barriers) : QWebEnginePage(parent)
 {
     restrict(settings());
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &request) {
@@ -63,15 +63,15 @@ Coordinator::Coordinator(QObject *parent) : QWebEnginePage(parent)
                 setFeaturePermission(origin, feature, PermissionDeniedByUser);
             });
     // Before anyone else hears of the load: updates sent then find `update`.
-    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+    connect(this, &QWebEnginePage::loadFinished, this, [this, barriers](bool ok) {
         if (ok)
-            runJavaScript(PreviewPage::updateFunction(), QWebEngineScript::ApplicationWorld);
+            runJavaScript(PreviewPage::updateFunction(barriers), QWebEngineScript::ApplicationWorld);
     });
     connect(this, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
         if (title.startsWith(PreviewPage::refusedTitlePrefix()))
             emit linkRefused(QUrl(title.sliced(PreviewPage::refusedTitlePrefix().size())));
     });
-    setHtml(PreviewPage::html()); // arrives as a typed navigation to a data: address
+    setHtml(PreviewPage::html(barriers)); // arrives as a typed navigation to a data: address
 }
 
 bool Coordinator::opensOutside(const QUrl &url)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "preview/PreviewPage.h"
+
 #include <QWebEnginePage>
 
 // The preview's page, its settings and its navigation policy. The page loads
@@ -12,7 +14,7 @@ class Coordinator : public QWebEnginePage
 {
     Q_OBJECT
 public:
-    explicit Coordinator(QObject *parent = nullptr);
+    explicit Coordinator(QObject *parent = nullptr, PreviewPage::Barriers barriers = {});
 
     // Whether a link with this address is opened outside when clicked.
     static bool opensOutside(const QUrl &url);

@@ -11,7 +11,11 @@
 #include <QTcpServer>
 #include <QWebEngineView>
 
+#include <span>
+
 using namespace Qt::StringLiterals;
+using Barriers = PreviewPage::Barriers;
+Q_DECLARE_METATYPE(Barriers)
 
 namespace {
 
@@ -19,6 +23,13 @@ namespace {
 const QString mark = u"document.documentElement.setAttribute('data-ran', 1)"_s;
 const QString marked = u"document.documentElement.hasAttribute('data-ran') ||"
                        " doc.documentElement.hasAttribute('data-ran')"_s;
+
+// The preview as the program makes it, then with one barrier against the signature taken away: the other
+// holds alone. Without both, the program's own script world still keeps the update out of reach.
+const std::pair<const char *, Barriers> barrierSets[] = {{"both barriers", {}},
+                                                         {"sandbox alone", {true, false}},
+                                                         {"policy alone", {false, true}},
+                                                         {"neither", {false, false}}};
 
 } // namespace
 
@@ -33,15 +44,10 @@ public slots:
 private slots:
     void initTestCase()
     {
-        m_host = std::make_unique<ControlWebview>();
-        QSignalSpy shown(m_host.get(), &ControlWebview::previewShown);
-        m_host->resize(400, 480);
-        m_host->QWidget::show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
-        QVERIFY(shown.wait(30000));
         for (const QString &scheme : {u"http"_s, u"https"_s, u"mailto"_s, u"tel"_s})
             QDesktopServices::setUrlHandler(scheme, this, "open");
     }
+    void init() { use({}); }
     void bodyDecodedByItsHeader_data()
     {
         columns<QString, QString, QString>(); // header, body, shown
@@ -79,8 +85,14 @@ private slots:
     void whatThePageShows_data()
     {
         // The html; an action run on the shown document `doc`, as a user might; an expression of `doc`
-        // and its expected value.
-        columns<QString, QString, QString, QString>();
+        // and its expected value; the barriers standing.
+        columns<QString, QString, QString, QString, Barriers>();
+        const auto row = [](const char *tag, auto... values) { ::row(tag, values..., Barriers()); };
+        // What a signature might try, also with either barrier taken away: what is left still stops it.
+        const auto blocked = [](const char *tag, auto... values) {
+            for (const auto &[name, barriers] : std::span(barrierSets).first(3))
+                (QTest::addRow("%s, %s", tag, name) << ... << values) << barriers;
+        };
         const QString text = u"doc.body.textContent"_s;
         row("style with a quoted font",
             u"<style>.x{font-family:'DejaVu Sans Mono';color:red}</style><p class=x>a"_s, QString(),
@@ -96,13 +108,13 @@ private slots:
         // Long enough to reach the page in pieces, with an emoji split between two.
         const QString emojis = QString(u"\U0001F600"_s).repeated(150000);
         row("a long signature", u"<p>"_s + emojis + u"\\\"</p>"_s, QString(), text, emojis + u"\\\""_s);
-        row("inline handler", u"<img src=\"data:,\" onerror=\"%1\"><p onclick=\"%1\">h"_s.arg(mark),
-            u"doc.querySelector('p').click()"_s, text, u"h"_s);
-        row("script element", u"<script>%1</script>s"_s.arg(mark), QString(), text, u"s"_s);
-        row("javascript: link", u"<a href=\"javascript:%1\">j</a>"_s.arg(mark),
-            u"doc.querySelector('a').click()"_s, text, u"j"_s);
-        row("meta refresh", u"<meta http-equiv=\"refresh\" content=\"0;url=data:text/html,moved\">stay"_s,
-            QString(), text, u"stay"_s);
+        blocked("inline handler", u"<img src=\"data:,\" onerror=\"%1\"><p onclick=\"%1\">h"_s.arg(mark),
+                u"doc.querySelector('p').click()"_s, text, u"h"_s);
+        blocked("script element", u"<script>%1</script>s"_s.arg(mark), QString(), text, u"s"_s);
+        blocked("javascript: link", u"<a href=\"javascript:%1\">j</a>"_s.arg(mark),
+                u"doc.querySelector('a').click()"_s, text, u"j"_s);
+        blocked("meta refresh", u"<meta http-equiv=\"refresh\" content=\"0;url=data:text/html,moved\">stay"_s,
+                QString(), text, u"stay"_s);
         // The base is the signature's own, as in a mail; the page keeps its address.
         row("base href", u"<base href=\"https://example.com/\"><a href=\"x\">b</a>"_s, QString(),
             u"doc.querySelector('a').href + ' ' + document.baseURI.slice(0, 5)"_s,
@@ -116,12 +128,22 @@ private slots:
             QString(), paragraphHoldsTable, u"CSS1Compattrue"_s);
         row("doctype html", u"<!DOCTYPE html>"_s + tableInParagraph, QString(), paragraphHoldsTable,
             u"CSS1Compatfalse"_s);
-        row("form", u"<form action=\"https://example.com/f\"><button>go</button></form>"_s,
-            u"doc.querySelector('button').click()"_s, text, u"go"_s);
+        blocked("form", u"<form action=\"https://example.com/f\"><button>go</button></form>"_s,
+                u"doc.querySelector('button').click()"_s, text, u"go"_s);
+        // Only the policy keeps them from loading.
+        for (const auto &[name, barriers] : std::span(barrierSets).first(3))
+            QTest::addRow("object and embed, %s", name)
+                << u"<object data=\"data:text/html,o\"></object><embed src=\"data:text/html,e\">"_s
+                << QString() << u"doc.defaultView.frames.length"_s << (barriers.policy ? u"0"_s : u"2"_s)
+                << barriers;
+        blocked("target=_top", u"<a href=\"https://example.com/top\" target=\"_top\">t</a>"_s,
+                u"doc.querySelector('a').click()"_s, text, u"t"_s);
     }
     void whatThePageShows()
     {
-        const auto [html, action, read, expected] = fetch<QString, QString, QString, QString>();
+        const auto [html, action, read, expected, barriers] =
+            fetch<QString, QString, QString, QString, Barriers>();
+        use(barriers);
         show(html);
         if (!action.isEmpty())
             PageProbe::inSignature(page(), action);
@@ -142,16 +164,21 @@ private slots:
         const QString first =
             u"<style>body{background:rgb(1,2,3)}p{color:rgb(4,5,6)}</style><img src=\"data:,\" "
             u"onerror=\"%1\"><div style=\"height:5000px\"></div><p>first</p>"_s.arg(catcher);
-        columns<QString>();
-        row("styles, scroll position, a handler", first);
-        // Meta elements the engine keeps acting on after they are gone.
-        row("a policy",
-            u"<meta http-equiv=\"Content-Security-Policy\" content=\"img-src 'none'\">"_s + first);
-        row("a colour scheme", u"<meta name=\"color-scheme\" content=\"dark\">"_s + first);
+        columns<QString, Barriers>();
+        for (const auto &[name, barriers] : barrierSets) {
+            QTest::addRow("styles, scroll position, a handler; %s", name) << first << barriers;
+            // Meta elements the engine keeps acting on after they are gone.
+            QTest::addRow("a policy; %s", name)
+                << u"<meta http-equiv=\"Content-Security-Policy\" content=\"img-src 'none'\">"_s + first
+                << barriers;
+            QTest::addRow("a colour scheme; %s", name)
+                << u"<meta name=\"color-scheme\" content=\"dark\">"_s + first << barriers;
+        }
     }
     void nothingLeftOver()
     {
-        const auto [first] = fetch<QString>();
+        const auto [first, barriers] = fetch<QString, Barriers>();
+        use(barriers);
         show(first);
         PageProbe::inSignature(page(), u"doc.defaultView.scrollTo(0, 3000)"_s);
         QCOMPARE(PageProbe::inSignature(page(), u"doc.defaultView.scrollY"_s).toInt(), 3000);
@@ -180,7 +207,7 @@ private slots:
     {
         // As holding an arrow key down in the list: some signatures replace the nodes shown, some get a
         // new frame, most before the frame before them has loaded.
-        QSignalSpy refused(m_host.get(), &ControlWebview::linkRefused);
+        QSignalSpy refused(m_host, &ControlWebview::linkRefused);
         for (int i = 0; i < 250; ++i)
             m_host->showSignature((i % 7 ? u""_s : u"<meta name=\"referrer\" content=\"no-referrer\">"_s) +
                                   u"<p>%1</p>"_s.arg(i));
@@ -203,7 +230,7 @@ private slots:
     {
         const auto [href, opens] = fetch<QString, bool>();
         opened.clear();
-        QSignalSpy refused(m_host.get(), &ControlWebview::linkRefused);
+        QSignalSpy refused(m_host, &ControlWebview::linkRefused);
         // Two links of 40 pixels below a margin of 8, the second with target=_blank.
         const QString link = u"<a href=\"%1\"%2 style=\"display:block;height:40px\">x</a>"_s;
         show(link.arg(href, QString()) + link.arg(href, u" target=\"_blank\""_s));
@@ -241,10 +268,26 @@ private:
                 .toBool(),
             10000);
     }
+    // Acts on a preview with these barriers from now on, made on first use.
+    void use(Barriers barriers)
+    {
+        auto &host = m_hosts[barriers.sandbox * 2 + barriers.policy];
+        m_host = host.get();
+        if (host)
+            return;
+        host = std::make_unique<ControlWebview>(nullptr, barriers);
+        m_host = host.get();
+        QSignalSpy shown(m_host, &ControlWebview::previewShown);
+        m_host->resize(400, 480);
+        m_host->QWidget::show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_host));
+        QVERIFY(shown.wait(30000));
+    }
     QWebEngineView *view() const { return m_host->findChild<QWebEngineView *>(); }
     QWebEnginePage *page() const { return view()->page(); }
 
-    std::unique_ptr<ControlWebview> m_host;
+    std::unique_ptr<ControlWebview> m_hosts[4];
+    ControlWebview *m_host = nullptr;
 };
 
 QTEST_MAIN(TestPreview)
