@@ -152,10 +152,9 @@ MailFolders::ICloudSignatures MailFolders::findICloudSignatures()
     const std::optional<QStringList> directories = listDirectories(data, &error);
     if (!directories)
         return found;
-    // A Signatures folder that cannot be opened may hold the list: it is
-    // taken when no readable one does, so the user hears why it is not read.
-    std::optional<quint64> best, bestClosed;
-    std::optional<QString> closed;
+    // A Signatures folder that cannot be opened may hold the list: it counts,
+    // so the user hears why it is not read rather than gets an older one.
+    std::optional<quint64> best;
     const auto hasUbiquitousNames = [](const QString &folder) {
         return !QDir(folder).entryList({QStringLiteral("ubiquitous_*")}, QDir::Files).isEmpty();
     };
@@ -169,23 +168,17 @@ MailFolders::ICloudSignatures MailFolders::findICloudSignatures()
         if (!number)
             continue;
         const QString signatures = folder + QStringLiteral("/Signatures");
-        if (QFileInfo(signatures + QStringLiteral("/AllSignatures.plist")).isFile()) {
+        if (QFileInfo(signatures + QStringLiteral("/AllSignatures.plist")).isFile() ||
+            (QFileInfo(signatures).isDir() && !RegularFile::canListFolder(signatures))) {
             if (!best || *number > *best) {
                 best = number;
                 found.folder = signatures;
-            }
-        } else if (QFileInfo(signatures).isDir() && !RegularFile::canListFolder(signatures)) {
-            if (!bestClosed || *number > *bestClosed) {
-                bestClosed = number;
-                closed = signatures;
             }
         } else if (QFileInfo(folder + QStringLiteral("/MailData/Signatures")).isDir() ||
                    hasUbiquitousNames(signatures)) {
             found.olderLayout = true;
         }
     }
-    if (!found.folder)
-        found.folder = closed;
     // A layout of its own is what Mail uses; an older one beside it is what it left behind.
     if (found.folder)
         found.olderLayout = false;
