@@ -208,8 +208,11 @@ ExitCode Mailsig::list(const CliArguments &arguments)
                                : QStringLiteral("iCloudSignaturesFolder"),
                            store.folder);
         }
-        if (!m_service->problems().isEmpty())
-            listing.insert(QStringLiteral("problems"), QJsonArray::fromStringList(m_service->problems()));
+        QJsonArray problems;
+        for (const SignatureService::Failure &problem : m_service->problems())
+            problems.append(problem.message);
+        if (!problems.isEmpty())
+            listing.insert(QStringLiteral("problems"), problems);
         print(json(listing));
         return ExitCode::Done;
     }
@@ -227,8 +230,9 @@ ExitCode Mailsig::list(const CliArguments &arguments)
                 .toUtf8();
     }
     print(text);
-    for (const QString &problem : m_service->problems())
-        fail(ExitCode::Done, problem);
+    for (const SignatureService::Failure &problem : m_service->problems())
+        fail(SignatureService::Failure{SignatureService::Failure::Kind::Failed, problem.message,
+                                       problem.denied});
     return ExitCode::Done;
 }
 

@@ -219,18 +219,19 @@ SignatureService SignatureService::load()
         std::optional<Failure> iCloudFailure;
         iCloudList = readList(*iCloud, QStringLiteral("iCloud Drive signatures folder"), &iCloudFailure);
         if (!iCloudList)
-            service.m_problems.append(iCloudFailure->message);
+            service.m_problems.append(*iCloudFailure);
     } else if (found.olderLayout) {
         service.m_problems.append(
-            QStringLiteral("Mail's signatures in iCloud Drive are kept as an older macOS "
-                           "kept them, which this program does not support."));
+            Failure{Failure::Kind::FolderUnreadable,
+                    QStringLiteral("Mail's signatures in iCloud Drive are kept as an older "
+                                   "macOS kept them, which this program does not support.")});
     }
     if (!localList && !iCloudList) {
         service.m_failure = localFailure;
         return service;
     }
     if (!localList && localFailure)
-        service.m_problems.prepend(localFailure->message);
+        service.m_problems.prepend(*localFailure);
 
     QHash<QString, qsizetype> rowOf;
     const auto add = [&](const SignatureStore &store, const QList<SignatureModel> &signatures) {

@@ -77,8 +77,8 @@ public:
     // Why no store could be read; none when at least one was.
     const std::optional<Failure> &failure() const { return m_failure; }
     const QList<SignatureStore> &stores() const { return m_stores; }
-    // One sentence for each store that is there but cannot be read.
-    const QList<QString> &problems() const { return m_problems; }
+    // Each store that is there but cannot be read, and why, in one sentence.
+    const QList<Failure> &problems() const { return m_problems; }
     const QList<Entry> &entries() const { return m_entries; }
     QList<SignatureModel> signatures() const;
 
@@ -115,6 +115,6 @@ public:
 private:
     std::optional<Failure> m_failure;
     QList<SignatureStore> m_stores;
-    QList<QString> m_problems;
+    QList<Failure> m_problems;
     QList<Entry> m_entries;
 };

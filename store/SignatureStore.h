@@ -33,12 +33,3 @@ struct SignatureStore
 
     friend bool operator==(const SignatureStore &, const SignatureStore &) = default;
 };
-
-// The stores Mail uses, found afresh, and a sentence for each one that is
-// there but cannot be used.
-struct SignatureStores
-{
-    // iCloud first when there is one: it is the list Mail syncs.
-    QList<SignatureStore> stores;
-    QList<QString> problems;
-};

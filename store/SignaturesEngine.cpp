@@ -217,8 +217,14 @@ std::optional<QString> SignaturesEngine::restingMessage(const std::optional<Sign
         selected ? m_listing.entry(selected->id) : std::nullopt;
     if (listed && listed->signature.isReplacedSinceInsert)
         return SignatureService::replacedSentence(listed->signature.name);
-    if (!m_listing.problems().isEmpty())
-        return m_listing.problems().first();
+    if (!m_listing.problems().isEmpty()) {
+        const SignatureService::Failure &problem = m_listing.problems().first();
+        // Where the system guards Mail's folders, one switch opens both stores.
+        if (problem.denied && Platform::fullDiskAccessSettings())
+            return problem.message + QStringLiteral(" Give the program Full Disk Access in System Settings "
+                                                    "to read it.");
+        return problem.message;
+    }
     return std::nullopt;
 }
 
