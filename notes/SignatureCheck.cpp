@@ -116,6 +116,7 @@ public:
 
     void note(Kind kind) { m_found.set(static_cast<size_t>(kind)); }
     bool has(Kind kind) const { return m_found.test(static_cast<size_t>(kind)); }
+    int deepest() const { return m_deepest; }
 
     // Parses from `start` until the end or until the parser has to start
     // afresh; returns where the next pass begins.
@@ -145,6 +146,7 @@ private:
     std::optional<qsizetype> m_cut;
     bool m_ignoring = false;
     int m_depth = 0;
+    int m_deepest = 0;
     bool m_inStyle = false;
     QByteArray m_style;
 };
@@ -243,6 +245,8 @@ void Scan::startElement(void *context, const xmlChar *name, const xmlChar **attr
     if (scan->m_ignoring || !name)
         return;
     scan->element(name, attributes);
+    // The parser's own count, which its work follows, not ours.
+    scan->m_deepest = std::max(scan->m_deepest, scan->m_context->nameNr);
     // Cut right after a start tag whose content is markup, not raw text.
     if (++scan->m_depth > maximumDepth && !is(name, "style") && !is(name, "script") &&
         !is(name, "textarea") && !is(name, "title") && !is(name, "xmp") && !is(name, "iframe") &&
@@ -427,7 +431,7 @@ qsizetype Scan::cssUrl(QByteArrayView text, qsizetype at)
 
 } // namespace
 
-QList<SignatureNote> SignatureCheck::check(const QString &html, std::optional<bool> isRich)
+QList<SignatureNote> SignatureCheck::check(const QString &html, std::optional<bool> isRich, int *deepest)
 {
     xmlInitParser();
     QByteArray bytes = html.toUtf8();
@@ -441,6 +445,8 @@ QList<SignatureNote> SignatureCheck::check(const QString &html, std::optional<bo
         scan.note(Kind::PlainFont);
     if (size > clippedSize)
         scan.note(Kind::TooLarge);
+    if (deepest)
+        *deepest = scan.deepest();
     QList<SignatureNote> notes;
     for (const Kind kind : SignatureNote::allKinds()) {
         if (scan.has(kind))

@@ -16,8 +16,10 @@
 // after every 128 levels of nesting and after a tag with some 40 attributes,
 // where libxml2's own work would otherwise grow with the square of either.
 namespace SignatureCheck {
-// isRich: the list entry's flag; none when the entry does not say.
-QList<SignatureNote> check(const QString &html, std::optional<bool> isRich);
+// isRich: the list entry's flag; none when the entry does not say. deepest,
+// when given, is set to the most elements the parser ever held open at once,
+// which each end tag costs in proportion to.
+QList<SignatureNote> check(const QString &html, std::optional<bool> isRich, int *deepest = nullptr);
 
 // Gmail clips a message beyond 102 KB; a signature near that size will be.
 inline constexpr qsizetype clippedSize = 100 * 1024;
