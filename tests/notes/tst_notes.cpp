@@ -51,6 +51,7 @@ private slots:
             1, u"unreachable-address"_s);
         row("just 100 KB", u"<p>"_s + QString(SignatureCheck::clippedSize - 3, u'x'), 1, QString());
         row("over 100 KB", u"<p>"_s + QString(SignatureCheck::clippedSize - 2, u'x'), 1, u"too-large"_s);
+        row("60,000 accented letters: 120 KB in UTF-8", QString(60000, u'\u00e9'), 1, u"too-large"_s);
         // Past the parser's limits the rest is still read.
         row("nested 20,000 deep, then an http image",
             u"<div>"_s.repeated(20000) + u"</x>"_s.repeated(20000) +
