@@ -179,6 +179,8 @@ private slots:
         row("Mail running", insert, "<p>x</p>"_ba, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, unlock", QStringList{u"unlock"_s, u"Work"_s}, QByteArray(), u"MailRunning"_s, 3,
             u"Mail is running"_s);
+        row("Mail running, restore", QStringList{u"restore"_s, u"Work"_s}, QByteArray(), u"MailRunning"_s, 3,
+            u"Mail is running"_s);
 #ifdef TESTS_ON_LINUX
         row("folder cannot be read", insert, "<p>x</p>"_ba, u"-dac_override,-dac_read_search"_s, 5,
             u"Permission denied"_s);
@@ -209,6 +211,8 @@ private slots:
                     QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
         }
         if (setup == u"MailRunning") {
+            // A version to restore, so that restore gets as far as asking whether Mail runs.
+            QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>kept</p>").code, 0);
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }
