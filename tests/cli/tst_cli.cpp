@@ -70,6 +70,8 @@ private slots:
     {
         const auto [header, flag, fromFile] = fetch<QByteArray, QString, bool>();
         TestHome home;
+        // Another signature whose name differs only in case: the exact name wins.
+        QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"WORK"_s}}));
         const QString file = home.file(0);
         const QByteArray old = header + "\n\n<b>old</b>";
         QVERIFY(TestHome::write(file, old));
@@ -199,7 +201,7 @@ private slots:
         QStringList wrapper;
         QProcess mail;
         if (setup == u"TwoWork")
-            QVERIFY(home.writeList(TestHome::sample() + QList<TestHome::Entry>{{home.id(1), u"work"_s}}));
+            QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"work"_s}}));
         if (setup == u"NoList")
             QVERIFY(QFile::remove(home.listFile()));
         if (setup == u"SignaturesFolderLocked")
