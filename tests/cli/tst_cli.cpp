@@ -104,12 +104,16 @@ private slots:
         TestHome home;
         const QString id = home.id(0), file = home.file(0);
         const QByteArray original = TestHome::read(file);
-        QCOMPARE(mailsig({u"insert"_s, id}, "<p>1</p>").code, 0);
-        const QByteArray one = TestHome::read(file);
-        QCOMPARE(mailsig({u"insert"_s, id}, "<p>2</p>").code, 0);
-        // The newest kept version is the file before the last insert; a named one is that one.
+        QByteArray previous;
+        for (int i = 1; i <= 23; ++i) {
+            previous = TestHome::read(file);
+            QCOMPARE(mailsig({u"insert"_s, id}, QByteArray::number(i)).code, 0);
+        }
+        // The newest 20 are kept, and the original.
+        QCOMPARE(versions(id).size(), 21);
+        // Without a name, the file before the last insert comes back; a named one is that one.
         QCOMPARE(mailsig({u"restore"_s, id}).code, 0);
-        QVERIFY(TestHome::read(file) == one && TestHome::isLocked(file));
+        QVERIFY(TestHome::read(file) == previous && TestHome::isLocked(file));
         const QString oldest = versions(id).last()[u"version"_s].toString();
         QCOMPARE(mailsig({u"restore"_s, u"work"_s, oldest}).code, 0);
         QVERIFY(TestHome::read(file) == original && TestHome::isLocked(file));
