@@ -42,6 +42,8 @@ public:
     {
         return m_folderMonitors.empty() ? nullptr : m_folderMonitors.front().get();
     }
+    // Every folder a monitor watches: each store's, once.
+    const QStringList &watchedFolders() const { return m_watchedFolders; }
     EngineServices &services() const { return *m_services; }
 
     void accessGranted();

@@ -341,6 +341,11 @@ private slots:
         QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
         s.engine->accessGranted();
         QVERIFY(authorized.count() == 0 && s.engine->folderMonitor() == monitor && listed.count() == 1);
+        // A store that appears is watched from the next load on, once.
+        QVERIFY(s.home.makeICloud({}));
+        s.engine->loadSignatures();
+        s.engine->loadSignatures();
+        QCOMPARE(s.engine->watchedFolders(), (QStringList{s.home.signatures(), s.home.iCloud()}));
         QList<bool> locked;
         for (const SignatureModel &signature : s.list())
             locked.append(signature.isFileLocked);
@@ -364,8 +369,8 @@ private slots:
         QCOMPARE(TestHome::printed([&s] { s.select(2); }), QStringList());
         QVERIFY(s.shown() == AppleSignatureContent{} && rendered.count() == 3);
 
-        // Granted, but Mail's folder is gone: authorised, no monitor, empty list.
-        QDir(s.home.mail()).removeRecursively();
+        // Granted, but Mail's folders are gone: authorised, no monitor, empty list.
+        QDir(s.home.path() + u"/Library"_s).removeRecursively();
         s.engine = grantedEngine();
         QVERIFY(s.authorized() && !s.engine->folderMonitor() && s.list().isEmpty());
     }
