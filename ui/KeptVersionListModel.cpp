@@ -18,7 +18,7 @@ KeptVersionListModel::KeptVersionListModel(const QList<KeptVersions::Version> &v
 {
     for (const KeptVersions::Version &version : versions) {
         const QString when = QLocale().toString(version.time.toLocalTime(), QLocale::ShortFormat);
-        const QString title = version.isOriginal ? originalLabel().arg(when) : when;
+        const QString title = kindLabel(version) + QStringLiteral(", ") + when;
         const QString words = firstWords(
             SignaturesEngine::keptVersionStart(version.file, bytesLooked + 1).value_or(QByteArray()));
         m_rows.append(
@@ -45,9 +45,17 @@ QVariant KeptVersionListModel::data(const QModelIndex &index, int role) const
     return {};
 }
 
-QString KeptVersionListModel::originalLabel()
+QString KeptVersionListModel::kindLabel(const KeptVersions::Version &version)
 {
-    return QStringLiteral("Original, %1");
+    // The original first, as mailsig names it: the one most often wanted back.
+    QString kind = QStringLiteral("Kept before a change");
+    if (version.isOriginal)
+        kind = QStringLiteral("Original");
+    else if (version.kind == KeptVersions::Kind::Inserted)
+        kind = QStringLiteral("Inserted");
+    else if (version.kind == KeptVersions::Kind::Unlocked)
+        kind = QStringLiteral("Kept when unlocked");
+    return version.store == SignatureStore::Kind::ICloud ? kind + QStringLiteral(" (iCloud Drive)") : kind;
 }
 
 QString KeptVersionListModel::firstWords(const QByteArray &start)

@@ -7,8 +7,9 @@
 #include <QString>
 
 // The kept versions of one signature, newest first, as the restore dialog
-// lists them: the local date and time (the oldest marked as the original),
-// then the first words of what the version shows.
+// lists them: what each is (inserted, the original, kept before a change or
+// when unlocked, and whether of the iCloud Drive copy), the local date and
+// time, then the first words of what the version shows.
 class KeptVersionListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -26,8 +27,9 @@ public:
     // The first few words of the visible text of a signature file, of which
     // only the first 64 KB are looked at; nothing it names is loaded.
     static QString firstWords(const QByteArray &start);
-    // "Original, <date and time>": the version from before any change.
-    static QString originalLabel();
+    // "Inserted", "Original", "Kept before a change", "Kept when unlocked",
+    // followed by " (iCloud Drive)" for a version of the iCloud Drive copy.
+    static QString kindLabel(const KeptVersions::Version &version);
 
 private:
     struct Row

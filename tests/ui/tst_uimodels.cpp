@@ -3,6 +3,7 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "tests/common/TestHome.h"
+#include "ui/KeptVersionListModel.h"
 #include "ui/PreviewUpdateWatch.h"
 #include "ui/SignatureListModel.h"
 #include "ui/TopbarState.h"
@@ -46,6 +47,15 @@ private slots:
                                                  : u"Authorize Access to Mail Signature folder"_s);
         QVERIFY(state.buttonEnabled == enabled &&
                 (state.action == TopbarState::Action::Insert) == authorized);
+    }
+    void keptVersionKinds()
+    {
+        // The window's restore test sees the local kinds; these are the ones it never makes.
+        const auto cloud = SignatureStore::Kind::ICloud;
+        for (const auto &[original, label] : {std::pair{false, u"Kept before a change (iCloud Drive)"_s},
+                                              {true, u"Original (iCloud Drive)"_s}})
+            QCOMPARE(KeptVersionListModel::kindLabel({{}, {}, KeptVersions::Kind::Kept, cloud, original}),
+                     label);
     }
     void previewUpdates_data()
     {
