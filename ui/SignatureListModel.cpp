@@ -30,9 +30,15 @@ QVariant SignatureListModel::data(const QModelIndex &index, int role) const
         return signature.name;
     case Qt::ToolTipRole:
         // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
-        return Qt::convertFromPlainText(signature.name);
+        return Qt::convertFromPlainText((QStringList{signature.name} + marks(signature)).join(u'\n'));
+    case Qt::AccessibleTextRole:
+        return (QStringList{signature.name} + marks(signature)).join(QStringLiteral(", "));
     case SelectedRole:
         return m_selected.has_value() && *m_selected == signature;
+    case InICloudRole:
+        return signature.isInICloud;
+    case ReplacedRole:
+        return signature.isReplacedSinceInsert;
     default:
         return {};
     }
@@ -45,6 +51,26 @@ Qt::ItemFlags SignatureListModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+QString SignatureListModel::iCloudMarkText()
+{
+    return QStringLiteral("Kept in iCloud Drive");
+}
+
+QString SignatureListModel::replacedMarkText()
+{
+    return QStringLiteral("Replaced since you inserted it");
+}
+
+QStringList SignatureListModel::marks(const SignatureModel &signature)
+{
+    QStringList marks;
+    if (signature.isInICloud)
+        marks.append(iCloudMarkText());
+    if (signature.isReplacedSinceInsert)
+        marks.append(replacedMarkText());
+    return marks;
 }
 
 std::optional<SignatureModel> SignatureListModel::record(int row) const

@@ -14,6 +14,8 @@ class SignatureSelectionUIModel;
 // publish of the list resets the rows (they are keyed by id, and a reload may
 // change any of them); every publish of the selection refreshes which row is
 // selected, where selected means the selection equals the row's whole record.
+// A row's marks (kept in iCloud Drive, replaced since the insert) are named in
+// its tool tip and accessible text.
 class SignatureListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -22,6 +24,8 @@ public:
     {
         NameRole = Qt::UserRole + 1,
         SelectedRole,
+        InICloudRole,
+        ReplacedRole,
     };
 
     SignatureListModel(SignatureListUIModel &list, SignatureSelectionUIModel &selection,
@@ -31,12 +35,16 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    static QString iCloudMarkText();
+    static QString replacedMarkText();
+
     // The record shown in row, if there is such a row.
     std::optional<SignatureModel> record(int row) const;
     // The row showing the record with this id, if any.
     std::optional<int> rowOf(const QString &id) const;
 
 private:
+    static QStringList marks(const SignatureModel &signature);
     void reloadRows();
     void reloadSelection();
 

@@ -70,6 +70,11 @@ QRect SignatureListView::lockRect(int row) const
     return SignatureRowDelegate::lockSlotRect(rowRect(row), m_rowsView->layoutDirection());
 }
 
+QRect SignatureListView::markRect(int row, int position) const
+{
+    return SignatureRowDelegate::markSlotRect(rowRect(row), m_rowsView->layoutDirection(), position);
+}
+
 QString SignatureListView::restoreActionText()
 {
     return QStringLiteral("Restore Previous Version\u2026");

@@ -31,6 +31,8 @@ public:
     // Where a row and its padlock are on screen, in the list's viewport.
     QRect rowRect(int row) const;
     QRect lockRect(int row) const;
+    // Where a row's mark at position (0 nearest the padlock) is drawn.
+    QRect markRect(int row, int position) const;
 
     static QString restoreActionText();
 

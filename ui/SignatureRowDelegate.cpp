@@ -1,6 +1,8 @@
 #include "ui/SignatureRowDelegate.h"
 
+#include "ui/RowMarkIcon.h"
 #include "ui/SignatureListModel.h"
+#include "ui/SignatureUnlockButton.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -23,14 +25,31 @@ QRect SignatureRowDelegate::lockSlotRect(const QRect &row, Qt::LayoutDirection d
     return {left, top, lockSlotSize, lockSlotSize};
 }
 
-QRect SignatureRowDelegate::nameRect(const QRect &row, Qt::LayoutDirection direction, int spacing)
+QRect SignatureRowDelegate::markSlotRect(const QRect &row, Qt::LayoutDirection direction, int position)
+{
+    const QRect lock = lockSlotRect(row, direction);
+    const int top = lock.top() + (lockSlotSize - markSlotSize) / 2;
+    const int left = direction == Qt::RightToLeft
+                         ? lock.right() + 1 + markGap + position * (markSlotSize + markGap)
+                         : lock.left() - (position + 1) * (markSlotSize + markGap);
+    return {left, top, markSlotSize, markSlotSize};
+}
+
+QRect SignatureRowDelegate::nameRect(const QRect &row, Qt::LayoutDirection direction, int spacing, int marks)
 {
     QRect name = row.marginsRemoved(contentInsets());
+    const int trailing = lockSlotSize + marks * (markSlotSize + markGap) + spacing;
     if (direction == Qt::RightToLeft)
-        name.setLeft(name.left() + lockSlotSize + spacing);
+        name.setLeft(name.left() + trailing);
     else
-        name.setRight(name.right() - lockSlotSize - spacing);
+        name.setRight(name.right() - trailing);
     return name;
+}
+
+int SignatureRowDelegate::markCount(const QModelIndex &index)
+{
+    return int(index.data(SignatureListModel::InICloudRole).toBool()) +
+           int(index.data(SignatureListModel::ReplacedRole).toBool());
 }
 
 int SignatureRowDelegate::spacing(const QStyleOptionViewItem &option)
@@ -57,7 +76,18 @@ void SignatureRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         painter->fillPath(background, fill);
     }
 
-    const QRect name = nameRect(option.rect, option.direction, spacing(option));
+    int marks = 0;
+    if (index.data(SignatureListModel::InICloudRole).toBool()) {
+        // Where it lives is quiet, like the padlock; a replaced file is not.
+        QColor quiet = foreground;
+        quiet.setAlphaF(quiet.alphaF() * SignatureUnlockButton::opacity);
+        RowMarkIcon::paintCloud(*painter, markSlotRect(option.rect, option.direction, marks++), quiet);
+    }
+    if (index.data(SignatureListModel::ReplacedRole).toBool())
+        RowMarkIcon::paintReplaced(*painter, markSlotRect(option.rect, option.direction, marks++),
+                                   foreground);
+
+    const QRect name = nameRect(option.rect, option.direction, spacing(option), marks);
     painter->setFont(option.font);
     painter->setPen(foreground);
     const QString text = index.data(SignatureListModel::NameRole).toString();
@@ -79,7 +109,7 @@ QSize SignatureRowDelegate::sizeHint(const QStyleOptionViewItem &option, const Q
     const QString text = index.data(SignatureListModel::NameRole).toString();
     const int height = std::max(option.fontMetrics.height(), lockSlotSize) + insets.top() + insets.bottom();
     const int width = option.fontMetrics.horizontalAdvance(text) + spacing(option) + lockSlotSize +
-                      insets.left() + insets.right();
+                      markCount(index) * (markSlotSize + markGap) + insets.left() + insets.right();
     return {width, height};
 }
 

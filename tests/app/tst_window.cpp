@@ -68,6 +68,18 @@ public:
         QTest::mouseClick(list()->rowsView()->viewport(), Qt::LeftButton, {},
                           at.isNull() ? list()->rowRect(row).center() : at);
     }
+    QString rowText(int row) const
+    {
+        return list()->model()->index(row).data(Qt::AccessibleTextRole).toString();
+    }
+    // Whether anything is drawn in a row's mark slot: the row's background is all there is otherwise.
+    bool inked(int row, int position) const
+    {
+        const QImage mark = list()->rowsView()->viewport()->grab(list()->markRect(row, position)).toImage();
+        QImage plain(mark.size(), mark.format());
+        plain.fill(mark.pixel(0, 0));
+        return mark != plain;
+    }
     static void copy(const QString &html)
     {
         auto *mime = new QMimeData;
@@ -386,6 +398,20 @@ private slots:
         RestoreVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
                                     content()->previewPane()->topbar()->mailMonitor(), nullptr);
         QCOMPARE(dialog.findChild<QLabel *>()->textFormat(), Qt::PlainText);
+    }
+    void iCloudRowsAreMarked()
+    {
+        const QString cloud =
+            m_home->path() + u"/Library/Mobile Documents/com~apple~mail/Data/V4/Signatures"_s;
+        QVERIFY(
+            QDir().mkpath(cloud) &&
+            TestHome::write(cloud + u"/AllSignatures.plist"_s, TestHome::listXml({{u"C"_s, u"Cloud"_s}})) &&
+            TestHome::write(cloud + u"/C.mailsignature"_s, TestHome::header(u"C"_s) + "\n\n<p>Cloud</p>"));
+        engine().loadSignatures();
+        const int row = list()->model()->rowOf(u"C"_s).value_or(-1);
+        QVERIFY(rowText(row) == u"Cloud, Kept in iCloud Drive"_s && inked(row, 0));
+        const QString toolTip = list()->model()->index(row).data(Qt::ToolTipRole).toString();
+        QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), u"Cloud\nKept in iCloud Drive"_s);
     }
     void rootSwitchesTheSandboxOffAndSaysSo()
     {
