@@ -1,12 +1,12 @@
 #include "app/ContentView.h"
 
+#include "access/MailMonitor.h"
 #include "store/EngineServices.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
-#include "ui/SignatureRenderTopbar.h"
 #include "ui/WindowEnvironment.h"
 
 #include <QHBoxLayout>
@@ -21,9 +21,10 @@ int defaultPadding(const QStyle *style, QStyle::PixelMetric metric, const QWidge
 } // namespace
 
 ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *parent)
-    : QWidget(parent), m_model(std::make_unique<SignaturesEngine>(std::move(services)))
+    : QWidget(parent), m_model(std::make_unique<SignaturesEngine>(std::move(services))),
+      m_mailMonitor(std::make_unique<MailMonitor>())
 {
-    const WindowEnvironment environment = WindowEnvironment::of(*m_model);
+    const WindowEnvironment environment = WindowEnvironment::of(*m_model, *m_mailMonitor);
     m_listPane = new SignatureListView(environment, this);
     m_previewPane = new SignatureRender(environment, this);
 
@@ -56,8 +57,7 @@ void ContentView::restorePreviousVersion()
 {
     if (!canRestorePreviousVersion())
         return;
-    auto *dialog = new RestoreVersionDialog(*m_model, m_previewPane->javascriptModel(),
-                                            m_previewPane->topbar()->mailMonitor(), this);
+    auto *dialog = new RestoreVersionDialog(*m_model, m_previewPane->javascriptModel(), *m_mailMonitor, this);
     // Over the list, which has no use while choosing: the preview beside it
     // shows each version as it is chosen.
     dialog->placeOver(m_listPane);
@@ -66,7 +66,7 @@ void ContentView::restorePreviousVersion()
 
 ContentView::~ContentView()
 {
-    // The panes hold references into the engine: they go before it.
+    // The panes hold references into the engine and the monitor: they go before them.
     delete m_listPane;
     delete m_previewPane;
 }

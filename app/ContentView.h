@@ -5,6 +5,7 @@
 #include <memory>
 
 class EngineServices;
+class MailMonitor;
 class SignaturesEngine;
 class SignatureListView;
 class SignatureRender;
@@ -32,6 +33,8 @@ public:
 
 private:
     std::unique_ptr<SignaturesEngine> m_model;
+    // Both panes refuse writes while Mail runs; its check starts with the window.
+    std::unique_ptr<MailMonitor> m_mailMonitor;
     SignatureListView *m_listPane;
     SignatureRender *m_previewPane;
 };

@@ -8,6 +8,8 @@
 #include "ui/SignatureRowDelegate.h"
 #include "ui/SignatureRowsView.h"
 #include "ui/SignatureUnlockButton.h"
+#include "ui/TopbarActions.h"
+#include "ui/TopbarState.h"
 #include "ui/UnlockAlert.h"
 
 #include <QMenu>
@@ -125,5 +127,9 @@ void SignatureListView::showContextMenu(const QPoint &position)
     QAction *restore = menu->addAction(restoreActionText(), this, &SignatureListView::restoreRequested);
     // The row is the selection now.
     restore->setEnabled(m_environment.engine.selectedHasKeptVersions());
+    QAction *putBack = menu->addAction(TopbarState::putBackTitle(), this, [this] {
+        TopbarActions::putBack(m_environment.engine, m_environment.mailMonitor);
+    });
+    putBack->setEnabled(m_environment.topbarState().putBackEnabled);
     menu->popup(m_rowsView->viewport()->mapToGlobal(position));
 }

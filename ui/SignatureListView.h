@@ -16,7 +16,7 @@ class SignaturListFooter;
 // The left pane: the title, the signatures by name, and the credit line.
 // A click on a row, or the keyboard moving onto it, publishes it as the
 // selection; a locked row's padlock goes through the unlock alert; a right
-// click offers the row's earlier versions.
+// click offers the row's earlier versions, and Put Back where it was replaced.
 class SignatureListView : public QWidget
 {
     Q_OBJECT

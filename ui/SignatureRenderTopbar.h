@@ -4,28 +4,28 @@
 
 #include <QWidget>
 
-#include <memory>
-
 class MailMonitor;
 class SignatureRenderTopbarMessageMailRunning;
 class SignatureRenderTopbarInsertButton;
+class SignatureRenderTopbarPutBackButton;
 
 // The bar above the preview: the "Mail must be closed" message at the leading
-// edge, the main button at the trailing edge. It owns the Mail monitor, whose
-// once-a-second check starts when the bar is built.
+// edge, Put Back (when there is something to put back) and the main button at
+// the trailing edge.
 class SignatureRenderTopbar : public QWidget
 {
     Q_OBJECT
 public:
     explicit SignatureRenderTopbar(const WindowEnvironment &environment, QWidget *parent = nullptr);
-    ~SignatureRenderTopbar() override;
 
-    MailMonitor &mailMonitor() const { return *m_mailMonitor; }
+    MailMonitor &mailMonitor() const { return m_mailMonitor; }
     SignatureRenderTopbarMessageMailRunning *message() const { return m_message; }
     SignatureRenderTopbarInsertButton *button() const { return m_button; }
+    SignatureRenderTopbarPutBackButton *putBackButton() const { return m_putBack; }
 
 private:
-    std::unique_ptr<MailMonitor> m_mailMonitor;
+    MailMonitor &m_mailMonitor;
     SignatureRenderTopbarMessageMailRunning *m_message;
+    SignatureRenderTopbarPutBackButton *m_putBack;
     SignatureRenderTopbarInsertButton *m_button;
 };

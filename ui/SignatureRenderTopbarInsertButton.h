@@ -5,23 +5,20 @@
 
 #include <QPushButton>
 
-class MailMonitor;
-
-// The top bar's one button: "Authorize Access to Mail Signature folder" until
+// The top bar's main button: "Authorize Access to Mail Signature folder" until
 // access is granted, then "Insert Signature from Clipboard", enabled only with
 // a previewed signature and Mail closed.
 class SignatureRenderTopbarInsertButton : public QPushButton
 {
     Q_OBJECT
 public:
-    SignatureRenderTopbarInsertButton(const WindowEnvironment &environment, MailMonitor &mailMonitor,
-                                      QWidget *parent = nullptr);
+    explicit SignatureRenderTopbarInsertButton(const WindowEnvironment &environment,
+                                               QWidget *parent = nullptr);
 
 private:
     void refresh();
     void trigger();
 
     WindowEnvironment m_environment;
-    MailMonitor &m_mailMonitor;
     PasteModel m_pasteModel;
 };

@@ -16,6 +16,12 @@ void TopbarActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &eng
     engine.insertSignature(*html);
 }
 
+void TopbarActions::putBack(SignaturesEngine &engine, MailMonitor &mailMonitor)
+{
+    if (!refusedWhileMailRuns(engine, mailMonitor))
+        engine.putBackSelected();
+}
+
 QString TopbarActions::mailRunningRefusal()
 {
     return QStringLiteral("Mail was running, so nothing was changed.");

@@ -6,13 +6,17 @@ class MailMonitor;
 class PasteModel;
 class SignaturesEngine;
 
-// The two actions of the top bar's button, in the order the user expects
+// The actions of the top bar's buttons, in the order the user expects
 // them to take effect.
 namespace TopbarActions {
 // Reads the clipboard and, unless Mail runs at this very moment, writes
 // and locks it into the selected signature; the preview shows the file
 // once it is written. Any refusal or failure is said in the top bar.
 void insertFromClipboard(PasteModel &paste, SignaturesEngine &engine, MailMonitor &mailMonitor);
+
+// Unless Mail runs at this very moment, writes back what was last inserted
+// into the selected signature and locks it.
+void putBack(SignaturesEngine &engine, MailMonitor &mailMonitor);
 
 // What the top bar says when a click finds Mail running after all.
 QString mailRunningRefusal();

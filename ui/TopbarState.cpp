@@ -1,7 +1,7 @@
 #include "ui/TopbarState.h"
 
 TopbarState TopbarState::compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent,
-                                 const std::optional<QString> &status)
+                                 const std::optional<QString> &status, bool isReplaced)
 {
     TopbarState state;
     // The answer to the user's last action comes first, until the next
@@ -13,6 +13,9 @@ TopbarState TopbarState::compute(bool isAuthorized, bool isMailRunning, bool has
         state.action = Action::Insert;
         // Mail rewrites signature files it finds changed while it runs.
         state.buttonEnabled = hasPreviewedContent && !isMailRunning;
+        // Putting back is a write like an insert: not while Mail runs.
+        state.putBackVisible = isReplaced;
+        state.putBackEnabled = isReplaced && !isMailRunning;
     } else {
         // Asking for access is harmless whether Mail runs or not.
         state.action = Action::Authorize;
@@ -39,4 +42,9 @@ QString TopbarState::insertTitle()
 QString TopbarState::authorizeTitle()
 {
     return QStringLiteral("Authorize Access to Mail Signature folder");
+}
+
+QString TopbarState::putBackTitle()
+{
+    return QStringLiteral("Put Back");
 }

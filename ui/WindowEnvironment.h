@@ -1,13 +1,16 @@
 #pragma once
 
+class MailMonitor;
 class SignaturesEngine;
 class SignatureListUIModel;
 class SignatureSelectionUIModel;
 class SignatureRenderUIModel;
 class SignaturesEngineAccessAuthorize;
+struct TopbarState;
 
-// The five objects the root view hands to every pane: the engine and its four
-// published models. References, because a pane without them cannot exist.
+// The objects the root view hands to every pane: the engine, its four
+// published models and the Mail monitor. References, because a pane without
+// them cannot exist.
 struct WindowEnvironment
 {
     SignaturesEngine &engine;
@@ -15,6 +18,10 @@ struct WindowEnvironment
     SignatureSelectionUIModel &selection;
     SignatureRenderUIModel &rendered;
     SignaturesEngineAccessAuthorize &authorize;
+    MailMonitor &mailMonitor;
 
-    static WindowEnvironment of(SignaturesEngine &engine);
+    static WindowEnvironment of(SignaturesEngine &engine, MailMonitor &mailMonitor);
+
+    // What the top bar offers as the published values stand now.
+    TopbarState topbarState() const;
 };

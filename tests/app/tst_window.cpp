@@ -21,6 +21,7 @@
 #include "ui/SignatureRenderTopbar.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
+#include "ui/SignatureRenderTopbarPutBackButton.h"
 #include "ui/SignatureRenderWebView.h"
 #include "ui/SignatureUnlockButton.h"
 #include "ui/TopbarActions.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -38,6 +40,7 @@
 #include <QTextDocumentFragment>
 #include <QWebEngineView>
 
+#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +53,7 @@ public:
     SignaturesEngine &engine() const { return content()->engine(); }
     SignatureListView *list() const { return content()->listPane(); }
     QPushButton *button() const { return content()->previewPane()->topbar()->button(); }
+    QPushButton *putBack() const { return content()->previewPane()->topbar()->putBackButton(); }
     QLabel *message() const { return content()->previewPane()->topbar()->message(); }
     QString preview() const
     {
@@ -358,6 +362,38 @@ private slots:
         QTRY_VERIFY(line->isHidden());
         click(2);
         QTRY_VERIFY(line->isVisible() && line->text() == u"2 notes on this signature"_s);
+    }
+    void putBackWhatWasReplaced()
+    {
+        click(0);
+        QVERIFY(engine().insertSignature(u"<p>Ours</p>"_s));
+        const QString file = m_home->file(0), synced = file + u".sync"_s;
+        const QByteArray inserted = TestHome::read(file);
+        for (const bool fromMenu : {false, true}) {
+            // As a sync replaces a file: a new one renamed over it.
+            QVERIFY(TestHome::lock(file, false) &&
+                    TestHome::write(synced, TestHome::header(m_home->id(0)) + "\n\n<p>Theirs</p>") &&
+                    ::rename(QFile::encodeName(synced), QFile::encodeName(file)) == 0);
+            engine().loadSignatures();
+            click(0);
+            QCOMPARE(message()->text(), u"Mail or another Mac replaced \"Work\" after you inserted it."_s);
+            QVERIFY(rowText(0) == u"Work, Replaced since you inserted it"_s && inked(0, 0));
+            QVERIFY(putBack()->isVisible() && putBack()->isEnabled() &&
+                    putBack()->accessibleName() == u"Put Back"_s);
+            if (fromMenu) {
+                emit list()->rowsView()->customContextMenuRequested(list()->rowRect(0).center());
+                auto *menu = list()->findChild<QMenu *>();
+                QVERIFY(menu->actions().last()->text() == u"Put Back"_s &&
+                        menu->actions().last()->isEnabled());
+                menu->actions().last()->trigger();
+                menu->close();
+            } else {
+                QTest::mouseClick(putBack(), Qt::LeftButton);
+            }
+            QVERIFY(TestHome::read(file) == inserted && TestHome::isLocked(file));
+            QVERIFY(rowText(0) == u"Work"_s && !inked(0, 0) && putBack()->isHidden() &&
+                    message()->isHidden());
+        }
     }
     void versionWordsLoadNothing_data()
     {

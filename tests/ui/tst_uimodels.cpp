@@ -48,6 +48,24 @@ private slots:
         QVERIFY(state.buttonEnabled == enabled &&
                 (state.action == TopbarState::Action::Insert) == authorized);
     }
+    void putBack_data()
+    {
+        // Authorised, Mail running, the selection (as last listed) replaced since its insert; Put Back.
+        columns<bool, bool, bool, QString>();
+        row("replaced, Mail closed", true, false, true, u"enabled"_s);
+        row("replaced, Mail running: a write like an insert", true, true, true, u"disabled"_s);
+        row("not replaced", true, false, false, u"hidden"_s);
+        row("unauthorized", false, false, true, u"hidden"_s);
+    }
+    void putBack()
+    {
+        const auto [authorized, mailRunning, replaced, shown] = fetch<bool, bool, bool, QString>();
+        const TopbarState state = TopbarState::compute(authorized, mailRunning, true, std::nullopt, replaced);
+        QCOMPARE(!state.putBackVisible  ? u"hidden"_s
+                 : state.putBackEnabled ? u"enabled"_s
+                                        : u"disabled"_s,
+                 shown);
+    }
     void keptVersionKinds()
     {
         // The window's restore test sees the local kinds; these are the ones it never makes.
