@@ -209,27 +209,36 @@ private slots:
         QTRY_VERIFY(!alert() && !list()->unlockButton(1));
         QVERIFY(!TestHome::isLocked(m_home->file(1)));
     }
-    void previewModuleMissing()
+    void previewModuleWhereTheProgramIs()
     {
-        // The program looks for its web part only beside itself; without it, one line and no preview.
-        QTemporaryDir bare;
-        const QString program = bare.filePath(u"signature-inserter"_s);
-        QVERIFY(QFile::copy(QStringLiteral(SIGNATURES_PROGRAM), program));
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, bare.path());
-        process.setProcessEnvironment(environment);
-        process.start(program);
-        QTRY_VERIFY_WITH_TIMEOUT(process.bytesAvailable() && process.peek(4096).contains("not loaded"),
-                                 20000);
-        QTest::qWait(500);
-        process.kill();
-        process.waitForFinished();
-        const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
-        QCOMPARE(lines.filter(u"review"_s),
-                 QStringList{u"Preview module not loaded: not found in %1/libsignature-preview.so, %2/"
-                             "libsignature-preview.so"_s.arg(
-                                 bare.path(), QDir::cleanPath(bare.path() + u"/../PlugIns"_s))});
+        // The program looks for its web part only beside itself and in its bundle's PlugIns; without it,
+        // one line and no preview. Qt's library log says what was loaded.
+        const QString name = QFileInfo(QStringLiteral(SIGNATURES_PREVIEW_MODULE)).fileName();
+        for (const bool inPlugIns : {false, true}) {
+            QTemporaryDir bare;
+            const QString program = bare.filePath(u"MacOS/signature-inserter"_s),
+                          module = bare.filePath(u"PlugIns/"_s + name);
+            QVERIFY(QDir(bare.path()).mkpath(u"MacOS"_s) && QDir(bare.path()).mkpath(u"PlugIns"_s) &&
+                    QFile::copy(QStringLiteral(SIGNATURES_PROGRAM), program));
+            QVERIFY(!inPlugIns || QFile::copy(QStringLiteral(SIGNATURES_PREVIEW_MODULE), module));
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"HOME"_s, bare.path());
+            environment.insert(u"QT_LOGGING_RULES"_s, u"qt.core.library.debug=true"_s);
+            process.setProcessEnvironment(environment);
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.start(program);
+            QTRY_VERIFY_WITH_TIMEOUT(process.peek(1 << 20).contains("not loaded") ||
+                                         process.peek(1 << 20).contains("loaded library"),
+                                     20000);
+            QTest::qWait(500);
+            process.kill();
+            process.waitForFinished();
+            const QStringList lines = QString::fromUtf8(process.readAll()).split(u'\n').filter(name);
+            QCOMPARE(lines, QStringList{inPlugIns ? u"qt.core.library: \"%1\" loaded library"_s.arg(module)
+                                                  : u"Preview module not loaded: not found in %1, %2"_s.arg(
+                                                        bare.filePath(u"MacOS/"_s + name), module)});
+        }
     }
     void runningMailBlocksInsertingAndRestoring()
     {
