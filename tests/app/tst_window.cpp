@@ -417,6 +417,7 @@ private slots:
             u"Grace <b> Hopper"_s);
         row("10 MB: only the start is read", u"<p>Big start</p>"_s + u"<p>x</p>"_s.repeated(1'400'000),
             u"Big start x x x x x x\u2026"_s);
+        row("words only after 64 KB of markup", u"<b></b>"_s.repeated(10000) + u"<p>Beyond</p>"_s, QString());
     }
     void versionWordsLoadNothing()
     {
