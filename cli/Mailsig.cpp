@@ -190,14 +190,15 @@ ExitCode Mailsig::list(const CliArguments &arguments)
                                 {QStringLiteral("file"), copy.file},
                                 {QStringLiteral("locked"), copy.isLocked},
                                 {QStringLiteral("replacedSinceInsert"), copy.isReplacedSinceInsert}});
-            signatures.append(
-                QJsonObject{{QStringLiteral("id"), entry.signature.id},
-                            {QStringLiteral("name"), entry.signature.name},
-                            {QStringLiteral("locked"), entry.signature.isFileLocked},
-                            {QStringLiteral("rich"), entry.signature.isRich.value_or(false)},
-                            {QStringLiteral("file"), entry.file()},
-                            {QStringLiteral("replacedSinceInsert"), entry.signature.isReplacedSinceInsert},
-                            {QStringLiteral("stores"), stores}});
+            signatures.append(QJsonObject{
+                {QStringLiteral("id"), entry.signature.id},
+                {QStringLiteral("name"), entry.signature.name},
+                {QStringLiteral("locked"), entry.signature.isFileLocked},
+                {QStringLiteral("rich"), entry.signature.isRich.value_or(false)},
+                {QStringLiteral("file"), entry.file()},
+                {QStringLiteral("replacedSinceInsert"), entry.signature.isReplacedSinceInsert},
+                {QStringLiteral("stores"), stores},
+                {QStringLiteral("accounts"), QJsonArray::fromStringList(entry.signature.accounts)}});
         }
         QJsonObject listing{{QStringLiteral("mailFolder"), MailFolders::mailFolder()},
                             {QStringLiteral("signatures"), signatures}};

@@ -2,6 +2,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,6 +20,8 @@ struct SignatureModel
     bool isInICloud = false;
     // A file of it no longer holds what this program last wrote there.
     bool isReplacedSinceInsert = false;
+    // The accounts that send it, each by its address (or its id when its URL holds none).
+    QStringList accounts = {};
 
     friend bool operator==(const SignatureModel &a, const SignatureModel &b);
     friend bool operator!=(const SignatureModel &a, const SignatureModel &b) { return !(a == b); }

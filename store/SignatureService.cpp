@@ -3,6 +3,7 @@
 #include "platform/FileFlags.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
+#include "store/AccountsMap.h"
 #include "store/Diagnostics.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
@@ -253,6 +254,28 @@ SignatureService SignatureService::load()
     if (localList)
         add(*local, *localList);
 
+    for (const SignatureStore &store : service.m_stores) {
+        for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
+            for (const QString &id : account.signatures) {
+                const auto row = rowOf.constFind(id);
+                QStringList *accounts =
+                    row == rowOf.constEnd() ? nullptr : &service.m_entries[*row].signature.accounts;
+                if (accounts && !accounts->contains(account.label()))
+                    accounts->append(account.label());
+            }
+        }
+    }
+    for (const SignatureStore &store : service.m_stores) {
+        for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
+            for (const QString &id : account.signatures) {
+                const auto row = rowOf.constFind(id);
+                QStringList *accounts =
+                    row == rowOf.constEnd() ? nullptr : &service.m_entries[*row].signature.accounts;
+                if (accounts && !accounts->contains(account.label()))
+                    accounts->append(account.label());
+            }
+        }
+    }
     for (Entry &entry : service.m_entries) {
         SignatureModel &signature = entry.signature;
         signature.isFileLocked = true;

@@ -230,6 +230,41 @@ private slots:
         QCOMPARE(replaced(), QStringList());
     }
 
+    void accountsOfEachSignature()
+    {
+        TestHome home;
+        QVERIFY(home.makeICloud(TestHome::sample()));
+        const auto account = [](const QString &id, const QString &url, const QStringList &signatures) {
+            QByteArray xml = "<key>" + id.toUtf8() + "</key><dict><key>AccountURL</key><string>" +
+                             url.toHtmlEscaped().toUtf8() + "</string>";
+            if (!signatures.isEmpty())
+                xml += "<key>Signatures</key><array><string>" +
+                       signatures.join(u"</string><string>"_s).toUtf8() + "</string></array>";
+            return xml + "</dict>";
+        };
+        const auto map = [](const QByteArray &accounts) {
+            return "<plist><dict>" + accounts + "</dict></plist>";
+        };
+        // IMAP with an address, Exchange without one, one with no signatures, an id Mail no longer lists; the
+        // iCloud map names an address again and one more.
+        QVERIFY(TestHome::write(
+            home.signatures() + u"/AccountsMap.plist"_s,
+            map(account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0), home.id(1)}) +
+                account(u"EWS-7"_s, u"ews://AAMkAGI2/"_s, {home.id(0), u"GONE"_s}) +
+                account(u"A3"_s, u"imap://idle%40example.com@imap.example.com/"_s, {}))));
+        QVERIFY(TestHome::write(
+            home.iCloud() + u"/AccountsMap.plist"_s,
+            map(account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0)}) +
+                account(u"B"_s, u"imap://bob%40example.org@mail.example.org/"_s, {home.id(2)}))));
+        QStringList accounts;
+        for (const QJsonValue &signature : listing()[u"signatures"_s].toArray()) {
+            accounts.append(signature[u"name"_s].toString() + u':' +
+                            signature[u"accounts"_s].toVariant().toStringList().join(u','));
+        }
+        QCOMPARE(accounts, (QStringList{u"Work:jane@example.com,EWS-7"_s, u"Personal:jane@example.com"_s,
+                                        u"Short:bob@example.org"_s}));
+    }
+
     void interruptedWrite_data()
     {
         columns<QString, bool, bool, QString,
