@@ -246,7 +246,7 @@ private slots:
             return "<plist><dict>" + accounts + "</dict></plist>";
         };
         // IMAP with an address, Exchange without one, one with no signatures, an id Mail no longer lists; the
-        // iCloud map names an address again and one more.
+        // iCloud map names an address again, one more, and a user name that is no address.
         QVERIFY(TestHome::write(
             home.signatures() + u"/AccountsMap.plist"_s,
             map(account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0), home.id(1)}) +
@@ -255,14 +255,15 @@ private slots:
         QVERIFY(TestHome::write(
             home.iCloud() + u"/AccountsMap.plist"_s,
             map(account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0)}) +
-                account(u"B"_s, u"imap://bob%40example.org@mail.example.org/"_s, {home.id(2)}))));
+                account(u"B"_s, u"imap://bob%40example.org@mail.example.org/"_s, {home.id(2)}) +
+                account(u"C"_s, u"imap://carol@mail.example.org/"_s, {home.id(2)}))));
         QStringList accounts;
         for (const QJsonValue &signature : listing()[u"signatures"_s].toArray()) {
             accounts.append(signature[u"name"_s].toString() + u':' +
                             signature[u"accounts"_s].toVariant().toStringList().join(u','));
         }
         QCOMPARE(accounts, (QStringList{u"Work:jane@example.com,EWS-7"_s, u"Personal:jane@example.com"_s,
-                                        u"Short:bob@example.org"_s}));
+                                        u"Short:bob@example.org,C"_s}));
     }
 
     void interruptedWrite_data()
