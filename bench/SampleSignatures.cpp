@@ -1,5 +1,6 @@
 #include "bench/SampleSignatures.h"
 
+#include "store/KeptVersions.h"
 #include "store/SignaturesEngine.h"
 #include "tests/common/TestHome.h"
 
@@ -60,46 +61,103 @@ QByteArray quotedPrintable(const QByteArray &utf8)
     return out;
 }
 
-MailHome::MailHome(int count, qsizetype bodyBytes, int lockEvery, int otherFolders) : m_count(count)
+MailHome::MailHome(int count, qsizetype bodyBytes, int lockEvery, int otherFolders, Stores stores)
+    : m_count(count), m_bodyBytes(bodyBytes), m_stores(stores)
 {
     if (!m_dir.isValid())
         return;
     const QString mail = m_dir.path() + QStringLiteral("/Library/Mail");
-    const QString folder = signaturesFolder();
-    if (!QDir().mkpath(folder))
-        return;
     // Mail keeps more beside its version folder: these must not slow a load.
     for (int i = 0; i < otherFolders; ++i)
         QDir().mkpath(mail + QStringLiteral("/Folder %1").arg(i));
-
-    QList<TestHome::Entry> entries;
-    entries.reserve(count);
-    bool ok = true;
-    for (int i = 0; i < count; ++i) {
-        entries.append({id(i), QStringLiteral("Signature %1").arg(i)});
-        ok = ok && TestHome::write(file(i), TestHome::header(id(i)) + "\n\n" +
-                                                quotedPrintable(html(bodyBytes, marker(i)).toUtf8()));
-    }
-    ok = ok && TestHome::write(folder + QStringLiteral("/AllSignatures.plist"), TestHome::listXml(entries));
+    if (!writeStore(signaturesFolder()))
+        return;
+    if (stores == Stores::LocalAndICloud && !writeStore(iCloudSignaturesFolder()))
+        return;
     if (lockEvery > 0) {
-        for (int i = 0; i < count; i += lockEvery)
-            SignaturesEngine::setFileLocked(file(i), true);
+        const QStringList all = files();
+        for (int i = 0; i < all.size(); ++i) {
+            if (i % m_count % lockEvery == 0)
+                SignaturesEngine::setFileLocked(all.at(i), true);
+        }
     }
-    m_valid = ok;
+    m_valid = true;
 }
 
 MailHome::~MailHome()
 {
     // A locked file would keep the temporary folder from being removed.
-    for (int i = 0; i < m_count; ++i) {
-        if (SignaturesEngine::isFileImmutable(file(i)))
-            SignaturesEngine::setFileLocked(file(i), false);
+    for (const QString &file : files()) {
+        if (SignaturesEngine::isFileImmutable(file))
+            SignaturesEngine::setFileLocked(file, false);
     }
+}
+
+bool MailHome::writeStore(const QString &folder) const
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QList<TestHome::Entry> entries;
+    entries.reserve(m_count);
+    bool ok = true;
+    for (int i = 0; i < m_count; ++i) {
+        entries.append({id(i), QStringLiteral("Signature %1").arg(i)});
+        ok = ok && TestHome::write(folder + QLatin1Char('/') + id(i) + QStringLiteral(".mailsignature"),
+                                   TestHome::header(id(i)) + "\n\n" +
+                                       quotedPrintable(html(m_bodyBytes, marker(i)).toUtf8()));
+    }
+    return ok && TestHome::write(folder + QStringLiteral("/AllSignatures.plist"), TestHome::listXml(entries));
+}
+
+// The local copies, then the iCloud ones.
+QStringList MailHome::files() const
+{
+    QStringList all;
+    for (int i = 0; i < m_count; ++i)
+        all.append(file(i));
+    if (m_stores == Stores::LocalAndICloud) {
+        for (int i = 0; i < m_count; ++i)
+            all.append(iCloudFile(i));
+    }
+    return all;
+}
+
+int MailHome::keepInserted(int every) const
+{
+    int copies = 0;
+    for (int i = 0; every > 0 && i < m_count; i += every) {
+        QList<std::pair<SignatureStore::Kind, QString>> copiesOf{{SignatureStore::Kind::Local, file(i)}};
+        if (m_stores == Stores::LocalAndICloud)
+            copiesOf.append({SignatureStore::Kind::ICloud, iCloudFile(i)});
+        for (const auto &[store, path] : copiesOf) {
+            QString error;
+            const QByteArray before = TestHome::header(id(i)) + "\n\n<div>Mail's own signature</div>";
+            if (!KeptVersions::keep(id(i), store, before, KeptVersions::Kind::Kept, &error) ||
+                !KeptVersions::keep(id(i), store, TestHome::read(path), KeptVersions::Kind::Inserted, &error))
+                return -1;
+            ++copies;
+        }
+    }
+    return copies;
 }
 
 QString MailHome::signaturesFolder() const
 {
     return m_dir.path() + QStringLiteral("/Library/Mail/V10/MailData/Signatures");
+}
+
+QString MailHome::iCloudSignaturesFolder() const
+{
+    if (m_stores != Stores::LocalAndICloud)
+        return QString();
+    return m_dir.path() + QStringLiteral("/Library/Mobile Documents/com~apple~mail/Data/V10/Signatures");
+}
+
+QString MailHome::iCloudFile(int index) const
+{
+    if (m_stores != Stores::LocalAndICloud)
+        return QString();
+    return iCloudSignaturesFolder() + QLatin1Char('/') + id(index) + QStringLiteral(".mailsignature");
 }
 
 QString MailHome::listFile() const

@@ -63,6 +63,13 @@ std::string microseconds(double seconds)
     return text;
 }
 
+std::string times(double ratio)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f x", ratio);
+    return text;
+}
+
 std::string milliseconds(const PerMegabyte &cost)
 {
     return milliseconds(cost.one) + " / " + milliseconds(cost.four) + " / " + milliseconds(cost.sixteen);

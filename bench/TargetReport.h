@@ -43,6 +43,8 @@ void print(const std::string &figure, const std::string &value, const std::strin
 
 std::string milliseconds(double seconds);
 std::string microseconds(double seconds);
+// "1.23 x": how many times one figure is another.
+std::string times(double ratio);
 // "1.00 ms / 1.10 ms / 1.20 ms", at 1, 4 and 16 MB.
 std::string milliseconds(const PerMegabyte &cost);
 
