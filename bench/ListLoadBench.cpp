@@ -2,7 +2,9 @@
 // entry's file looked up and its lock flag read, in a real temporary home.
 #include "bench/SampleSignatures.h"
 #include "bench/TargetReport.h"
+#include "store/KeptVersions.h"
 #include "store/SignatureListUIModel.h"
+#include "store/SignatureService.h"
 #include "store/SignaturesEngine.h"
 #include "tests/common/TestHome.h"
 
@@ -16,6 +18,7 @@
 namespace {
 
 using SampleSignatures::MailHome;
+using SampleSignatures::Stores;
 
 // Every tenth signature locked, as after a few inserts.
 constexpr int lockEvery = 10;
@@ -81,6 +84,44 @@ void BM_LoadSignaturesMailFolder(benchmark::State &state)
         engine->loadSignatures();
 }
 
+// Mail's own store alone, then beside iCloud Drive's holding the same 1,000
+// signatures: the lists are read and merged into one per id. With inserted
+// versions, every tenth copy is also read and compared with what was inserted.
+constexpr int storesCount = 1000;
+std::map<std::pair<int, int>, std::unique_ptr<MailHome>> storeHomes;
+
+void BM_LoadStores(benchmark::State &state)
+{
+    const int stores = int(state.range(0));
+    const int insertedEvery = int(state.range(1));
+    const int inserted = insertedEvery > 0 ? stores * storesCount / insertedEvery : 0;
+    auto &home = storeHomes[{stores, insertedEvery}];
+    if (!home) {
+        home = std::make_unique<MailHome>(storesCount, bodyBytes, lockEvery, 0,
+                                          stores == 2 ? Stores::LocalAndICloud : Stores::Local);
+        home->enter();
+        if (!home->isValid() || home->keepInserted(insertedEvery) != inserted) {
+            home.reset();
+            state.SkipWithError("could not build the sample Mail folder");
+            return;
+        }
+    }
+    home->enter();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SignatureService::load());
+    // Every copy found, the inserted ones seen and none taken for replaced.
+    const SignatureService loaded = SignatureService::load();
+    bool whole = loaded.entries().size() == storesCount;
+    int seen = 0;
+    for (const SignatureService::Entry &entry : loaded.entries()) {
+        whole = whole && entry.copies.size() == stores && !entry.signature.isReplacedSinceInsert;
+        for (const SignatureService::Copy &copy : entry.copies)
+            seen += KeptVersions::lastInserted(entry.signature.id, copy.store.kind) ? 1 : 0;
+    }
+    if (!whole || seen != inserted)
+        state.SkipWithError("the load did not find every copy as it was left");
+}
+
 // Medians of five repetitions: the machine is shared, and a burst of other
 // work during one repetition should not decide a comparison.
 void medianOfFive(benchmark::internal::Benchmark *family)
@@ -99,6 +140,13 @@ BENCHMARK(BM_LoadSignaturesMailFolder)
     ->Args({100, 500})
     ->Args({1000, 10})
     ->Args({1000, 500})
+    ->Apply(medianOfFive);
+BENCHMARK(BM_LoadStores)
+    ->ArgNames({"stores", "inserted_every"})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({1, 10})
+    ->Args({2, 10})
     ->Apply(medianOfFive);
 
 void printTargets(const TargetReporter &reporter)
@@ -135,6 +183,22 @@ void printTargets(const TargetReporter &reporter)
               "at 1,000 <= 10 x at 100 (one search per entry: about 500 x)",
               extraLarge <= 10 * std::max(extraSmall, 0.0005));
     }
+    const auto oneStore = reporter.seconds("BM_LoadStores/stores:1/inserted_every:0");
+    const auto twoStores = reporter.seconds("BM_LoadStores/stores:2/inserted_every:0");
+    if (oneStore && twoStores) {
+        print("list load, 1,000 signatures, one store / both stores (same ids)",
+              milliseconds(*oneStore) + " / " + milliseconds(*twoStores) + " = " +
+                  times(*twoStores / *oneStore),
+              "both <= 1.3 x one", *twoStores <= 1.3 * *oneStore);
+    }
+    const auto oneInserted = reporter.seconds("BM_LoadStores/stores:1/inserted_every:10");
+    const auto twoInserted = reporter.seconds("BM_LoadStores/stores:2/inserted_every:10");
+    if (oneInserted && twoInserted) {
+        print("the same, every tenth signature inserted (its copies compared)",
+              milliseconds(*oneInserted) + " / " + milliseconds(*twoInserted) + " = " +
+                  times(*twoInserted / *oneInserted),
+              "-", true);
+    }
 }
 
 } // namespace
@@ -146,5 +210,6 @@ int main(int argc, char **argv)
     const int status = TargetReport::run(argc, argv, reporter);
     printTargets(reporter);
     homes.clear();
+    storeHomes.clear();
     return status;
 }
