@@ -1,5 +1,14 @@
 #include "cli/CliArguments.h"
 
+namespace {
+// The options that take a value, whichever command they belong to.
+const QStringList &valueOptions()
+{
+    static const QStringList options = {QStringLiteral("--account")};
+    return options;
+}
+} // namespace
+
 std::optional<CliArguments> CliArguments::parse(const QStringList &arguments, CliError *error)
 {
     CliArguments parsed;
@@ -23,6 +32,16 @@ std::optional<CliArguments> CliArguments::parse(const QStringList &arguments, Cl
             parsed.m_mailFolder = arguments.at(i);
         } else if (word.startsWith(QLatin1String("--mail-folder="))) {
             parsed.m_mailFolder = word.mid(word.indexOf(u'=') + 1);
+        } else if (const QString option = word.section(u'=', 0, 0); valueOptions().contains(option)) {
+            if (word.contains(u'=')) {
+                parsed.m_values[option].append(word.section(u'=', 1));
+            } else if (++i == arguments.size()) {
+                *error = {ExitCode::Usage, QStringLiteral("%1 needs a value.").arg(option)};
+                return std::nullopt;
+            } else {
+                parsed.m_values[option].append(arguments.at(i));
+            }
+            parsed.m_flags.insert(option);
         } else {
             // Whether the command knows it is the command's to say.
             parsed.m_flags.insert(word);

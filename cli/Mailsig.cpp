@@ -7,6 +7,7 @@
 #include "platform/RunningApplications.h"
 #include "store/Diagnostics.h"
 #include "store/KeptVersions.h"
+#include "store/ListFileWriter.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureLimits.h"
@@ -59,6 +60,13 @@ const QList<Mailsig::Command> &Mailsig::commands()
          2,
          {"--no-lock", "--dry-run"},
          &Mailsig::insert},
+        {"new",
+         "NAME [FILE|-] [--account ADDRESS]... [--json]",
+         "makes a new signature in every store, locked, from FILE (or standard input)",
+         1,
+         2,
+         {"--account", "--json"},
+         &Mailsig::create},
         {"unlock",
          "SIGNATURE",
          "keeps a version, then lets Mail change the signature again",
@@ -67,18 +75,18 @@ const QList<Mailsig::Command> &Mailsig::commands()
          {},
          &Mailsig::unlock},
         {"versions",
-         "SIGNATURE [--json]",
-         "the kept versions, newest first",
+         "SIGNATURE|--list-file [--json]",
+         "the kept versions, newest first (of Mail's list files with --list-file)",
          1,
          1,
-         {"--json"},
+         {"--json", "--list-file"},
          &Mailsig::versions},
         {"restore",
-         "SIGNATURE [VERSION]",
-         "writes a kept version back (default: the newest)",
+         "SIGNATURE [VERSION] | --list-file VERSION",
+         "writes a kept version back (default: the newest unlike the file now)",
          1,
          2,
-         {},
+         {"--list-file"},
          &Mailsig::restore},
         {"reapply",
          "SIGNATURE|--all",
@@ -158,6 +166,9 @@ int Mailsig::run(const QStringList &arguments)
         if (!command->flags.contains(flag))
             return int(fail(ExitCode::Usage, QStringLiteral("Unknown option %1. %2").arg(flag, synopsis)));
     }
+    // Mail's list files are no signature: their versions need no look-up.
+    if (parsed->has(QStringLiteral("--list-file")))
+        return int(listFileVersions(*parsed));
     const qsizetype operands = parsed->operands().size();
     if (operands < command->minimumOperands || operands > command->maximumOperands)
         return int(fail(ExitCode::Usage, synopsis));
@@ -529,6 +540,85 @@ ExitCode Mailsig::reapply(const CliArguments &arguments)
                   .arg(quoted(entry.signature.name)));
     }
     return code;
+}
+
+ExitCode Mailsig::create(const CliArguments &arguments)
+{
+    ExitCode refusal = ExitCode::Failed;
+    if (!loadSignatures(&refusal))
+        return refusal;
+    const std::optional<QString> html = inputHtml(arguments.operands().value(1, QStringLiteral("-")));
+    if (!html)
+        return ExitCode::Failed;
+    // Mail rewrites its lists when it quits.
+    if (!mailIsClosed())
+        return ExitCode::MailRunning;
+    const QString name = arguments.operands().at(0);
+    SignatureService::Created created;
+    if (const std::optional<SignatureService::Failure> failure =
+            m_service->create(name, *html, arguments.values(QStringLiteral("--account")), &created))
+        return fail(*failure);
+    if (arguments.has(QStringLiteral("--json"))) {
+        print(json({{QStringLiteral("id"), created.id},
+                    {QStringLiteral("name"), name},
+                    {QStringLiteral("files"), QJsonArray::fromStringList(created.files)}}));
+    } else {
+        print(QStringLiteral("Made %1 (%2) in %3, locked.\n")
+                  .arg(quoted(name), created.id, created.files.join(QStringLiteral(", "))));
+    }
+    printNotes(*html, true);
+    return ExitCode::Done;
+}
+
+ExitCode Mailsig::listFileVersions(const CliArguments &arguments)
+{
+    const bool restoring = arguments.command() == QLatin1String("restore");
+    if (arguments.operands().size() != (restoring ? 1 : 0))
+        return fail(ExitCode::Usage, restoring
+                                         ? QStringLiteral("Usage: mailsig restore --list-file VERSION")
+                                         : QStringLiteral("Usage: mailsig versions --list-file [--json]"));
+    ExitCode refusal = ExitCode::Failed;
+    if (!loadSignatures(&refusal))
+        return refusal;
+    // Each version named after its file: AllSignatures.plist/<time>[.icloud].
+    QJsonArray list;
+    QByteArray text;
+    for (const char *fileName : {ListFileWriter::allSignaturesName, ListFileWriter::accountsMapName}) {
+        for (const KeptVersions::Version &version : KeptVersions::list(QLatin1String(fileName))) {
+            const QString name = QLatin1String(fileName) + u'/' + version.name();
+            const QString store = SignatureStore::kindName(version.store);
+            if (restoring && name == arguments.operands().at(0)) {
+                const auto target =
+                    std::find_if(m_service->stores().cbegin(), m_service->stores().cend(),
+                                 [&](const SignatureStore &s) { return s.kind == version.store; });
+                const std::optional<QByteArray> bytes = KeptVersions::read(version.file);
+                if (target == m_service->stores().cend() || !bytes)
+                    return fail(ExitCode::Failed,
+                                QStringLiteral("That version could not be read, so nothing was "
+                                               "changed."));
+                if (!mailIsClosed())
+                    return ExitCode::MailRunning;
+                if (const std::optional<QString> failure =
+                        ListFileWriter::replace(*target, QLatin1String(fileName), *bytes))
+                    return fail(ExitCode::Failed, *failure);
+                print(QStringLiteral("Restored %1 (%2).\n").arg(name, store));
+                return ExitCode::Done;
+            }
+            list.append(QJsonObject{{QStringLiteral("version"), name},
+                                    {QStringLiteral("time"), version.time.toString(Qt::ISODateWithMs)},
+                                    {QStringLiteral("store"), store},
+                                    {QStringLiteral("file"), version.file}});
+            text += QStringLiteral("%1\t%2\t%3\n")
+                        .arg(name, version.time.toString(Qt::ISODateWithMs), store)
+                        .toUtf8();
+        }
+    }
+    if (restoring)
+        return fail(ExitCode::NotFound,
+                    QStringLiteral("No kept list file %1; mailsig versions --list-file lists them.")
+                        .arg(quoted(arguments.operands().at(0))));
+    print(arguments.has(QStringLiteral("--json")) ? json({{QStringLiteral("versions"), list}}) : text);
+    return ExitCode::Done;
 }
 
 QString Mailsig::copiesOf(const SignatureService::Entry &entry)

@@ -50,6 +50,9 @@ private:
     ExitCode versions(const CliArguments &arguments, const SignatureService::Entry &entry);
     ExitCode restore(const CliArguments &arguments, const SignatureService::Entry &entry);
     ExitCode reapply(const CliArguments &arguments);
+    ExitCode create(const CliArguments &arguments);
+    // versions --list-file and restore --list-file VERSION.
+    ExitCode listFileVersions(const CliArguments &arguments);
     ExitCode check(const CliArguments &arguments);
 
     // Mail's signatures, read afresh; false after saying why not.

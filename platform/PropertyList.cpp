@@ -25,6 +25,22 @@ std::optional<PropertyList> PropertyList::fromData(const QByteArray &data)
     return PropertyList(root);
 }
 
+QByteArray PropertyList::toData(bool binary) const
+{
+    char *data = nullptr;
+    uint32_t length = 0;
+    if (binary)
+        plist_to_bin(m_root, &data, &length);
+    else
+        plist_to_xml(m_root, &data, &length);
+    const QByteArray bytes(data, data ? qsizetype(length) : 0);
+    if (binary)
+        plist_to_bin_free(data);
+    else
+        plist_to_xml_free(data);
+    return bytes;
+}
+
 std::optional<PropertyList> PropertyList::fromFile(const QString &path)
 {
     const std::optional<QByteArray> bytes = RegularFile::read(path, maximumFileSize);

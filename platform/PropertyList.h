@@ -23,6 +23,9 @@ public:
     ~PropertyList();
 
     plist_t root() const { return m_root; }
+    // The tree written out, in the binary form or as XML.
+    QByteArray toData(bool binary) const;
+    static bool isBinary(const QByteArray &data) { return data.startsWith("bplist00"); }
 
     // Helpers on nodes of the tree: the text of a string node, the value of a
     // Boolean node, the value of a dictionary key (the last one when the key occurs twice); none when the

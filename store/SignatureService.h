@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -104,6 +105,19 @@ public:
     // The newest version of the shown copy that differs from what it holds:
     // what undoes the last write.
     static std::optional<KeptVersions::Version> previousVersion(const Entry &entry);
+
+    struct Created
+    {
+        QString id;
+        QStringList files;
+    };
+    // Makes a new rich signature named name holding html in every store: its
+    // file written and locked, its entry appended to each list, and its id
+    // added to the account of each address. None when done; a name in use,
+    // an address that names no account or several, is refused before
+    // anything is written.
+    std::optional<Failure> create(const QString &name, const QString &html, const QStringList &addresses,
+                                  Created *created) const;
 
     // Finishes writes a killed program left unlocked; a sentence for each.
     static QList<QString> recoverInterruptedWrites();

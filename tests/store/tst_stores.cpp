@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QUuid>
 
 using namespace Qt::StringLiterals;
 
@@ -87,6 +88,19 @@ bool replaceAsSync(const QString &file, const QByteArray &bytes)
 QString sha256(const QByteArray &bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+// A property list as Python's plistlib reads it (an independent reader), as JSON; its first bytes tell its
+// form.
+QJsonValue plist(const QString &path)
+{
+    QProcess python;
+    python.start(u"python3"_s,
+                 {u"-c"_s,
+                  u"import json,plistlib,sys; print(json.dumps(plistlib.load(open(sys.argv[1],'rb'))))"_s,
+                  path});
+    python.waitForFinished(30000);
+    return QJsonDocument::fromJson("[" + python.readAllStandardOutput() + "]").array().at(0);
 }
 
 } // namespace
@@ -264,6 +278,97 @@ private slots:
         }
         QCOMPARE(accounts, (QStringList{u"Work:jane@example.com,EWS-7"_s, u"Personal:jane@example.com"_s,
                                         u"Short:bob@example.org,C"_s}));
+    }
+
+    void newSignature_data()
+    {
+        columns<QString, bool, QString, int, QString>(); // stores, binary lists, name, exit, what is said
+        row("local, XML", u"local"_s, false, u"Team"_s, 0, u"Made \"Team\""_s);
+        row("iCloud only, binary", u"iCloud"_s, true, u"Team"_s, 0, u"Made \"Team\""_s);
+        row("both, binary", u"both"_s, true, u"Team"_s, 0, u"Made \"Team\""_s);
+        row("name in use", u"both"_s, false, u"Work"_s, 4,
+            u"A signature named \"Work\" exists: insert into it, or choose another name."_s);
+        row("no name", u"local"_s, false, u" "_s, 1, u"A signature needs a name."_s);
+        row("address of no account", u"local"_s, false, u"Team"_s, 4,
+            u"nobody@example.com names no account; the accounts are: jane@example.com, EWS-7."_s);
+        row("Mail running", u"both"_s, false, u"Team"_s, 3, u"Mail is running"_s);
+    }
+    void newSignature()
+    {
+        const auto [stores, binary, name, code, told] = fetch<QString, bool, QString, int, QString>();
+        TestHome home;
+        QStringList folders;
+        if (stores != u"local"_s)
+            QVERIFY(home.makeICloud(TestHome::sample(), binary));
+        if (stores == u"iCloud"_s)
+            QVERIFY(QDir(home.mail()).removeRecursively());
+        else
+            folders.append(home.signatures());
+        if (stores != u"local"_s)
+            folders.prepend(home.iCloud());
+        const QByteArray accounts =
+            "<plist><dict><key>A1</key><dict><key>AccountURL</key><string>"
+            "imap://jane%40example.com@imap.example.com/</string><key>Signatures</key>"
+            "<array><string>S</string></array></dict><key>EWS-7</key><dict><key>AccountURL"
+            "</key><string>ews://AAMk/</string></dict></dict></plist>";
+        QList<QJsonValue> lists, maps;
+        QList<bool> binaries;
+        for (const QString &folder : folders) {
+            QVERIFY(TestHome::write(folder + u"/AccountsMap.plist"_s, accounts));
+            lists.append(plist(folder + u"/AllSignatures.plist"_s));
+            binaries.append(TestHome::read(folder + u"/AllSignatures.plist"_s).startsWith("bplist"));
+            maps.append(plist(folder + u"/AccountsMap.plist"_s));
+        }
+        QProcess mail;
+        if (stores == u"both"_s && code == 3) {
+            mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
+            QVERIFY(mail.waitForStarted());
+        }
+        const auto before = snapshot(home.path() + u"/Library"_s);
+        const QString html = u"<p>Ada \u00e9</p>\n"_s;
+        const QString address =
+            told.startsWith(u"nobody"_s) ? u"nobody@example.com"_s : u"jane@example.com"_s;
+        const Run run = mailsig({u"new"_s, name, u"--account"_s, address, u"--json"_s}, html.toUtf8());
+        mail.kill();
+        mail.waitForFinished();
+        QCOMPARE(run.code, code);
+        if (code != 0) {
+            QVERIFY2(run.err.contains(told), qPrintable(run.err));
+            QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
+            return;
+        }
+        // Each list has the new entry at its end and every other as it was, in its own form; the file holds
+        // exactly the HTML, locked; the account names the new id once more; each list file's version is kept.
+        const QString id = QJsonDocument::fromJson(run.out)[u"id"_s].toString();
+        QCOMPARE(id, QUuid::fromString(id).toString(QUuid::WithoutBraces).toUpper());
+        for (qsizetype i = 0; i < folders.size(); ++i) {
+            QJsonArray list = lists.at(i).toArray();
+            list.append(QJsonObject{
+                {u"SignatureIsRich"_s, true}, {u"SignatureName"_s, name}, {u"SignatureUniqueId"_s, id}});
+            QCOMPARE(plist(folders.at(i) + u"/AllSignatures.plist"_s), QJsonValue(list));
+            QCOMPARE(TestHome::read(folders.at(i) + u"/AllSignatures.plist"_s).startsWith("bplist"),
+                     binaries.at(i));
+            QJsonObject map = maps.at(i).toObject();
+            QJsonObject jane = map[u"A1"_s].toObject();
+            jane[u"Signatures"_s] = QJsonArray{u"S"_s, id};
+            map[u"A1"_s] = jane;
+            QCOMPARE(plist(folders.at(i) + u"/AccountsMap.plist"_s), QJsonValue(map));
+            const QString file = folders.at(i) + u'/' + id + u".mailsignature"_s;
+            QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
+            QVERIFY(TestHome::isLocked(file));
+        }
+        const QJsonArray kept =
+            QJsonDocument::fromJson(
+                mailsig({u"versions"_s, u"--list-file"_s, u"--json"_s}).out)[u"versions"_s]
+                .toArray();
+        QCOMPARE(kept.size(), 2 * folders.size());
+        // A list file's version goes back whole.
+        for (const QJsonValue &version : kept) {
+            if (version[u"version"_s].toString().startsWith(u"AllSignatures.plist/"_s))
+                QCOMPARE(mailsig({u"restore"_s, u"--list-file"_s, version[u"version"_s].toString()}).code, 0);
+        }
+        for (qsizetype i = 0; i < folders.size(); ++i)
+            QCOMPARE(plist(folders.at(i) + u"/AllSignatures.plist"_s), lists.at(i));
     }
 
     void interruptedWrite_data()
