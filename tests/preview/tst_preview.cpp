@@ -281,16 +281,14 @@ private:
     void use(Barriers barriers)
     {
         auto &host = m_hosts[barriers.sandbox * 2 + barriers.policy];
+        if (!host) {
+            host = std::make_unique<ControlWebview>(nullptr, barriers);
+            QSignalSpy shown(host.get(), &ControlWebview::previewShown);
+            host->resize(400, 480);
+            host->QWidget::show();
+            QVERIFY(QTest::qWaitForWindowExposed(host.get()) && shown.wait(30000));
+        }
         m_host = host.get();
-        if (host)
-            return;
-        host = std::make_unique<ControlWebview>(nullptr, barriers);
-        m_host = host.get();
-        QSignalSpy shown(m_host, &ControlWebview::previewShown);
-        m_host->resize(400, 480);
-        m_host->QWidget::show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host));
-        QVERIFY(shown.wait(30000));
     }
     QWebEngineView *view() const { return m_host->findChild<QWebEngineView *>(); }
     QWebEnginePage *page() const { return view()->page(); }
