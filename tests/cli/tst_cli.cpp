@@ -94,7 +94,10 @@ private slots:
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
         QCOMPARE(TestHome::isLocked(file), flag != u"--no-lock"_s);
         const QJsonArray kept = versions(home.id(0));
-        QVERIFY(kept.size() == 1 && TestHome::read(kept[0][u"file"_s].toString()) == old);
+        // The file before, then what was written.
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(TestHome::read(kept[1][u"file"_s].toString()), old);
+        QCOMPARE(TestHome::read(kept[0][u"file"_s].toString()), TestHome::read(file));
         // What show prints is what went in; --raw is the file itself.
         QCOMPARE(QString::fromUtf8(mailsig({u"show"_s, home.id(0)}).out), html);
         QCOMPARE(mailsig({u"show"_s, home.id(0), u"--raw"_s}).out, TestHome::read(file));
@@ -125,11 +128,18 @@ private slots:
         QVERIFY(TestHome::lock(home.file(1)));
         QJsonArray expected;
         for (int row = 0; row < 3; ++row)
-            expected.append(QJsonObject{{u"id"_s, home.id(row)},
-                                        {u"name"_s, home.name(row)},
-                                        {u"locked"_s, row == 1},
-                                        {u"rich"_s, true},
-                                        {u"file"_s, home.file(row)}});
+            expected.append(
+                QJsonObject{{u"id"_s, home.id(row)},
+                            {u"name"_s, home.name(row)},
+                            {u"locked"_s, row == 1},
+                            {u"rich"_s, true},
+                            {u"file"_s, home.file(row)},
+                            {u"replacedSinceInsert"_s, false},
+                            {u"accounts"_s, QJsonArray()},
+                            {u"stores"_s, QJsonArray{QJsonObject{{u"store"_s, u"local"_s},
+                                                                 {u"file"_s, home.file(row)},
+                                                                 {u"locked"_s, row == 1},
+                                                                 {u"replacedSinceInsert"_s, false}}}}});
         QCOMPARE(QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out)[u"signatures"_s].toArray(),
                  expected);
     }
