@@ -186,6 +186,25 @@ bool SignaturesEngine::restoreKeptVersion(const QString &versionFile)
     return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
 }
 
+bool SignaturesEngine::createSignature(const QString &name, const QString &html)
+{
+    SignatureService::Created created;
+    const std::optional<SignatureService::Failure> failure =
+        html.trimmed().isEmpty() ? std::optional(SignatureService::Failure{
+                                       SignatureService::Failure::Kind::Failed,
+                                       QStringLiteral("The clipboard holds only white space, so "
+                                                      "nothing was made.")})
+                                 : SignatureService::load().create(name, html, {}, &created);
+    loadSignatures();
+    if (failure) {
+        m_statusUiModel->message().set(failure->message);
+        return false;
+    }
+    if (const std::optional<SignatureService::Entry> entry = m_listing.entry(created.id))
+        m_selectionUiModel->signature().set(entry->signature);
+    return true;
+}
+
 bool SignaturesEngine::putBackSelected()
 {
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();

@@ -67,6 +67,9 @@ public:
     // flag, then reload in any case. Without a kept version it stays locked.
     // A failure is said in the status model.
     void unlockSignature(const QString &id);
+    // Makes a new signature named name holding html in every store and
+    // selects it; true when done. A refusal is said in the status model.
+    bool createSignature(const QString &name, const QString &html);
     // Writes back what was inserted into the selected signature, where Mail
     // or another Mac replaced it since; true when done.
     bool putBackSelected();
