@@ -4,7 +4,8 @@ namespace {
 // The options that take a value, whichever command they belong to.
 const QStringList &valueOptions()
 {
-    static const QStringList options = {QStringLiteral("--account")};
+    static const QStringList options = {QStringLiteral("--account"), QStringLiteral("--field"),
+                                        QStringLiteral("--fields")};
     return options;
 }
 } // namespace

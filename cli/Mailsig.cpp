@@ -11,6 +11,7 @@
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureLimits.h"
+#include "store/SignatureTemplate.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,18 +55,18 @@ const QList<Mailsig::Command> &Mailsig::commands()
          {"--raw"},
          &Mailsig::show},
         {"insert",
-         "SIGNATURE [FILE|-] [--no-lock] [--dry-run]",
+         "SIGNATURE [FILE|-] [--no-lock] [--dry-run] [--field NAME=VALUE]... [--fields FILE.json]",
          "puts the HTML of FILE (or standard input) into the signature and locks it",
          1,
          2,
-         {"--no-lock", "--dry-run"},
+         {"--no-lock", "--dry-run", "--field", "--fields"},
          &Mailsig::insert},
         {"new",
-         "NAME [FILE|-] [--account ADDRESS]... [--json]",
+         "NAME [FILE|-] [--account ADDRESS]... [--field NAME=VALUE]... [--fields FILE.json] [--json]",
          "makes a new signature in every store, locked, from FILE (or standard input)",
          1,
          2,
-         {"--account", "--json"},
+         {"--account", "--field", "--fields", "--json"},
          &Mailsig::create},
         {"unlock",
          "SIGNATURE",
@@ -115,23 +116,26 @@ QString Mailsig::usage()
                     .arg(QLatin1String(command.name), QLatin1String(command.synopsis),
                          QLatin1String(command.summary));
     }
-    text += QStringLiteral("\nSIGNATURE is a signature's id or its name (exact first, then in any case).\n"
-                           "VERSION is a name that mailsig versions shows.\n"
-                           "check reads FILE when a file of that name exists: a .mailsignature file's\n"
-                           "body, any other file as HTML; it succeeds with or without notes.\n\n"
-                           "Global options:\n"
-                           "  --mail-folder PATH   Mail's folder (default: ~/Library/Mail)\n"
-                           "  --help               this text\n"
-                           "  --version            the program's version\n\n"
-                           "insert, restore, unlock and reapply refuse while Mail is running; with\n"
-                           "nothing to do, reapply writes nothing and exits 0.\n\n"
-                           "Exit status:\n"
-                           "  0  done\n"
-                           "  1  the operation failed\n"
-                           "  2  usage error\n"
-                           "  3  Mail is running\n"
-                           "  4  no such signature or version (or the name is ambiguous)\n"
-                           "  5  Mail's folder cannot be read\n");
+    text +=
+        QStringLiteral("\nSIGNATURE is a signature's id or its name (exact first, then in any case).\n"
+                       "With --field or --fields the HTML is a Mustache template: {{name}} takes the\n"
+                       "value HTML-escaped, {{{name}}} as it is; a placeholder without a value is refused.\n"
+                       "VERSION is a name that mailsig versions shows.\n"
+                       "check reads FILE when a file of that name exists: a .mailsignature file's\n"
+                       "body, any other file as HTML; it succeeds with or without notes.\n\n"
+                       "Global options:\n"
+                       "  --mail-folder PATH   Mail's folder (default: ~/Library/Mail)\n"
+                       "  --help               this text\n"
+                       "  --version            the program's version\n\n"
+                       "insert, restore, unlock and reapply refuse while Mail is running; with\n"
+                       "nothing to do, reapply writes nothing and exits 0.\n\n"
+                       "Exit status:\n"
+                       "  0  done\n"
+                       "  1  the operation failed\n"
+                       "  2  usage error\n"
+                       "  3  Mail is running\n"
+                       "  4  no such signature or version (or the name is ambiguous)\n"
+                       "  5  Mail's folder cannot be read\n");
     return text;
 }
 
@@ -325,6 +329,50 @@ std::optional<QString> Mailsig::inputHtml(const QString &operand, bool allowEmpt
     return html;
 }
 
+std::optional<QString> Mailsig::filledHtml(const CliArguments &arguments, const QString &operand)
+{
+    const std::optional<QString> html = inputHtml(operand);
+    if (!html || (!arguments.has(QStringLiteral("--field")) && !arguments.has(QStringLiteral("--fields"))))
+        return html;
+    QMap<QString, QString> values;
+    for (const QString &file : arguments.values(QStringLiteral("--fields"))) {
+        const std::optional<QString> text = inputHtml(file, true);
+        if (!text)
+            return std::nullopt;
+        const QJsonDocument document = QJsonDocument::fromJson(text->toUtf8());
+        if (!document.isObject()) {
+            fail(ExitCode::Failed, QStringLiteral("%1 is not a JSON object of texts.").arg(file));
+            return std::nullopt;
+        }
+        const QJsonObject object = document.object();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            if (!it.value().isString()) {
+                fail(ExitCode::Failed,
+                     QStringLiteral("%1 gives %2 a value that is not text.").arg(file, it.key()));
+                return std::nullopt;
+            }
+            values.insert(it.key(), it.value().toString());
+        }
+    }
+    for (const QString &field : arguments.values(QStringLiteral("--field"))) {
+        if (!field.contains(u'=')) {
+            fail(ExitCode::Usage, QStringLiteral("--field takes NAME=VALUE, not %1.").arg(quoted(field)));
+            return std::nullopt;
+        }
+        // The system's decoding of an argument that is not UTF-8 leaves replacement characters.
+        if (field.contains(QChar::ReplacementCharacter)) {
+            fail(ExitCode::Failed,
+                 QStringLiteral("The value of %1 is not UTF-8.").arg(field.section(u'=', 0, 0)));
+            return std::nullopt;
+        }
+        values.insert(field.section(u'=', 0, 0), field.section(u'=', 1));
+    }
+    const SignatureTemplate::Filled filled = SignatureTemplate::fill(*html, values);
+    if (filled.failure)
+        fail(ExitCode::Failed, *filled.failure);
+    return filled.html;
+}
+
 bool Mailsig::mailIsClosed()
 {
     if (Platform::runningApplications().countWithBundleIdentifier(
@@ -336,7 +384,8 @@ bool Mailsig::mailIsClosed()
 
 ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureService::Entry &entry)
 {
-    const std::optional<QString> html = inputHtml(arguments.operands().value(1, QStringLiteral("-")));
+    const std::optional<QString> html =
+        filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")));
     if (!html)
         return ExitCode::Failed;
     if (arguments.has(QStringLiteral("--dry-run"))) {
@@ -547,7 +596,8 @@ ExitCode Mailsig::create(const CliArguments &arguments)
     ExitCode refusal = ExitCode::Failed;
     if (!loadSignatures(&refusal))
         return refusal;
-    const std::optional<QString> html = inputHtml(arguments.operands().value(1, QStringLiteral("-")));
+    const std::optional<QString> html =
+        filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")));
     if (!html)
         return ExitCode::Failed;
     // Mail rewrites its lists when it quits.

@@ -7,6 +7,7 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignatureStatusUIModel.h"
+#include "store/SignatureTemplate.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/TestHome.h"
 
@@ -175,6 +176,28 @@ private slots:
         QCOMPARE(SignaturesEngine::findMailVersionFolder(), std::optional(home.mail() + u"/V9"_s));
         TestHome::write(info, "\x00\x01 not a plist"); // a broken record is ignored
         QCOMPARE(SignaturesEngine::allSignaturesListURL(), std::optional(home.listFile()));
+    }
+    void templateFill_data()
+    {
+        columns<QString, QString,
+                QString>(); // template, what it fills to (or the refusal), with name and title
+        row("escaped", u"<p>{{name}}</p>"_s, u"<p>Ada &lt;&amp; &quot;\u00e9&apos;</p>"_s);
+        row("as it is", u"{{{title}}} {{&title}}"_s, u"<b>Chief</b> <b>Chief</b>"_s);
+        row("section with a value", u"{{#name}}[{{name}}]{{/name}}"_s,
+            u"[Ada &lt;&amp; &quot;\u00e9&apos;]"_s);
+        row("section without one", u"a{{#phone}}, {{phone}}{{/phone}}{{^phone}}!{{/phone}}"_s, u"a!"_s);
+        row("no value", u"{{name}} {{mobile}}"_s, u"No value for {{mobile}}: give --field mobile=\u2026"_s);
+        row("not a template", u"{{#name}}"_s,
+            u"The HTML is not a template that can be filled: Unclosed section \"name\" at 0."_s);
+        row("no placeholders", u"<p>{ {x} }</p>"_s, u"<p>{ {x} }</p>"_s);
+    }
+    void templateFill()
+    {
+        const auto [html, expected] = fetch<QString, QString>();
+        const SignatureTemplate::Filled filled = SignatureTemplate::fill(
+            html, {{u"name"_s, u"Ada <& \"\u00e9'"_s}, {u"title"_s, u"<b>Chief</b>"_s}});
+        QCOMPARE(filled.html.value_or(filled.failure.value_or(u"<none>"_s)), expected);
+        QCOMPARE(SignatureTemplate::hasPlaceholders(html), html != u"<p>{ {x} }</p>"_s);
     }
     void listParse_data()
     {

@@ -371,6 +371,30 @@ private slots:
             QCOMPARE(plist(folders.at(i) + u"/AllSignatures.plist"_s), lists.at(i));
     }
 
+    void fieldsFillTheTemplate()
+    {
+        TestHome home;
+        const QString fields = home.path() + u"/ada.json"_s, notUtf8 = home.path() + u"/bad.json"_s;
+        QVERIFY(TestHome::write(fields, R"({"name": "Ada <& \u00e9", "title": "<b>Chief</b>"})"));
+        QVERIFY(TestHome::write(notUtf8, "{\"name\": \"caf\xe9\"}"));
+        const QByteArray html = "<p>{{name}}, {{{title}}}{{#phone}}, {{phone}}{{/phone}}</p>";
+        const auto before = snapshot(home.path() + u"/Library"_s);
+        // A value missing, or not UTF-8: refused before anything is written.
+        const Run missing = mailsig({u"insert"_s, u"Work"_s, u"--field"_s, u"name=Ada"_s}, html);
+        QVERIFY2(missing.code == 1 &&
+                     missing.err == u"mailsig: No value for {{title}}: give --field title=\u2026\n"_s,
+                 qPrintable(missing.err));
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, notUtf8}, html).code, 1);
+        QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
+        // The file then holds exactly the filled HTML; --field wins over the file's value.
+        const Run run = mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, fields, u"--field"_s,
+                                 u"phone=+44 1"_s, u"--field"_s, u"title=CEO"_s},
+                                html);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(TestHome::mimeDecoded({home.file(0)}),
+                 QStringList{u"<p>Ada &lt;&amp; \u00e9, CEO, +44 1</p>"_s});
+    }
+
     void interruptedWrite_data()
     {
         columns<QString, bool, bool, QString,

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// One signature HTML for many people: a Mustache template whose {{name}}
+// takes a value HTML-escaped and {{{name}}} takes it as it is. Rendered by
+// kainjow's Mustache, never by hand.
+namespace SignatureTemplate {
+struct Filled
+{
+    std::optional<QString> html;
+    // Why nothing could be filled, in one sentence.
+    std::optional<QString> failure;
+};
+
+// Whether html holds any placeholder or section.
+bool hasPlaceholders(const QString &html);
+
+// html with every placeholder filled from values. A placeholder without a
+// value, or a template that does not parse, fills nothing; a section without
+// a value is left out.
+Filled fill(const QString &html, const QMap<QString, QString> &values);
+} // namespace SignatureTemplate
