@@ -9,30 +9,13 @@
 
 using namespace Qt::StringLiterals;
 
-struct Run
-{
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = TestHome::Run;
 
 // mailsig with arguments and input, after wrapper (a program and its arguments) when given.
-static Run mailsig(const QStringList &arguments, const QByteArray &input = {}, QStringList wrapper = {})
+static Run mailsig(const QStringList &arguments, const QByteArray &input = {},
+                   const QStringList &wrapper = {})
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The kept versions go into the throw-away home too.
-    environment.insert(u"XDG_DATA_HOME"_s, qEnvironmentVariable("HOME") + u"/.local/share"_s);
-    process.setProcessEnvironment(environment);
-    wrapper.append(QStringLiteral(TESTS_MAILSIG));
-    const QString program = wrapper.takeFirst();
-    process.start(program, wrapper + arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
+    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
 }
 
 // The kept versions of id, newest first, as mailsig reports them.

@@ -157,6 +157,22 @@ QString TestHome::fakeApp(const QString &folder, const QString &name, const QStr
     return executable;
 }
 
+TestHome::Run TestHome::runProgram(QStringList command, const QByteArray &input)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                       qEnvironmentVariable("HOME") + QStringLiteral("/.local/share"));
+    process.setProcessEnvironment(environment);
+    process.start(command.takeFirst(), command);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
 QStringList TestHome::printed(const std::function<void()> &action)
 {
     QTemporaryFile capture;

@@ -57,6 +57,17 @@ public:
     // A stand-in application: folder/<name>.app with a copy of sleep; its executable.
     static QString fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier);
 
+    // A program run to its end: its exit code (-1 when it did not end by itself) and what it printed.
+    struct Run
+    {
+        int code = -1;
+        QByteArray out;
+        QString err;
+    };
+    // command (a program, then its arguments) with input on its standard input and its data folder in this
+    // home, as the program finds it without test mode.
+    static Run runProgram(QStringList command, const QByteArray &input = {});
+
     // What action printed on the real standard output, line by line.
     static QStringList printed(const std::function<void()> &action);
     // Python's e-mail package as an independent MIME reader (common/mime_decoded.py): each file's text.

@@ -16,29 +16,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
-{
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = TestHome::Run;
 
 QStringList wrapper;
 
 Run mailsig(const QStringList &arguments, const QByteArray &input = {})
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"XDG_DATA_HOME"_s, qEnvironmentVariable("HOME") + u"/.local/share"_s);
-    process.setProcessEnvironment(environment);
-    QStringList command = wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments;
-    process.start(command.takeFirst(), command);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
+    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
 }
 
 QJsonObject listing()
