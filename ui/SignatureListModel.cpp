@@ -28,11 +28,17 @@ QVariant SignatureListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case NameRole:
         return signature.name;
-    case Qt::ToolTipRole:
+    case Qt::ToolTipRole: {
+        QStringList lines = QStringList{signature.name} + marks(signature);
+        if (!signature.accounts.isEmpty())
+            lines.append(usedByText(signature.accounts));
         // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
-        return Qt::convertFromPlainText((QStringList{signature.name} + marks(signature)).join(u'\n'));
+        return Qt::convertFromPlainText(lines.join(u'\n'));
+    }
     case Qt::AccessibleTextRole:
         return (QStringList{signature.name} + marks(signature)).join(QStringLiteral(", "));
+    case Qt::AccessibleDescriptionRole:
+        return usedByText(signature.accounts);
     case SelectedRole:
         return m_selected.has_value() && *m_selected == signature;
     case InICloudRole:
@@ -61,6 +67,11 @@ QString SignatureListModel::iCloudMarkText()
 QString SignatureListModel::replacedMarkText()
 {
     return QStringLiteral("Replaced since you inserted it");
+}
+
+QString SignatureListModel::usedByText(const QStringList &accounts)
+{
+    return accounts.isEmpty() ? QString() : QStringLiteral("Used by ") + accounts.join(QStringLiteral(", "));
 }
 
 QStringList SignatureListModel::marks(const SignatureModel &signature)

@@ -15,7 +15,8 @@ class SignatureSelectionUIModel;
 // change any of them); every publish of the selection refreshes which row is
 // selected, where selected means the selection equals the row's whole record.
 // A row's marks (kept in iCloud Drive, replaced since the insert) are named in
-// its tool tip and accessible text.
+// its tool tip and accessible text; the accounts that use its signature in its
+// tool tip and accessible description.
 class SignatureListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -37,6 +38,8 @@ public:
 
     static QString iCloudMarkText();
     static QString replacedMarkText();
+    // "Used by jane@example.com, bob@example.org"; empty without accounts.
+    static QString usedByText(const QStringList &accounts);
 
     // The record shown in row, if there is such a row.
     std::optional<SignatureModel> record(int row) const;

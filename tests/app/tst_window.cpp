@@ -453,11 +453,22 @@ private slots:
             QDir().mkpath(cloud) &&
             TestHome::write(cloud + u"/AllSignatures.plist"_s, TestHome::listXml({{u"C"_s, u"Cloud"_s}})) &&
             TestHome::write(cloud + u"/C.mailsignature"_s, TestHome::header(u"C"_s) + "\n\n<p>Cloud</p>"));
+        // Two accounts send it, as Mail's map of this Mac's store says.
+        const QString account =
+            u"<key>A%1</key><dict><key>AccountURL</key><string>imap://%2%40example.%3@imap."
+            "example.com/</string><key>Signatures</key><array><string>C</string></array></dict>"_s;
+        QVERIFY(TestHome::write(m_home->signatures() + u"/AccountsMap.plist"_s,
+                                (u"<plist><dict>"_s + account.arg(u"1"_s, u"jane"_s, u"com"_s) +
+                                 account.arg(u"2"_s, u"bob"_s, u"org"_s) + u"</dict></plist>"_s)
+                                    .toUtf8()));
         engine().loadSignatures();
         const int row = list()->model()->rowOf(u"C"_s).value_or(-1);
+        const QString usedBy = u"Used by jane@example.com, bob@example.org"_s;
         QVERIFY(rowText(row) == u"Cloud, Kept in iCloud Drive"_s && inked(row, 0));
+        QCOMPARE(list()->model()->index(row).data(Qt::AccessibleDescriptionRole).toString(), usedBy);
         const QString toolTip = list()->model()->index(row).data(Qt::ToolTipRole).toString();
-        QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), u"Cloud\nKept in iCloud Drive"_s);
+        QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(),
+                 u"Cloud\nKept in iCloud Drive\n"_s + usedBy);
     }
     void rootSwitchesTheSandboxOffAndSaysSo()
     {
