@@ -1,9 +1,12 @@
 #include "app/ContentView.h"
 
 #include "access/MailMonitor.h"
+#include "access/PasteModel.h"
 #include "store/EngineServices.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
+#include "ui/NewSignatureActions.h"
+#include "ui/NewSignatureSheet.h"
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
@@ -62,6 +65,15 @@ void ContentView::restorePreviousVersion()
     // shows each version as it is chosen.
     dialog->placeOver(m_listPane);
     dialog->open();
+}
+
+void ContentView::newSignatureFromClipboard()
+{
+    PasteModel paste;
+    const std::optional<QString> html = NewSignatureActions::htmlToCreate(paste, *m_model, *m_mailMonitor);
+    if (!html)
+        return;
+    (new NewSignatureSheet(*m_model, *m_mailMonitor, *html, window()))->open();
 }
 
 ContentView::~ContentView()

@@ -28,6 +28,9 @@ public:
     bool canRestorePreviousVersion() const;
     // Opens the dialog that lists them; nothing when there are none.
     void restorePreviousVersion();
+    // Reads the clipboard, then asks in a sheet over the window for the name
+    // of the signature to make of it; nothing is asked while Mail runs.
+    void newSignatureFromClipboard();
     SignatureListView *listPane() const { return m_listPane; }
     SignatureRender *previewPane() const { return m_previewPane; }
 

@@ -5,6 +5,8 @@
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
+#include "store/SignaturesEngineAccessAuthorize.h"
+#include "ui/NewSignatureActions.h"
 #include "ui/SignatureListView.h"
 
 #include <QApplication>
@@ -27,6 +29,14 @@ void Vellix_Mac_MailApp::buildMenus()
 {
     // Nothing that opens a second window, and no Help menu items.
     QMenu *file = menuBar()->addMenu(tr("&File"));
+    QAction *create = file->addAction(NewSignatureActions::menuText(), m_contentView,
+                                      &ContentView::newSignatureFromClipboard);
+    create->setShortcut(QKeySequence::New);
+    // A signature is made in the folder access was granted to.
+    SignaturesEngineAccessAuthorize *authorize = m_contentView->engine().accessAuthorize();
+    const auto refreshCreate = [create, authorize] { create->setEnabled(authorize->isAuthorized().get()); };
+    connect(authorize, &SignaturesEngineAccessAuthorize::changed, create, refreshCreate);
+    refreshCreate();
     QAction *restore = file->addAction(SignatureListView::restoreActionText(), m_contentView,
                                        &ContentView::restorePreviousVersion);
     // Versions come with every insert and unlock, each followed by a reload.

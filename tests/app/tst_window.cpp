@@ -12,6 +12,8 @@
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
 #include "ui/KeptVersionListModel.h"
+#include "ui/NewSignatureActions.h"
+#include "ui/NewSignatureSheet.h"
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListModel.h"
 #include "ui/SignatureListView.h"
@@ -97,10 +99,14 @@ public:
             std::find_if(alerts.begin(), alerts.end(), [](QMessageBox *box) { return box->isVisible(); });
         return open == alerts.end() ? nullptr : *open;
     }
-    QAction *restoreAction() const
+    QAction *fileAction(const QString &text) const
     {
-        return m_window->menuBar()->actions().first()->menu()->actions().first();
+        const QList<QAction *> actions = m_window->menuBar()->actions().first()->menu()->actions();
+        return *std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
     }
+    QAction *restoreAction() const { return fileAction(SignatureListView::restoreActionText()); }
+    QAction *newAction() const { return fileAction(NewSignatureActions::menuText()); }
+    NewSignatureSheet *sheet() const { return m_window->findChild<NewSignatureSheet *>(); }
 
 private slots:
     void initTestCase()
@@ -246,7 +252,8 @@ private slots:
         QSKIP("This system does not see a stand-in Mail started as a plain process.");
 #endif
         copy(u"<p>while Mail runs</p>"_s);
-        for (const bool restoring : {false, true}) {
+        for (const QString &way : {u"insert"_s, u"restore"_s, u"new"_s}) {
+            const bool restoring = way == u"restore"_s;
             click(1);
             QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled() && message()->isHidden(), 10000);
             const QByteArray before = TestHome::read(m_home->file(1));
@@ -259,9 +266,11 @@ private slots:
             QVERIFY(mail.waitForStarted() && button()->isEnabled() && restoring == bool(dialog));
             if (restoring) // the oldest version, not what the file holds
                 QTest::keySequence(dialog->versions(), QKeySequence(Qt::Key_End, Qt::Key_Return));
+            else if (way == u"new"_s) // refused before a name is asked
+                newAction()->trigger();
             else
                 QTest::mouseClick(button(), Qt::LeftButton);
-            QCOMPARE(TestHome::read(m_home->file(1)), before);
+            QVERIFY(TestHome::read(m_home->file(1)) == before && !sheet());
             QTRY_VERIFY_WITH_TIMEOUT(!message()->isHidden() && !button()->isEnabled(), 3000);
             QCOMPARE(message()->text(), TopbarActions::mailRunningRefusal());
             click(1); // a new look at the signature: Mail's state is what is left to say
@@ -469,6 +478,39 @@ private slots:
         const QString toolTip = list()->model()->index(row).data(Qt::ToolTipRole).toString();
         QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(),
                  u"Cloud\nKept in iCloud Drive\n"_s + usedBy);
+    }
+    void newSignatureFromClipboard()
+    {
+        const QString html = u"<div>Made from the <b>clipboard</b> \u2014 new</div>"_s;
+        copy(html);
+        const int rows = list()->model()->rowCount();
+        for (const bool again : {false, true}) {
+            m_window->activateWindow(); // for the shortcut
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            if (again)
+                newAction()->trigger();
+            else
+                QTest::keySequence(m_window.get(), QKeySequence::New);
+            QTRY_VERIFY(sheet() && sheet()->isVisible());
+            QVERIFY(sheet()->windowType() == Qt::Sheet && sheet()->windowModality() == Qt::WindowModal &&
+                    sheet()->parentWidget() == m_window.get());
+            QVERIFY(!sheet()->okButton()->isEnabled());
+            QTest::keyClicks(sheet()->nameField(), u" "_s);
+            QVERIFY(!sheet()->okButton()->isEnabled());
+            QTest::keyClicks(sheet()->nameField(), u"Work"_s);
+            QTest::mouseClick(sheet()->okButton(), Qt::LeftButton);
+            QTRY_VERIFY(!sheet());
+            QCOMPARE(list()->model()->rowCount(), rows + 1);
+        }
+        // The second time the name was in use: nothing new, and the top bar says why.
+        QCOMPARE(message()->text(),
+                 u"A signature named \"Work\" exists: insert into it, or choose another name."_s);
+        const QString id = engine().selectionUiModel()->signature().get().value_or(SignatureModel{}).id;
+        const int row = list()->model()->rowOf(id).value_or(-1);
+        QVERIFY(selectedName() == u"Work"_s && selected(row));
+        QVERIFY(TestHome::mimeDecoded({m_home->file(id)}) == QStringList{html} &&
+                TestHome::isLocked(m_home->file(id)));
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), html, 15000);
     }
     void rootSwitchesTheSandboxOffAndSaysSo()
     {
