@@ -258,17 +258,7 @@ SignatureService SignatureService::load()
     if (localList)
         add(*local, *localList);
 
-    for (const SignatureStore &store : service.m_stores) {
-        for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
-            for (const QString &id : account.signatures) {
-                const auto row = rowOf.constFind(id);
-                QStringList *accounts =
-                    row == rowOf.constEnd() ? nullptr : &service.m_entries[*row].signature.accounts;
-                if (accounts && !accounts->contains(account.label()))
-                    accounts->append(account.label());
-            }
-        }
-    }
+    // Which accounts send each signature, by the maps of every store.
     for (const SignatureStore &store : service.m_stores) {
         for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
             for (const QString &id : account.signatures) {
