@@ -369,6 +369,12 @@ private slots:
         s.engine->loadSignatures();
         s.engine->loadSignatures();
         QCOMPARE(s.engine->watchedFolders(), (QStringList{s.home.signatures(), s.home.iCloud()}));
+        // One that cannot be read leaves the other listed, and the top bar says which.
+        QVERIFY(TestHome::write(s.home.iCloud() + u"/AllSignatures.plist"_s, "<plist>"));
+        s.engine->loadSignatures();
+        QCOMPARE(s.list().size(), 5);
+        QCOMPARE(s.message(),
+                 u"The list of signatures %1/AllSignatures.plist cannot be read."_s.arg(s.home.iCloud()));
         QList<bool> locked;
         for (const SignatureModel &signature : s.list())
             locked.append(signature.isFileLocked);
