@@ -28,7 +28,7 @@ NewSignatureSheet::NewSignatureSheet(SignaturesEngine &engine, MailMonitor &mail
     layout->addWidget(prompt);
     layout->addWidget(m_name);
     layout->addWidget(buttons);
-    setMinimumWidth(360);
+    setMinimumWidth(420);
 
     connect(m_name, &QLineEdit::textChanged, this, &NewSignatureSheet::refresh);
     connect(buttons, &QDialogButtonBox::accepted, this, &NewSignatureSheet::create);
