@@ -23,17 +23,23 @@ const QString timeFormat = QStringLiteral("yyyyMMdd'T'HHmmsszzz'Z'");
 // A name this program made: the time, then the tags in the order nameOf
 // writes them. Versions kept before stores and kinds were recorded have
 // neither tag: local, kept before a write.
-std::optional<KeptVersions::Version> parse(const QString &name)
+// withTime false leaves the time unread: reading it is most of the cost, and
+// the newest of a store is found by the name's order alone.
+std::optional<KeptVersions::Version> parse(const QString &name, bool withTime = true)
 {
     if (!name.endsWith(suffix))
         return std::nullopt;
     QStringList parts = name.chopped(suffix.size()).split(QLatin1Char('.'));
-    QDateTime time = QDateTime::fromString(parts.takeFirst(), timeFormat);
-    if (!time.isValid())
-        return std::nullopt;
-    time.setTimeSpec(Qt::UTC);
+    const QString stamp = parts.takeFirst();
     KeptVersions::Version version;
-    version.time = time;
+    if (withTime) {
+        version.time = QDateTime::fromString(stamp, timeFormat);
+        if (!version.time.isValid())
+            return std::nullopt;
+        version.time.setTimeSpec(Qt::UTC);
+    } else if (stamp.size() != timeFormat.size() - 4 || !stamp.front().isDigit()) {
+        return std::nullopt;
+    }
     if (!parts.isEmpty() && parts.first() == iCloudTag) {
         version.store = SignatureStore::Kind::ICloud;
         parts.removeFirst();
@@ -93,6 +99,16 @@ std::optional<QString> KeptVersions::folderOf(const QString &id)
     return MailFolders::fileIn(root + QStringLiteral("/Versions"), id);
 }
 
+QSet<QString> KeptVersions::keptIds()
+{
+    const QString root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (root.isEmpty())
+        return {};
+    const QStringList ids =
+        QDir(root + QStringLiteral("/Versions")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return QSet<QString>(ids.cbegin(), ids.cend());
+}
+
 QList<KeptVersions::Version> KeptVersions::list(const QString &id)
 {
     QList<Version> versions;
@@ -102,7 +118,7 @@ QList<KeptVersions::Version> KeptVersions::list(const QString &id)
     const QDir dir(*folder);
     bool seenOriginal[2] = {false, false};
     // Oldest first, so the first of each store is its original.
-    for (const QString &name : dir.entryList({QLatin1Char('*') + suffix}, QDir::Files, QDir::Name)) {
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
         std::optional<Version> version = parse(name);
         if (!version)
             continue;
@@ -123,10 +139,22 @@ QList<KeptVersions::Version> KeptVersions::list(const QString &id, SignatureStor
 
 std::optional<KeptVersions::Version> KeptVersions::lastInserted(const QString &id, SignatureStore::Kind store)
 {
-    const QList<Version> versions = list(id, store);
-    if (versions.isEmpty() || versions.first().kind != Kind::Inserted)
+    const std::optional<QString> folder = folderOf(id);
+    if (!folder)
         return std::nullopt;
-    return versions.first();
+    const QDir dir(*folder);
+    // No name filter: Qt makes each one a regular expression, the most of a
+    // thousand signatures' check; parse() takes only names that end right.
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name | QDir::Reversed)) {
+        std::optional<Version> version = parse(name, false);
+        if (!version || version->store != store)
+            continue;
+        if (version->kind != Kind::Inserted)
+            return std::nullopt;
+        version->file = dir.filePath(name);
+        return version;
+    }
+    return std::nullopt;
 }
 
 std::optional<QByteArray> KeptVersions::read(const QString &versionFile)

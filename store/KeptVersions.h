@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -48,6 +49,9 @@ inline constexpr int maximumKept = 20;
 // something outside that folder.
 std::optional<QString> folderOf(const QString &id);
 
+// The ids that have kept versions, by one listing of the versions folder.
+QSet<QString> keptIds();
+
 // The kept versions of id, newest first, of every store or of one; within a
 // store the last is the original.
 QList<Version> list(const QString &id);
@@ -55,7 +59,7 @@ QList<Version> list(const QString &id, SignatureStore::Kind store);
 
 // The newest version of id in store when it records what this program
 // wrote; none once anything else (a version kept before a write, an unlock)
-// came after it.
+// came after it. Found by the names alone: its time is not read.
 std::optional<Version> lastInserted(const QString &id, SignatureStore::Kind store);
 
 // The bytes of a kept version; none when it cannot be read.

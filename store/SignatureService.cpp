@@ -270,22 +270,17 @@ SignatureService SignatureService::load()
             }
         }
     }
+    // Most signatures were never written by this program: one listing tells which were.
+    const QSet<QString> kept = KeptVersions::keptIds();
     for (Entry &entry : service.m_entries) {
         SignatureModel &signature = entry.signature;
         signature.isFileLocked = true;
-        const QList<KeptVersions::Version> kept = KeptVersions::list(signature.id);
         for (Copy &copy : entry.copies) {
             signature.isFileLocked = signature.isFileLocked && copy.isLocked;
             signature.isInICloud = signature.isInICloud || copy.store.kind == SignatureStore::Kind::ICloud;
-            std::optional<KeptVersions::Version> newest;
-            for (const KeptVersions::Version &version : kept) {
-                if (version.store == copy.store.kind) {
-                    newest = version;
-                    break;
-                }
-            }
-            if (newest && newest->kind != KeptVersions::Kind::Inserted)
-                newest.reset();
+            const std::optional<KeptVersions::Version> newest =
+                kept.contains(signature.id) ? KeptVersions::lastInserted(signature.id, copy.store.kind)
+                                            : std::nullopt;
             copy.isReplacedSinceInsert = !copy.file.isEmpty() && isReplaced(copy.file, newest);
             signature.isReplacedSinceInsert = signature.isReplacedSinceInsert || copy.isReplacedSinceInsert;
         }
