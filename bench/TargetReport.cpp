@@ -11,22 +11,40 @@ void TargetReporter::ReportRuns(const std::vector<Run> &runs)
     m_runs.insert(m_runs.end(), runs.begin(), runs.end());
 }
 
-std::optional<double> TargetReporter::seconds(const std::string &name) const
+const benchmark::BenchmarkReporter::Run *TargetReporter::find(const std::string &name) const
 {
-    std::optional<double> single;
+    const Run *single = nullptr;
     for (const Run &run : m_runs) {
         // Named without the "/real_time" and similar suffixes.
         const std::string args = run.run_name.args.empty() ? std::string() : "/" + run.run_name.args;
         if (run.error_occurred || run.run_name.function_name + args != name)
             continue;
-        const double value = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         // With repetitions, their median speaks for the benchmark.
         if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-            return value;
+            return &run;
         if (run.run_type == Run::RT_Iteration && !single)
-            single = value;
+            single = &run;
     }
     return single;
+}
+
+std::optional<double> TargetReporter::seconds(const std::string &name) const
+{
+    const Run *run = find(name);
+    if (!run)
+        return std::nullopt;
+    return run->GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run->time_unit);
+}
+
+std::optional<double> TargetReporter::counter(const std::string &name, const std::string &counter) const
+{
+    const Run *run = find(name);
+    if (!run)
+        return std::nullopt;
+    const auto found = run->counters.find(counter);
+    if (found == run->counters.end())
+        return std::nullopt;
+    return found->second.value;
 }
 
 std::optional<PerMegabyte> TargetReporter::perMegabyte(const std::string &name) const

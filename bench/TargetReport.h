@@ -27,11 +27,15 @@ public:
     // Real time per iteration of the named run, in seconds: the median of its
     // repetitions when it has several.
     std::optional<double> seconds(const std::string &name) const;
+    // A counter the named run set, as seconds() picks the run.
+    std::optional<double> counter(const std::string &name, const std::string &counter) const;
     // The named benchmark's cost per MB, from its runs with arguments of 1, 4
     // and 16 MB, when all three ran.
     std::optional<PerMegabyte> perMegabyte(const std::string &name) const;
 
 private:
+    const Run *find(const std::string &name) const;
+
     std::vector<Run> m_runs;
 };
 
