@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <future>
 
 namespace {
 
@@ -212,19 +213,27 @@ SignatureService::Reading readCopy(const SignatureService::Copy &copy)
 SignatureService SignatureService::load()
 {
     SignatureService service;
+    std::optional<SignatureStore> iCloud;
+    const MailFolders::ICloudSignatures found = MailFolders::findICloudSignatures();
+    if (found.folder)
+        iCloud = SignatureStore{SignatureStore::Kind::ICloud, *found.folder};
+    // The two lists are read at once, on two threads: reading one is most of
+    // a load, and a second store should not make the load take twice as long.
+    // Nothing the iCloud read touches is shared but the immutable-flag
+    // reader, which holds no state.
+    std::optional<Failure> iCloudFailure;
+    std::future<std::optional<QList<SignatureModel>>> iCloudRead;
+    if (iCloud) {
+        iCloudRead = std::async(std::launch::async, [store = *iCloud, &iCloudFailure] {
+            return readList(store, QStringLiteral("iCloud Drive signatures folder"), &iCloudFailure);
+        });
+    }
     std::optional<SignatureStore> local;
     std::optional<Failure> localFailure;
     const std::optional<QList<SignatureModel>> localList = readLocal(&local, &localFailure);
-
-    std::optional<QList<SignatureModel>> iCloudList;
-    std::optional<SignatureStore> iCloud;
-    const MailFolders::ICloudSignatures found = MailFolders::findICloudSignatures();
-    if (found.folder) {
-        iCloud = SignatureStore{SignatureStore::Kind::ICloud, *found.folder};
-        std::optional<Failure> iCloudFailure;
-        iCloudList = readList(*iCloud, QStringLiteral("iCloud Drive signatures folder"), &iCloudFailure);
-        if (!iCloudList)
-            service.m_problems.append(*iCloudFailure);
+    const std::optional<QList<SignatureModel>> iCloudList = iCloud ? iCloudRead.get() : std::nullopt;
+    if (iCloud && !iCloudList) {
+        service.m_problems.append(*iCloudFailure);
     } else if (found.olderLayout) {
         service.m_problems.append(
             Failure{Failure::Kind::FolderUnreadable,
