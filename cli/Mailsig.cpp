@@ -390,14 +390,10 @@ ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureService::
         return ExitCode::Failed;
     if (arguments.has(QStringLiteral("--dry-run"))) {
         // The header is read now, from the file as it is: Mail may have changed it since.
-        const SignatureService::Reading reading = SignatureService::read(entry);
-        if (reading.fault)
-            return fail(ExitCode::Failed, *reading.fault);
-        const std::optional<QByteArray> bytes = SignatureFileFormat::compose(reading.content->header, *html);
+        QString failure;
+        const std::optional<QByteArray> bytes = SignatureService::wouldWrite(entry, *html, &failure);
         if (!bytes)
-            return fail(ExitCode::Failed,
-                        QStringLiteral("The signature's file has a header this program cannot "
-                                       "read, so it was left as it is."));
+            return fail(ExitCode::Failed, failure);
         const AppleSignatureContent composed = *SignatureFileFormat::parse(*bytes);
         print(QStringLiteral("Would write %1 (%2 bytes; nothing written):\n%3\n\n[body: %4 bytes encoded]\n")
                   .arg(entry.file())

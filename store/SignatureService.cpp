@@ -364,27 +364,57 @@ SignatureService::Reading SignatureService::read(const Entry &entry)
     return readCopy(entry.copies.first());
 }
 
-SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock)
+namespace {
+
+// What an insert of html writes into each copy, each under its own header;
+// none, with the refusal, when any copy cannot take it.
+std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, const QString &html,
+                                      bool *unchanged, QString *failure)
 {
-    if (const std::optional<QString> missing = missingFile(entry))
-        return {false, false, missing};
+    if (const std::optional<QString> missing = missingFile(entry)) {
+        *failure = *missing;
+        return std::nullopt;
+    }
     QList<Plan> plans;
-    bool unchanged = true;
-    for (const Copy &copy : entry.copies) {
-        const Reading reading = readCopy(copy);
+    *unchanged = true;
+    for (const SignatureService::Copy &copy : entry.copies) {
+        const SignatureService::Reading reading = readCopy(copy);
         // Writing a header that did not split off would destroy the file's own.
-        if (reading.fault)
-            return {false, false, aboutCopy(entry, copy, *reading.fault)};
+        if (reading.fault) {
+            *failure = aboutCopy(entry, copy, *reading.fault);
+            return std::nullopt;
+        }
         const std::optional<QByteArray> bytes = SignatureFileFormat::compose(reading.content->header, html);
-        if (!bytes)
-            return {
-                false, false,
+        if (!bytes) {
+            *failure =
                 aboutCopy(entry, copy,
-                          QStringLiteral("The signature's file has a header this program cannot read, so it "
-                                         "was left as it is."))};
-        unchanged = unchanged && reading.html == html;
+                          QStringLiteral("The signature's file has a header this program cannot read, so "
+                                         "it was left as it is."));
+            return std::nullopt;
+        }
+        *unchanged = *unchanged && reading.html == html;
         plans.append({copy, *bytes});
     }
+    return plans;
+}
+
+} // namespace
+
+std::optional<QByteArray> SignatureService::wouldWrite(const Entry &entry, const QString &html,
+                                                       QString *failure)
+{
+    bool unchanged = false;
+    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, failure);
+    return plans ? std::optional(plans->first().bytes) : std::nullopt;
+}
+
+SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock)
+{
+    bool unchanged = false;
+    QString failure;
+    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, &failure);
+    if (!plans)
+        return {false, false, failure};
     if (unchanged) {
         // Nothing to write; a lock asked for is still a lock the user expects.
         bool locked = true;
@@ -398,7 +428,7 @@ SignatureService::Outcome SignatureService::insert(const Entry &entry, const QSt
                     : std::optional<QString>(QStringLiteral("The signature could not be locked, so Mail may "
                                                             "change it."))};
     }
-    return writeAll(entry, plans, lock);
+    return writeAll(entry, *plans, lock);
 }
 
 SignatureService::Outcome SignatureService::restore(const Entry &entry, const KeptVersions::Version &version)

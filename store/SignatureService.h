@@ -93,6 +93,9 @@ public:
     // Puts html into every copy, each with its own header, and locks them
     // (unless lock is false). HTML every copy already holds writes nothing.
     static Outcome insert(const Entry &entry, const QString &html, bool lock = true);
+    // The bytes an insert of html would write into the shown copy; none, with
+    // the refusal in failure, when it would refuse.
+    static std::optional<QByteArray> wouldWrite(const Entry &entry, const QString &html, QString *failure);
     // Writes a kept version back: byte for byte into the copy of its store,
     // its HTML into the others.
     static Outcome restore(const Entry &entry, const KeptVersions::Version &version);
