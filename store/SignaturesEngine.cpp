@@ -76,14 +76,13 @@ void SignaturesEngine::startFolderMonitor()
 {
     // One monitor per store, for as long as the engine lives; a store that
     // appears later gets its own at the next grant or load.
+    // Only the folders are found here, the lists are not read: the load that
+    // follows every grant reads them.
     QStringList folders;
-    const SignatureService found = SignatureService::load();
-    for (const SignatureStore &store : found.stores())
-        folders.append(store.folder);
-    if (folders.isEmpty()) {
-        if (const std::optional<QString> folder = signaturesFolderURL())
-            folders.append(*folder);
-    }
+    if (const std::optional<QString> iCloud = MailFolders::findICloudSignatures().folder)
+        folders.append(*iCloud);
+    if (const std::optional<QString> local = signaturesFolderURL())
+        folders.append(*local);
     for (const QString &folder : folders) {
         if (m_watchedFolders.contains(folder))
             continue;
