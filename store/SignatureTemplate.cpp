@@ -56,11 +56,37 @@ bool SignatureTemplate::hasPlaceholders(const QString &html)
     return !rendered.missing.isEmpty() || rendered.error.has_value();
 }
 
+QStringList SignatureTemplate::fieldNames(const QString &html)
+{
+    // A section hides its inside until it has a value: each round gives a
+    // value to every name found so far, until no new name shows up.
+    QStringList names;
+    mustache::data values(mustache::data::type::object);
+    for (;;) {
+        const Rendered rendered = render(html, values);
+        if (rendered.error)
+            return {};
+        bool found = false;
+        for (const QString &name : rendered.missing) {
+            if (names.contains(name))
+                continue;
+            names.append(name);
+            values.set(name.toStdString(), std::string("x"));
+            found = true;
+        }
+        if (!found)
+            return names;
+    }
+}
+
 SignatureTemplate::Filled SignatureTemplate::fill(const QString &html, const QMap<QString, QString> &values)
 {
     mustache::data data(mustache::data::type::object);
+    // An empty value is no value for a section: {{#phone}} leaves out what an
+    // empty phone would make, {{phone}} writes nothing.
     for (auto it = values.cbegin(); it != values.cend(); ++it)
-        data.set(it.key().toStdString(), it.value().toStdString());
+        data.set(it.key().toStdString(),
+                 it.value().isEmpty() ? mustache::data(false) : mustache::data(it.value().toStdString()));
     const Rendered rendered = render(html, data);
     if (rendered.error)
         return {std::nullopt,

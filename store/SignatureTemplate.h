@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -19,8 +20,12 @@ struct Filled
 // Whether html holds any placeholder or section.
 bool hasPlaceholders(const QString &html);
 
+// The names html asks values for, in the order they first appear, those
+// inside sections included; none when it does not parse.
+QStringList fieldNames(const QString &html);
+
 // html with every placeholder filled from values. A placeholder without a
 // value, or a template that does not parse, fills nothing; a section without
-// a value is left out.
+// a value, or with an empty one, is left out.
 Filled fill(const QString &html, const QMap<QString, QString> &values);
 } // namespace SignatureTemplate

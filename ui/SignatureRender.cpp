@@ -1,8 +1,10 @@
 #include "ui/SignatureRender.h"
 
 #include "preview/ControlWebviewModel.h"
+#include "ui/FieldsSheet.h"
 #include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderWebView.h"
 
 #include <QVBoxLayout>
@@ -18,6 +20,13 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
     layout->addWidget(m_topbar);
     layout->addWidget(m_notes, 0, Qt::AlignLeading);
     layout->addWidget(m_webView, 1);
+
+    SignaturesEngine &engine = environment.engine;
+    MailMonitor &mailMonitor = environment.mailMonitor;
+    connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,
+            [this, &engine, &mailMonitor](const QString &templateHtml) {
+                (new FieldsSheet(engine, mailMonitor, *m_javascriptModel, templateHtml, window()))->open();
+            });
 }
 
 SignatureRender::~SignatureRender()

@@ -33,8 +33,10 @@ void SignatureRenderTopbarInsertButton::trigger()
     const TopbarState state = m_environment.topbarState();
     if (!state.buttonEnabled)
         return;
-    if (state.action == TopbarState::Action::Insert)
-        TopbarActions::insertFromClipboard(m_pasteModel, m_environment.engine, m_environment.mailMonitor);
-    else
+    if (state.action == TopbarState::Action::Insert) {
+        if (const std::optional<QString> templateHtml = TopbarActions::insertFromClipboard(
+                m_pasteModel, m_environment.engine, m_environment.mailMonitor))
+            emit fieldsAsked(*templateHtml);
+    } else
         TopbarActions::authorize(m_environment.engine);
 }

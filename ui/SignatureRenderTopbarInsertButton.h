@@ -15,6 +15,10 @@ public:
     explicit SignatureRenderTopbarInsertButton(const WindowEnvironment &environment,
                                                QWidget *parent = nullptr);
 
+signals:
+    // The clipboard held a template: its fields want values before anything is written.
+    void fieldsAsked(const QString &templateHtml);
+
 private:
     void refresh();
     void trigger();

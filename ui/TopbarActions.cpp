@@ -2,18 +2,33 @@
 
 #include "access/MailMonitor.h"
 #include "access/PasteModel.h"
+#include "access/RememberedFields.h"
 #include "store/SignatureStatusUIModel.h"
+#include "store/SignatureTemplate.h"
 #include "store/SignaturesEngine.h"
 
-void TopbarActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &engine, MailMonitor &mailMonitor)
+std::optional<QString> TopbarActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
+                                                          MailMonitor &mailMonitor)
 {
     const std::optional<QString> html = paste.readClipboardHTML();
-    if (!html)
-        return;
-    if (refusedWhileMailRuns(engine, mailMonitor))
-        return;
+    if (!html || refusedWhileMailRuns(engine, mailMonitor))
+        return std::nullopt;
+    // Braces that do not make a template are text like any other.
+    if (!SignatureTemplate::fieldNames(*html).isEmpty())
+        return html;
     // The engine publishes the file as written; the preview follows that.
     engine.insertSignature(*html);
+    return std::nullopt;
+}
+
+bool TopbarActions::insertFilled(const QString &templateHtml, const QMap<QString, QString> &values,
+                                 SignaturesEngine &engine, MailMonitor &mailMonitor)
+{
+    const SignatureTemplate::Filled filled = SignatureTemplate::fill(templateHtml, values);
+    if (!filled.html)
+        return false;
+    RememberedFields::remember(values);
+    return !refusedWhileMailRuns(engine, mailMonitor) && engine.insertSignature(*filled.html);
 }
 
 void TopbarActions::putBack(SignaturesEngine &engine, MailMonitor &mailMonitor)

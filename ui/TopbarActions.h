@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
+
+#include <optional>
 
 class MailMonitor;
 class PasteModel;
@@ -12,7 +15,15 @@ namespace TopbarActions {
 // Reads the clipboard and, unless Mail runs at this very moment, writes
 // and locks it into the selected signature; the preview shows the file
 // once it is written. Any refusal or failure is said in the top bar.
-void insertFromClipboard(PasteModel &paste, SignaturesEngine &engine, MailMonitor &mailMonitor);
+// HTML with fields to fill is not written: it is returned, for the fields
+// sheet to ask for their values.
+std::optional<QString> insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
+                                           MailMonitor &mailMonitor);
+
+// Fills the template with values, remembers them for the next template and,
+// unless Mail runs at this very moment, inserts the result as above.
+bool insertFilled(const QString &templateHtml, const QMap<QString, QString> &values, SignaturesEngine &engine,
+                  MailMonitor &mailMonitor);
 
 // Unless Mail runs at this very moment, writes back what was last inserted
 // into the selected signature and locks it.

@@ -11,6 +11,7 @@
 #include "tests/access/FolderChooserDriver.h"
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
+#include "ui/FieldsSheet.h"
 #include "ui/KeptVersionListModel.h"
 #include "ui/NewSignatureActions.h"
 #include "ui/NewSignatureSheet.h"
@@ -513,6 +514,57 @@ private slots:
         QVERIFY(TestHome::mimeDecoded({m_home->file(id)}) == QStringList{html} &&
                 TestHome::isLocked(m_home->file(id)));
         QTRY_COMPARE_WITH_TIMEOUT(preview(), html, 15000);
+    }
+    void templateAsksForItsFields()
+    {
+        const int row = list()->model()->rowOf(m_home->id(1)).value_or(-1);
+        list()->rowsView()->scrollTo(list()->model()->index(row)); // the new signature scrolled it away
+        click(row);
+        QCOMPARE(engine().selectionUiModel()->signature().get()->id, m_home->id(1));
+        const QString file = m_home->file(1);
+        QTRY_VERIFY_WITH_TIMEOUT(!preview().isEmpty(), 15000);
+        const QString shown = preview();
+        const QByteArray before = TestHome::read(file);
+        copy(u"<p>{{name}}, {{{title}}}</p>{{#phone}}<p>{{phone}}</p>{{/phone}}"_s);
+        const auto fields = [this] { return m_window->findChild<FieldsSheet *>(); };
+        const auto fill = [&](const QString &name, const QString &value) {
+            fields()->field(name)->selectAll();
+            fields()->field(name)->insert(value); // as typed: keyClicks takes no accented letter
+        };
+        // Typed values show in the preview only; Escape writes nothing and shows the signature again.
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_VERIFY(fields() && fields()->isVisible());
+        QVERIFY(fields()->windowType() == Qt::Sheet && fields()->parentWidget() == m_window.get());
+        QCOMPARE(fields()->field(u"name"_s)->text(), QString());
+        fill(u"name"_s, u"Ada <&"_s);
+        fill(u"title"_s, u"<b>Chief</b>"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), u"<p>Ada &lt;&amp;, <b>Chief</b></p>"_s, 15000);
+        QTest::keyClick(fields(), Qt::Key_Escape);
+        QTRY_VERIFY(!fields());
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), shown, 15000);
+        QCOMPARE(TestHome::read(file), before);
+        // Insert writes the filled HTML; the next template asks with the values given then.
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_VERIFY(fields());
+        fill(u"name"_s, u"J\u00fcrgen \"J\""_s);
+        fill(u"title"_s, u"<i>CTO</i>"_s);
+        fill(u"phone"_s, u"+1 555"_s);
+        QTest::mouseClick(fields()->insertButton(), Qt::LeftButton);
+        QTRY_VERIFY(!fields());
+        const QString filled = u"<p>J\u00fcrgen &quot;J&quot;, <i>CTO</i></p><p>+1 555</p>"_s;
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{filled});
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), u"<p>J\u00fcrgen \"J\", <i>CTO</i></p><p>+1 555</p>"_s, 15000);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QTRY_VERIFY(fields());
+        QCOMPARE(fields()->field(u"name"_s)->text(), u"J\u00fcrgen \"J\""_s);
+        QCOMPARE(fields()->field(u"phone"_s)->text(), u"+1 555"_s);
+        fields()->reject();
+        QTRY_VERIFY(!fields());
+        // Braces that make no template are inserted as they are.
+        copy(u"<p>{{ unclosed</p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QVERIFY(!fields());
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>{{ unclosed</p>"_s});
     }
     void rootSwitchesTheSandboxOffAndSaysSo()
     {

@@ -179,25 +179,33 @@ private slots:
     }
     void templateFill_data()
     {
-        columns<QString, QString,
-                QString>(); // template, what it fills to (or the refusal), with name and title
-        row("escaped", u"<p>{{name}}</p>"_s, u"<p>Ada &lt;&amp; &quot;\u00e9&apos;</p>"_s);
-        row("as it is", u"{{{title}}} {{&title}}"_s, u"<b>Chief</b> <b>Chief</b>"_s);
+        // template, what it fills to (or the refusal) with name, title and an empty phone, the fields it asks
+        // for
+        columns<QString, QString, QString>();
+        row("escaped", u"<p>{{name}}</p>"_s, u"<p>Ada &lt;&amp; &quot;\u00e9&apos;</p>"_s, u"name"_s);
+        row("as it is", u"{{{title}}} {{&title}}"_s, u"<b>Chief</b> <b>Chief</b>"_s, u"title"_s);
         row("section with a value", u"{{#name}}[{{name}}]{{/name}}"_s,
-            u"[Ada &lt;&amp; &quot;\u00e9&apos;]"_s);
-        row("section without one", u"a{{#phone}}, {{phone}}{{/phone}}{{^phone}}!{{/phone}}"_s, u"a!"_s);
-        row("no value", u"{{name}} {{mobile}}"_s, u"No value for {{mobile}}: give --field mobile=\u2026"_s);
+            u"[Ada &lt;&amp; &quot;\u00e9&apos;]"_s, u"name"_s);
+        row("section with an empty value",
+            u"a{{#phone}}, {{phone}}{{/phone}}{{^phone}}!{{/phone}}[{{phone}}]"_s, u"a![]"_s, u"phone"_s);
+        row("section without one", u"a{{#fax}}{{fax}}{{/fax}}"_s, u"a"_s, u"fax"_s);
+        row("nested sections", u"{{#name}}{{#title}}{{title}}/{{mobile}}{{/title}}{{/name}}"_s,
+            u"No value for {{mobile}}: give --field mobile=\u2026"_s, u"name,title,mobile"_s);
+        row("no value", u"{{name}} {{mobile}} {{name}}"_s,
+            u"No value for {{mobile}}: give --field mobile=\u2026"_s, u"name,mobile"_s);
         row("not a template", u"{{#name}}"_s,
-            u"The HTML is not a template that can be filled: Unclosed section \"name\" at 0."_s);
-        row("no placeholders", u"<p>{ {x} }</p>"_s, u"<p>{ {x} }</p>"_s);
+            u"The HTML is not a template that can be filled: Unclosed section \"name\" at 0."_s, QString());
+        row("no placeholders", u"<p>{ {x} }</p>"_s, u"<p>{ {x} }</p>"_s, QString());
     }
     void templateFill()
     {
-        const auto [html, expected] = fetch<QString, QString>();
+        const auto [html, expected, fields] = fetch<QString, QString, QString>();
         const SignatureTemplate::Filled filled = SignatureTemplate::fill(
-            html, {{u"name"_s, u"Ada <& \"\u00e9'"_s}, {u"title"_s, u"<b>Chief</b>"_s}});
+            html,
+            {{u"name"_s, u"Ada <& \"\u00e9'"_s}, {u"title"_s, u"<b>Chief</b>"_s}, {u"phone"_s, QString()}});
         QCOMPARE(filled.html.value_or(filled.failure.value_or(u"<none>"_s)), expected);
         QCOMPARE(SignatureTemplate::hasPlaceholders(html), html != u"<p>{ {x} }</p>"_s);
+        QCOMPARE(SignatureTemplate::fieldNames(html).join(u','), fields);
     }
     void listParse_data()
     {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <QMap>
+#include <QString>
+
+class ControlWebviewModel;
+class MailMonitor;
+class QLineEdit;
+class QPushButton;
+class SignaturesEngine;
+
+// Asks for the value of each field of the template the user copied (a sheet
+// on the Mac), each filled in with the value it was last given. The preview
+// beside it shows the filled HTML as it is typed; Insert writes that,
+// Cancel puts the preview back to the signature. Opened without blocking; it
+// goes when closed.
+class FieldsSheet : public QDialog
+{
+    Q_OBJECT
+public:
+    FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, ControlWebviewModel &preview,
+                const QString &templateHtml, QWidget *window);
+
+    QLineEdit *field(const QString &name) const { return m_fields.value(name); }
+    QPushButton *insertButton() const { return m_insert; }
+
+private:
+    QMap<QString, QString> values() const;
+    void showFilled();
+    void insert();
+    void cancel();
+
+    SignaturesEngine &m_engine;
+    MailMonitor &m_mailMonitor;
+    ControlWebviewModel &m_preview;
+    const QString m_template;
+    QMap<QString, QLineEdit *> m_fields;
+    QPushButton *m_insert;
+};
