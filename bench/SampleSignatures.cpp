@@ -75,10 +75,10 @@ MailHome::MailHome(int count, qsizetype bodyBytes, int lockEvery, int otherFolde
     if (stores == Stores::LocalAndICloud && !writeStore(iCloudSignaturesFolder()))
         return;
     if (lockEvery > 0) {
-        const QStringList all = files();
-        for (int i = 0; i < all.size(); ++i) {
-            if (i % m_count % lockEvery == 0)
-                SignaturesEngine::setFileLocked(all.at(i), true);
+        for (int i = 0; i < m_count; i += lockEvery) {
+            SignaturesEngine::setFileLocked(file(i), true);
+            if (stores == Stores::LocalAndICloud)
+                SignaturesEngine::setFileLocked(iCloudFile(i), true);
         }
     }
     m_valid = true;
@@ -112,12 +112,14 @@ bool MailHome::writeStore(const QString &folder) const
 // The local copies, then the iCloud ones.
 QStringList MailHome::files() const
 {
+    // Every signature file there, so ones a benchmark made count as well.
     QStringList all;
-    for (int i = 0; i < m_count; ++i)
-        all.append(file(i));
-    if (m_stores == Stores::LocalAndICloud) {
-        for (int i = 0; i < m_count; ++i)
-            all.append(iCloudFile(i));
+    for (const QString &folder : {signaturesFolder(), iCloudSignaturesFolder()}) {
+        if (folder.isEmpty())
+            continue;
+        const QDir dir(folder);
+        for (const QString &name : dir.entryList({QStringLiteral("*.mailsignature")}, QDir::Files))
+            all.append(dir.filePath(name));
     }
     return all;
 }
