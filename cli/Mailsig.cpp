@@ -329,8 +329,10 @@ std::optional<QString> Mailsig::inputHtml(const QString &operand, bool allowEmpt
     return html;
 }
 
-std::optional<QString> Mailsig::filledHtml(const CliArguments &arguments, const QString &operand)
+std::optional<QString> Mailsig::filledHtml(const CliArguments &arguments, const QString &operand,
+                                           ExitCode *refusal)
 {
+    *refusal = ExitCode::Failed;
     const std::optional<QString> html = inputHtml(operand);
     if (!html || (!arguments.has(QStringLiteral("--field")) && !arguments.has(QStringLiteral("--fields"))))
         return html;
@@ -355,8 +357,9 @@ std::optional<QString> Mailsig::filledHtml(const CliArguments &arguments, const 
         }
     }
     for (const QString &field : arguments.values(QStringLiteral("--field"))) {
-        if (!field.contains(u'=')) {
-            fail(ExitCode::Usage, QStringLiteral("--field takes NAME=VALUE, not %1.").arg(quoted(field)));
+        if (!field.contains(u'=') || field.startsWith(u'=')) {
+            *refusal =
+                fail(ExitCode::Usage, QStringLiteral("--field takes NAME=VALUE, not %1.").arg(quoted(field)));
             return std::nullopt;
         }
         // The system's decoding of an argument that is not UTF-8 leaves replacement characters.
@@ -384,10 +387,11 @@ bool Mailsig::mailIsClosed()
 
 ExitCode Mailsig::insert(const CliArguments &arguments, const SignatureService::Entry &entry)
 {
+    ExitCode refused = ExitCode::Failed;
     const std::optional<QString> html =
-        filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")));
+        filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
     if (!html)
-        return ExitCode::Failed;
+        return refused;
     if (arguments.has(QStringLiteral("--dry-run"))) {
         // The header is read now, from the file as it is: Mail may have changed it since.
         QString failure;
@@ -592,10 +596,11 @@ ExitCode Mailsig::create(const CliArguments &arguments)
     ExitCode refusal = ExitCode::Failed;
     if (!loadSignatures(&refusal))
         return refusal;
+    ExitCode refused = ExitCode::Failed;
     const std::optional<QString> html =
-        filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")));
+        filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
     if (!html)
-        return ExitCode::Failed;
+        return refused;
     // Mail rewrites its lists when it quits.
     if (!mailIsClosed())
         return ExitCode::MailRunning;

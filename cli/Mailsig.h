@@ -65,8 +65,10 @@ private:
     // The HTML to insert: the named file, or standard input for "-" or none.
     // Text that is empty or only white space is refused unless allowEmpty.
     std::optional<QString> inputHtml(const QString &operand, bool allowEmpty = false);
-    // The HTML to write: the input, filled as a template when fields are given.
-    std::optional<QString> filledHtml(const CliArguments &arguments, const QString &operand);
+    // The HTML to write: the input, filled as a template when fields are given;
+    // without it, refusal holds the exit status.
+    std::optional<QString> filledHtml(const CliArguments &arguments, const QString &operand,
+                                      ExitCode *refusal);
     // The notes on html, one line each on standard error.
     void printNotes(const QString &html, std::optional<bool> isRich);
 

@@ -369,6 +369,9 @@ private slots:
                      missing.err == u"mailsig: No value for {{title}}: give --field title=\u2026\n"_s,
                  qPrintable(missing.err));
         QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, notUtf8}, html).code, 1);
+        // A field without a name is a usage error.
+        for (const QString &field : {u"name"_s, u"=Ada"_s})
+            QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--field"_s, field}, html).code, 2);
         QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
         // The file then holds exactly the filled HTML; --field wins over the file's value.
         const Run run = mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, fields, u"--field"_s,
