@@ -2,8 +2,10 @@
 // first signature once the preview is up and saves a picture of the window.
 // With --notes it selects the first signature that has notes; with
 // --notes-open it also opens their list, which the picture shows over the
-// window. Used by scripts/demo
-// --screenshot for the README; needs a real display.
+// window. With --fields it copies a template and clicks the insert button,
+// so the picture shows the sheet that asks for its fields over the filled
+// preview; with --accounts it shows the first row's tool tip. Used by
+// scripts/demo --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
@@ -12,14 +14,24 @@
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
+#include "ui/FieldsSheet.h"
+#include "ui/SignatureListModel.h"
+#include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderNotes.h"
+#include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderWebView.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolTip>
 
 int main(int argc, char *argv[])
 {
@@ -27,12 +39,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QTextStream err(stderr);
     if (argc < 2) {
-        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open]\n";
+        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open | --fields | --accounts]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     const QByteArray option = argc > 2 ? QByteArray(argv[2]) : QByteArray();
     const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
+    const bool withFields = option == "--fields", withAccounts = option == "--accounts";
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
     Vellix_Mac_MailApp window;
@@ -52,6 +65,30 @@ int main(int argc, char *argv[])
             }
             if (openNotes)
                 notes->click();
+            if (withFields) {
+                auto *mime = new QMimeData;
+                mime->setHtml(QStringLiteral(
+                    "<table style=\"font: 13px Helvetica, sans-serif; color: #222\"><tr><td "
+                    "style=\"padding-right: "
+                    "12px; border-right: 2px solid #007aff\"><b style=\"font-size: 15px\">{{name}}</b><br>"
+                    "{{title}}</td><td style=\"padding-left: 12px\">Vellix "
+                    "Ltd.{{#phone}}<br>{{phone}}{{/phone}}"
+                    "</td></tr></table>"));
+                QGuiApplication::clipboard()->setMimeData(mime);
+                window.contentView()->previewPane()->topbar()->button()->click();
+                if (auto *sheet = window.findChild<FieldsSheet *>()) {
+                    sheet->field(QStringLiteral("name"))->setText(QStringLiteral("Grace Hopper"));
+                    sheet->field(QStringLiteral("title"))->setText(QStringLiteral("Rear Admiral"));
+                    sheet->field(QStringLiteral("phone"))->setText(QStringLiteral("+1 202 555 0142"));
+                }
+            }
+            if (withAccounts) {
+                SignatureListView *list = window.contentView()->listPane();
+                const QRect row = list->rowRect(0);
+                QToolTip::showText(list->rowsView()->viewport()->mapToGlobal(row.center()),
+                                   list->model()->index(0).data(Qt::ToolTipRole).toString(),
+                                   list->rowsView()->viewport());
+            }
             // Time for the page to lay the signature out and the compositor to present it.
             QTimer::singleShot(1500, &window, [&] {
                 // The screen under the window, so that the open list is in the picture.

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, ControlWebviewModel &preview,
@@ -49,6 +50,16 @@ FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, Con
     connect(buttons, &QDialogButtonBox::accepted, this, &FieldsSheet::insert);
     connect(this, &QDialog::rejected, this, &FieldsSheet::cancel);
     showFilled();
+}
+
+void FieldsSheet::placeAtFootOf(const QWidget *pane)
+{
+    adjustSize();
+    // The frame is not known before the sheet is shown: room for a title bar is kept.
+    const int frame =
+        style()->pixelMetric(QStyle::PM_TitleBarHeight) + style()->pixelMetric(QStyle::PM_LayoutBottomMargin);
+    const QPoint foot = pane->mapToGlobal(QPoint(pane->width() / 2, pane->height()));
+    move(foot.x() - width() / 2, foot.y() - height() - frame);
 }
 
 QMap<QString, QString> FieldsSheet::values() const

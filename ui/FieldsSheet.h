@@ -22,6 +22,10 @@ public:
     FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, ControlWebviewModel &preview,
                 const QString &templateHtml, QWidget *window);
 
+    // At the foot of pane, centred on it: a signature starts at the top of
+    // the preview, which stays in sight while the values are typed.
+    void placeAtFootOf(const QWidget *pane);
+
     QLineEdit *field(const QString &name) const { return m_fields.value(name); }
     QPushButton *insertButton() const { return m_insert; }
 

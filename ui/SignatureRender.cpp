@@ -25,7 +25,10 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
     MailMonitor &mailMonitor = environment.mailMonitor;
     connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,
             [this, &engine, &mailMonitor](const QString &templateHtml) {
-                (new FieldsSheet(engine, mailMonitor, *m_javascriptModel, templateHtml, window()))->open();
+                auto *sheet =
+                    new FieldsSheet(engine, mailMonitor, *m_javascriptModel, templateHtml, window());
+                sheet->placeAtFootOf(m_webView);
+                sheet->open();
             });
 }
 
