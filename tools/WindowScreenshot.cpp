@@ -2,7 +2,8 @@
 // first signature once the preview is up and saves a picture of the window.
 // With --notes it selects the first signature that has notes; with
 // --notes-open it also opens their list, which the picture shows over the
-// window. Used by scripts/demo
+// window. With --inserted it inserts into the first signature, as a click on
+// the button would; with --restore it also opens its restore dialog. Used by scripts/demo
 // --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
@@ -14,6 +15,8 @@
 #include "store/SignaturesEngine.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderNotes.h"
+#include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderWebView.h"
 
 #include <QApplication>
@@ -27,12 +30,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QTextStream err(stderr);
     if (argc < 2) {
-        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open]\n";
+        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open | --inserted | --restore]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     const QByteArray option = argc > 2 ? QByteArray(argv[2]) : QByteArray();
     const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
+    const bool restore = option == "--restore", insert = restore || option == "--inserted";
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
     Vellix_Mac_MailApp window;
@@ -52,10 +56,23 @@ int main(int argc, char *argv[])
             }
             if (openNotes)
                 notes->click();
+            if (insert) {
+                engine.insertSignature(QStringLiteral("<p><b>Ada Lovelace</b><br>Head of Analytical Engines, "
+                                                      "Vellix Ltd.</p>"));
+                // Where a click on it leaves the focus.
+                window.contentView()->previewPane()->topbar()->button()->setFocus();
+            }
+            if (restore)
+                window.contentView()->restorePreviousVersion();
             // Time for the page to lay the signature out and the compositor to present it.
             QTimer::singleShot(1500, &window, [&] {
-                // The screen under the window, so that the open list is in the picture.
-                const QRect area = window.frameGeometry();
+                // The screen under the window and what it opened (the list, the dialog), so both are in
+                // the picture.
+                QRect area = window.frameGeometry();
+                for (const QWidget *opened : QApplication::topLevelWidgets()) {
+                    if (opened->isVisible())
+                        area |= opened->frameGeometry();
+                }
                 const QPixmap picture =
                     window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
                 const bool saved = !picture.isNull() && picture.save(output);
