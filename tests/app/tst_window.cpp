@@ -25,6 +25,7 @@
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderTopbarPutBackButton.h"
 #include "ui/SignatureRenderWebView.h"
+#include "ui/SignatureRowDelegate.h"
 #include "ui/SignatureUnlockButton.h"
 #include "ui/TopbarActions.h"
 
@@ -37,6 +38,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
@@ -85,6 +87,12 @@ public:
         QImage plain(mark.size(), mark.format());
         plain.fill(mark.pixel(0, 0));
         return mark != plain;
+    }
+    // A row's colour in its top inset, mid-way, where only its background is drawn.
+    QColor rowBackground(int row) const
+    {
+        const QRect r = list()->rowRect(row);
+        return list()->rowsView()->viewport()->grab(r).toImage().pixelColor(r.width() / 2, 3);
     }
     static void copy(const QString &html)
     {
@@ -199,6 +207,15 @@ private slots:
             preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
         QVERIFY(TestHome::isLocked(m_home->file(1)) && !TestHome::isLocked(m_home->file(0)));
         QTRY_VERIFY(list()->unlockButton(1) && !list()->unlockButton(0));
+        // The list read again after the write still shows the row selected, with the focus elsewhere too.
+        button()->setFocus();
+        QImage highlight(1, 1, QImage::Format_ARGB32_Premultiplied);
+        highlight.fill(rowBackground(0));
+        QColor fill = list()->rowsView()->palette().color(QPalette::Active, QPalette::WindowText);
+        fill.setAlphaF(SignatureRowDelegate::highlightOpacity);
+        QPainter(&highlight).fillRect(highlight.rect(), fill);
+        QVERIFY(!list()->rowsView()->hasFocus());
+        QCOMPARE(rowBackground(1), highlight.pixelColor(0, 0));
     }
     void unlockAfterConfirmation()
     {
