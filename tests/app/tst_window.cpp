@@ -32,6 +32,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
@@ -93,6 +94,12 @@ public:
     {
         const QRect r = list()->rowRect(row);
         return list()->rowsView()->viewport()->grab(r).toImage().pixelColor(r.width() / 2, 3);
+    }
+    // Where the preview starts, once the pane has laid out what it shows now.
+    int previewTop() const
+    {
+        content()->previewPane()->layout()->activate();
+        return content()->previewPane()->webView()->geometry().top();
     }
     static void copy(const QString &html)
     {
@@ -380,9 +387,11 @@ private slots:
         SignatureRenderNotes *line = content()->previewPane()->notes();
         click(2);
         QTRY_VERIFY(line->isHidden());
+        const int top = previewTop();
         copy(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
         QTest::mouseClick(button(), Qt::LeftButton);
         QTRY_VERIFY(line->isVisible());
+        QCOMPARE(previewTop(), top); // the line moves nothing
         QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
         // The keyboard opens the list and reads it; Escape closes it.
         line->setFocus();
