@@ -31,6 +31,7 @@
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLayout>
 #include <QListView>
@@ -41,6 +42,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProcess>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
 #include <QWebEngineView>
@@ -356,12 +358,39 @@ private slots:
         QTest::mouseClick(button(), Qt::LeftButton);
         const QByteArray current = TestHome::read(m_home->file(1));
         QWidget *previewPane = content()->previewPane();
+        const QPoint at = m_window->pos();
         for (const bool restore : {false, true}) {
+            // Widened to be read whole: with no room left of the window over the preview, short of its
+            // middle; with room, away from it.
+            m_window->move(restore ? 400 : 0, at.y());
             restoreAction()->trigger();
             RestoreVersionDialog *dialog = nullptr;
             QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
-            QVERIFY(!dialog->frameGeometry().intersects(
-                QRect(previewPane->mapToGlobal(QPoint()), previewPane->size())));
+            const QRect frame = dialog->frameGeometry(),
+                        listArea(list()->mapToGlobal(QPoint()), list()->size()),
+                        previewArea(previewPane->mapToGlobal(QPoint()), previewPane->size());
+            QVERIFY(frame.left() <= listArea.left() && frame.right() >= listArea.right() &&
+                    frame.right() < previewArea.center().x() && (!restore || !frame.intersects(previewArea)));
+            const QListView *versions = dialog->versions();
+            const int textMargins = 2 * (versions->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            for (int row = 0; row < versions->model()->rowCount(); ++row) {
+                const QModelIndex index = versions->model()->index(row, 0);
+                const QStringList lines = index.data().toString().split(u'\n');
+                QVERIFY(versions->visualRect(index).height() >=
+                        lines.size() * versions->fontMetrics().height());
+                for (const QString &line : lines)
+                    QVERIFY2(versions->fontMetrics().horizontalAdvance(line) + textMargins <=
+                                 versions->viewport()->width(),
+                             qPrintable(line));
+            }
+            // The title as a title bar shows it, with the program's name, centred between its buttons.
+            QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+            titleFont.setBold(true);
+            const QFontMetrics title(titleFont);
+            QVERIFY(title.horizontalAdvance(dialog->windowTitle() + u" \u2014 "_s +
+                                            QGuiApplication::applicationDisplayName()) +
+                        6 * title.height() <=
+                    dialog->frameGeometry().width());
             // Newest first: each insert, the unlock, and the file before the first insert.
             QStringList kinds;
             for (int row = 0; row < dialog->versions()->model()->rowCount(); ++row)
@@ -380,6 +409,7 @@ private slots:
             QCOMPARE(TestHome::read(m_home->file(1)), restore ? original : current);
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(restore ? u"at home"_s : u"Grace Hopper"_s), 15000);
         }
+        m_window->move(at);
         QVERIFY(TestHome::isLocked(m_home->file(1)));
     }
     void notesFollowTheSignature()
