@@ -63,7 +63,7 @@ void ContentView::restorePreviousVersion()
     auto *dialog = new RestoreVersionDialog(*m_model, m_previewPane->javascriptModel(), *m_mailMonitor, this);
     // Over the list, which has no use while choosing: the preview beside it
     // shows each version as it is chosen.
-    dialog->placeOver(m_listPane);
+    dialog->placeOver(m_listPane, m_previewPane);
     dialog->open();
 }
 

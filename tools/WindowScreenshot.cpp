@@ -4,8 +4,10 @@
 // --notes-open it also opens their list, which the picture shows over the
 // window. With --fields it copies a template and clicks the insert button,
 // so the picture shows the sheet that asks for its fields over the filled
-// preview; with --accounts it shows the first row's tool tip. Used by
-// scripts/demo --screenshot for the README; needs a real display.
+// preview; with --accounts it shows the first row's tool tip. With --inserted
+// it inserts into the first signature, as a click on the button would; with
+// --restore it also opens its restore dialog. Used by scripts/demo
+// --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
@@ -39,13 +41,15 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QTextStream err(stderr);
     if (argc < 2) {
-        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open | --fields | --accounts]\n";
+        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open | --fields | --accounts | "
+               "--inserted | --restore]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     const QByteArray option = argc > 2 ? QByteArray(argv[2]) : QByteArray();
     const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
     const bool withFields = option == "--fields", withAccounts = option == "--accounts";
+    const bool restore = option == "--restore", insert = restore || option == "--inserted";
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
     Vellix_Mac_MailApp window;
@@ -89,10 +93,23 @@ int main(int argc, char *argv[])
                                    list->model()->index(0).data(Qt::ToolTipRole).toString(),
                                    list->rowsView()->viewport());
             }
+            if (insert) {
+                engine.insertSignature(QStringLiteral("<p><b>Ada Lovelace</b><br>Head of Analytical Engines, "
+                                                      "Vellix Ltd.</p>"));
+                // Where a click on it leaves the focus.
+                window.contentView()->previewPane()->topbar()->button()->setFocus();
+            }
+            if (restore)
+                window.contentView()->restorePreviousVersion();
             // Time for the page to lay the signature out and the compositor to present it.
             QTimer::singleShot(1500, &window, [&] {
-                // The screen under the window, so that the open list is in the picture.
-                const QRect area = window.frameGeometry();
+                // The screen under the window and what it opened (the list, the dialog), so both are in
+                // the picture.
+                QRect area = window.frameGeometry();
+                for (const QWidget *opened : QApplication::topLevelWidgets()) {
+                    if (opened->isVisible())
+                        area |= opened->frameGeometry();
+                }
                 const QPixmap picture =
                     window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
                 const bool saved = !picture.isNull() && picture.save(output);

@@ -21,8 +21,7 @@ KeptVersionListModel::KeptVersionListModel(const QList<KeptVersions::Version> &v
         const QString title = kindLabel(version) + QStringLiteral(", ") + when;
         const QString words = firstWords(
             SignaturesEngine::keptVersionStart(version.file, bytesLooked + 1).value_or(QByteArray()));
-        m_rows.append(
-            Row{version.file, words.isEmpty() ? title : title + QStringLiteral(" \u2014 ") + words});
+        m_rows.append(Row{version.file, words.isEmpty() ? title : title + u'\n' + words});
     }
 }
 

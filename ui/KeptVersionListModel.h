@@ -8,8 +8,8 @@
 
 // The kept versions of one signature, newest first, as the restore dialog
 // lists them: what each is (inserted, the original, kept before a change or
-// when unlocked, and whether of the iCloud Drive copy), the local date and
-// time, then the first words of what the version shows.
+// when unlocked, and whether of the iCloud Drive copy) and the local date and
+// time, then on a line of their own the first words of what the version shows.
 class KeptVersionListModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -7,8 +7,12 @@
 #include "ui/SignatureRowsView.h"
 
 #include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 RestoreVersionDialog::RestoreVersionDialog(SignaturesEngine &engine, ControlWebviewModel &preview,
@@ -27,9 +31,9 @@ RestoreVersionDialog::RestoreVersionDialog(SignaturesEngine &engine, ControlWebv
     m_versions->setModel(m_model);
     m_versions->setSelectionMode(QAbstractItemView::SingleSelection);
     m_versions->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // The dialog is as narrow as the list it covers: a label wraps rather than scrolls.
+    // A line longer than the widest the dialog may be ends in an ellipsis; the row's tool tip holds it all.
     m_versions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_versions->setWordWrap(true);
+    m_versions->setTextElideMode(Qt::ElideRight);
     m_versions->setAccessibleName(QStringLiteral("Versions"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     m_restore = buttons->addButton(restoreTitle(), QDialogButtonBox::AcceptRole);
@@ -60,10 +64,47 @@ QListView *RestoreVersionDialog::versions() const
     return m_versions;
 }
 
-void RestoreVersionDialog::placeOver(const QWidget *pane)
+void RestoreVersionDialog::placeOver(const QWidget *pane, const QWidget *beside)
 {
-    resize(pane->width(), pane->height());
-    move(pane->mapToGlobal(QPoint(0, 0)));
+    const QRect over(pane->mapToGlobal(QPoint(0, 0)), pane->size());
+    const QRect screen = pane->screen()->availableGeometry();
+    const int middle = beside->mapToGlobal(beside->rect().center()).x();
+    // Wider than the pane where the title or a row needs it: away from beside first, as far as the
+    // screen goes, then over beside's near side, never past its middle.
+    const int width = std::max(over.width(), readableWidth());
+    QRect placed = over;
+    if (middle > over.center().x()) {
+        placed.setLeft(std::max(over.right() + 1 - width, std::min(screen.left(), over.left())));
+        placed.setRight(std::min(placed.left() + width - 1, middle - 1));
+    } else {
+        placed.setRight(std::min(over.left() + width - 1, std::max(screen.right(), over.right())));
+        placed.setLeft(std::max(placed.right() + 1 - width, middle + 1));
+    }
+    resize(placed.size());
+    move(placed.topLeft());
+}
+
+int RestoreVersionDialog::readableWidth() const
+{
+    // Each line of a row, with the item's text margins, the list's frame and a scroll bar.
+    const QFontMetrics metrics(m_versions->font());
+    int line = 0;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        for (const QString &text : m_model->index(row).data().toString().split(u'\n'))
+            line = std::max(line, metrics.horizontalAdvance(text));
+    }
+    const QMargins margins = layout()->contentsMargins();
+    const int rows = line + 2 * (m_versions->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) +
+                     2 * m_versions->frameWidth() +
+                     m_versions->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + margins.left() +
+                     margins.right();
+    // A title bar adds the program's name, often in bold, and centres it between its buttons.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics title(font);
+    const QString shown =
+        windowTitle() + QStringLiteral(" \u2014 ") + QGuiApplication::applicationDisplayName();
+    return std::max(rows, title.horizontalAdvance(shown) + 6 * title.height());
 }
 
 QString RestoreVersionDialog::restoreTitle()

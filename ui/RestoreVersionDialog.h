@@ -25,13 +25,16 @@ public:
     QListView *versions() const;
     QPushButton *restoreButton() const { return m_restore; }
 
-    // Covers pane: whatever the window shows beside it (the preview) stays
-    // in view while a version is chosen.
-    void placeOver(const QWidget *pane);
+    // Covers pane, and beyond it as far as the title and the rows need to be
+    // read whole: first away from beside (the preview, which shows the chosen
+    // version) where the screen has room, otherwise over beside's near side,
+    // never past its middle.
+    void placeOver(const QWidget *pane, const QWidget *beside);
 
     static QString restoreTitle();
 
 private:
+    int readableWidth() const;
     void choose(const QModelIndex &index);
     QString chosenFile() const;
 

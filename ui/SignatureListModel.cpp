@@ -40,7 +40,7 @@ QVariant SignatureListModel::data(const QModelIndex &index, int role) const
     case Qt::AccessibleDescriptionRole:
         return usedByText(signature.accounts);
     case SelectedRole:
-        return m_selected.has_value() && *m_selected == signature;
+        return m_selected.has_value() && m_selected->id == signature.id;
     case InICloudRole:
         return signature.isInICloud;
     case ReplacedRole:

@@ -11,9 +11,9 @@ class SignatureRenderNotes;
 class SignatureRenderTopbar;
 class SignatureRenderWebView;
 
-// The right pane: the top bar, the note line (when there are notes), then the
-// preview. It owns the script bridge that both the preview and the insert
-// button use.
+// The right pane: the top bar, the note line (its place kept when there are
+// no notes), then the preview. It owns the script bridge that both the
+// preview and the insert button use.
 class SignatureRender : public QWidget
 {
     Q_OBJECT

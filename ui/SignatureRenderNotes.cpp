@@ -12,6 +12,11 @@ SignatureRenderNotes::SignatureRenderNotes(SignaturesEngine &engine, QWidget *pa
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     setFocusPolicy(Qt::StrongFocus);
+    // Hidden, the line keeps its place: the preview below starts at the same
+    // height for every signature, with or without notes.
+    QSizePolicy policy = sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    setSizePolicy(policy);
     setAccessibleDescription(
         QStringLiteral("Shows what Mail and recipients will do otherwise than expected"));
     connect(m_model.get(), &SignatureNotesUIModel::changed, this, &SignatureRenderNotes::refresh);

@@ -9,8 +9,8 @@ class SignatureNotesUIModel;
 class SignaturesEngine;
 
 // The compact line under the top bar: "2 notes on this signature" while the
-// selected signature has notes, nothing otherwise. A click, Space or Return
-// opens the list of them. It owns the notes model, which follows the
+// selected signature has notes, an empty line of the same height otherwise.
+// A click, Space or Return opens the list of them. It owns the notes model, which follows the
 // selection, inserts and restores; the line never blocks anything.
 class SignatureRenderNotes : public QToolButton
 {

@@ -91,6 +91,13 @@ bool Coordinator::acceptNavigationRequest(const QUrl &url, NavigationType type, 
     return false;
 }
 
+void Coordinator::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                           int line, const QString &source)
+{
+    if (m_consolePrinted)
+        QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+}
+
 QWebEnginePage *Coordinator::createWindow(WebWindowType)
 {
     return nullptr; // the preview never opens windows

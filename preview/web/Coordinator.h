@@ -37,9 +37,14 @@ protected:
     {
         return {};
     }
+    // The engine's notes on what the page refused (a signature's handlers, say)
+    // are no news to the user: printed only when MAILSIG_PREVIEW_CONSOLE is 1.
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int line,
+                                  const QString &source) override;
 
 private:
     void clicked(const QUrl &url);
 
     bool m_ownLoadPending = true;
+    const bool m_consolePrinted = qEnvironmentVariable("MAILSIG_PREVIEW_CONSOLE") == u"1";
 };

@@ -26,19 +26,24 @@
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderTopbarPutBackButton.h"
 #include "ui/SignatureRenderWebView.h"
+#include "ui/SignatureRowDelegate.h"
 #include "ui/SignatureUnlockButton.h"
 #include "ui/TopbarActions.h"
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QLabel>
+#include <QLayout>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
 #include <QWebEngineView>
@@ -86,6 +91,18 @@ public:
         QImage plain(mark.size(), mark.format());
         plain.fill(mark.pixel(0, 0));
         return mark != plain;
+    }
+    // A row's colour in its top inset, mid-way, where only its background is drawn.
+    QColor rowBackground(int row) const
+    {
+        const QRect r = list()->rowRect(row);
+        return list()->rowsView()->viewport()->grab(r).toImage().pixelColor(r.width() / 2, 3);
+    }
+    // Where the preview starts, once the pane has laid out what it shows now.
+    int previewTop() const
+    {
+        content()->previewPane()->layout()->activate();
+        return content()->previewPane()->webView()->geometry().top();
     }
     static void copy(const QString &html)
     {
@@ -200,6 +217,15 @@ private slots:
             preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
         QVERIFY(TestHome::isLocked(m_home->file(1)) && !TestHome::isLocked(m_home->file(0)));
         QTRY_VERIFY(list()->unlockButton(1) && !list()->unlockButton(0));
+        // The list read again after the write still shows the row selected, with the focus elsewhere too.
+        button()->setFocus();
+        QImage highlight(1, 1, QImage::Format_ARGB32_Premultiplied);
+        highlight.fill(rowBackground(0));
+        QColor fill = list()->rowsView()->palette().color(QPalette::Active, QPalette::WindowText);
+        fill.setAlphaF(SignatureRowDelegate::highlightOpacity);
+        QPainter(&highlight).fillRect(highlight.rect(), fill);
+        QVERIFY(!list()->rowsView()->hasFocus());
+        QCOMPARE(rowBackground(1), highlight.pixelColor(0, 0));
     }
     void unlockAfterConfirmation()
     {
@@ -333,12 +359,39 @@ private slots:
         QTest::mouseClick(button(), Qt::LeftButton);
         const QByteArray current = TestHome::read(m_home->file(1));
         QWidget *previewPane = content()->previewPane();
+        const QPoint at = m_window->pos();
         for (const bool restore : {false, true}) {
+            // Widened to be read whole: with no room left of the window over the preview, short of its
+            // middle; with room, away from it.
+            m_window->move(restore ? 400 : 0, at.y());
             restoreAction()->trigger();
             RestoreVersionDialog *dialog = nullptr;
             QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
-            QVERIFY(!dialog->frameGeometry().intersects(
-                QRect(previewPane->mapToGlobal(QPoint()), previewPane->size())));
+            const QRect frame = dialog->frameGeometry(),
+                        listArea(list()->mapToGlobal(QPoint()), list()->size()),
+                        previewArea(previewPane->mapToGlobal(QPoint()), previewPane->size());
+            QVERIFY(frame.left() <= listArea.left() && frame.right() >= listArea.right() &&
+                    frame.right() < previewArea.center().x() && (!restore || !frame.intersects(previewArea)));
+            const QListView *versions = dialog->versions();
+            const int textMargins = 2 * (versions->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            for (int row = 0; row < versions->model()->rowCount(); ++row) {
+                const QModelIndex index = versions->model()->index(row, 0);
+                const QStringList lines = index.data().toString().split(u'\n');
+                QVERIFY(versions->visualRect(index).height() >=
+                        lines.size() * versions->fontMetrics().height());
+                for (const QString &line : lines)
+                    QVERIFY2(versions->fontMetrics().horizontalAdvance(line) + textMargins <=
+                                 versions->viewport()->width(),
+                             qPrintable(line));
+            }
+            // The title as a title bar shows it, with the program's name, centred between its buttons.
+            QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+            titleFont.setBold(true);
+            const QFontMetrics title(titleFont);
+            QVERIFY(title.horizontalAdvance(dialog->windowTitle() + u" \u2014 "_s +
+                                            QGuiApplication::applicationDisplayName()) +
+                        6 * title.height() <=
+                    dialog->frameGeometry().width());
             // Newest first: each insert, the unlock, and the file before the first insert.
             QStringList kinds;
             for (int row = 0; row < dialog->versions()->model()->rowCount(); ++row)
@@ -357,6 +410,7 @@ private slots:
             QCOMPARE(TestHome::read(m_home->file(1)), restore ? original : current);
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(restore ? u"at home"_s : u"Grace Hopper"_s), 15000);
         }
+        m_window->move(at);
         QVERIFY(TestHome::isLocked(m_home->file(1)));
     }
     void notesFollowTheSignature()
@@ -364,9 +418,11 @@ private slots:
         SignatureRenderNotes *line = content()->previewPane()->notes();
         click(2);
         QTRY_VERIFY(line->isHidden());
+        const int top = previewTop();
         copy(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
         QTest::mouseClick(button(), Qt::LeftButton);
         QTRY_VERIFY(line->isVisible());
+        QCOMPARE(previewTop(), top); // the line moves nothing
         QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
         // The keyboard opens the list and reads it; Escape closes it.
         line->setFocus();

@@ -7,6 +7,7 @@
 
 #include <QDesktopServices>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QWebEngineView>
@@ -161,6 +162,29 @@ private slots:
         // Still the signature's own document, untouched by any of its script.
         QCOMPARE(PageProbe::inSignature(page(), u"doc.URL + (%1)"_s.arg(marked)).toString(),
                  u"about:srcdocfalse"_s);
+    }
+    void consoleOnlyWhenAsked_data()
+    {
+        columns<QString, bool>(); // MAILSIG_PREVIEW_CONSOLE; whether the page's console is printed
+        row("not set", QString(), false);
+        row("1", u"1"_s, true);
+    }
+    void consoleOnlyWhenAsked()
+    {
+        // A refused handler has the engine write to the page's console: the case that shows one, run alone in
+        // a process of its own, with all it prints read.
+        const auto [value, printed] = fetch<QString, bool>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"MAILSIG_PREVIEW_CONSOLE"_s);
+        if (!value.isNull())
+            environment.insert(u"MAILSIG_PREVIEW_CONSOLE"_s, value);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QCoreApplication::applicationFilePath(),
+                      {u"whatThePageShows:inline handler, both barriers"_s});
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        QCOMPARE(QString::fromUtf8(process.readAll()).contains(u" js: "_s), printed);
     }
     void nothingLeftOver_data()
     {
