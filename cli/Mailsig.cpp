@@ -6,6 +6,7 @@
 #include "platform/RegularFile.h"
 #include "platform/RunningApplications.h"
 #include "store/Diagnostics.h"
+#include "store/HtmlInput.h"
 #include "store/KeptVersions.h"
 #include "store/ListFileWriter.h"
 #include "store/MailFolders.h"
@@ -295,38 +296,19 @@ ExitCode Mailsig::show(const CliArguments &arguments, const SignatureService::En
 
 std::optional<QString> Mailsig::inputHtml(const QString &operand, bool allowEmpty)
 {
-    const bool standardInput = operand == QLatin1String("-");
-    const QString name = standardInput ? QStringLiteral("standard input") : operand;
-    QFile file(operand);
-    const bool opened = standardInput ? file.open(stdin, QIODevice::ReadOnly)
-                                      : !QFileInfo(operand).isDir() && file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        fail(ExitCode::Failed, QStringLiteral("Cannot read %1: %2.")
-                                   .arg(name, QFileInfo(operand).isDir() ? QStringLiteral("it is a folder")
-                                                                         : file.errorString()));
-        return std::nullopt;
+    HtmlInput::Read read;
+    if (operand == QLatin1String("-")) {
+        QFile in;
+        if (in.open(stdin, QIODevice::ReadOnly))
+            read = HtmlInput::fromDevice(in, QStringLiteral("standard input"), allowEmpty);
+        else
+            read.failure = QStringLiteral("Cannot read standard input: %1.").arg(in.errorString());
+    } else {
+        read = HtmlInput::fromFile(operand, operand, allowEmpty);
     }
-    const qint64 limit = SignatureLimits::maximumFileSize;
-    const QByteArray bytes = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > limit) {
-        fail(ExitCode::Failed,
-             QStringLiteral("Cannot read %1: %2.")
-                 .arg(name, bytes.size() > limit ? QStringLiteral("it is too large") : file.errorString()));
-        return std::nullopt;
-    }
-    if (const std::optional<qsizetype> offset = SignatureFileFormat::invalidUtf8Offset(bytes)) {
-        fail(ExitCode::Failed, QStringLiteral("%1 is not UTF-8: the byte at offset %2 is not valid.")
-                                   .arg(standardInput ? QStringLiteral("Standard input") : name)
-                                   .arg(*offset));
-        return std::nullopt;
-    }
-    const QString html = *SignatureFileFormat::decodeUtf8(bytes);
-    if (!allowEmpty && html.trimmed().isEmpty()) {
-        fail(ExitCode::Failed, QStringLiteral("%1 holds no HTML: it is empty or only white space.")
-                                   .arg(standardInput ? QStringLiteral("Standard input") : name));
-        return std::nullopt;
-    }
-    return html;
+    if (!read.html)
+        fail(ExitCode::Failed, read.failure);
+    return read.html;
 }
 
 std::optional<QString> Mailsig::filledHtml(const CliArguments &arguments, const QString &operand,
