@@ -10,7 +10,11 @@
 #include "ui/RestoreVersionDialog.h"
 #include "ui/SignatureListView.h"
 #include "ui/SignatureRender.h"
+#include "ui/TopbarActions.h"
 #include "ui/WindowEnvironment.h"
+
+#include <QDir>
+#include <QFileDialog>
 
 #include <QHBoxLayout>
 #include <QStyle>
@@ -49,6 +53,7 @@ ContentView::ContentView(std::unique_ptr<EngineServices> services, QWidget *pare
     layout->addWidget(m_previewPane, 1);
 
     connect(m_listPane, &SignatureListView::restoreRequested, this, &ContentView::restorePreviousVersion);
+    connect(m_listPane, &SignatureListView::fieldsAsked, m_previewPane, &SignatureRender::askForFields);
 }
 
 bool ContentView::canRestorePreviousVersion() const
@@ -74,6 +79,26 @@ void ContentView::newSignatureFromClipboard()
     if (!html)
         return;
     (new NewSignatureSheet(*m_model, *m_mailMonitor, *html, window()))->open();
+}
+
+QString ContentView::insertFromFileText()
+{
+    return QStringLiteral("Insert Signature from File\u2026");
+}
+
+void ContentView::insertFromFile()
+{
+    auto *chooser = new QFileDialog(window(), QStringLiteral("Insert Signature from File"), QDir::homePath(),
+                                    QStringLiteral("HTML files (*.html *.htm)"));
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setFileMode(QFileDialog::ExistingFile);
+    chooser->setObjectName(QStringLiteral("InsertFromFileChooser"));
+    connect(chooser, &QFileDialog::fileSelected, this, [this](const QString &path) {
+        if (const std::optional<QString> templateHtml =
+                TopbarActions::insertFromFile(path, *m_model, *m_mailMonitor))
+            m_previewPane->askForFields(*templateHtml);
+    });
+    chooser->open();
 }
 
 ContentView::~ContentView()

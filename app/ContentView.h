@@ -23,6 +23,7 @@ public:
     ~ContentView() override;
 
     SignaturesEngine &engine() const { return *m_model; }
+    MailMonitor &mailMonitor() const { return *m_mailMonitor; }
 
     // Whether the selected signature has kept versions to go back to.
     bool canRestorePreviousVersion() const;
@@ -31,6 +32,10 @@ public:
     // Reads the clipboard, then asks in a sheet over the window for the name
     // of the signature to make of it; nothing is asked while Mail runs.
     void newSignatureFromClipboard();
+    // Opens a chooser of HTML files; the one chosen is inserted into the
+    // selected signature as the clipboard's HTML would be.
+    void insertFromFile();
+    static QString insertFromFileText();
     SignatureListView *listPane() const { return m_listPane; }
     SignatureRender *previewPane() const { return m_previewPane; }
 

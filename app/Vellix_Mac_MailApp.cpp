@@ -1,13 +1,18 @@
 #include "app/Vellix_Mac_MailApp.h"
 
 #include "access/AccessEngineServices.h"
+#include "access/MailMonitor.h"
 #include "app/ContentView.h"
 #include "store/SignatureListUIModel.h"
+#include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "ui/NewSignatureActions.h"
 #include "ui/SignatureListView.h"
+#include "ui/TopbarActions.h"
+#include "ui/TopbarState.h"
+#include "ui/WindowEnvironment.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -37,6 +42,20 @@ void Vellix_Mac_MailApp::buildMenus()
     const auto refreshCreate = [create, authorize] { create->setEnabled(authorize->isAuthorized().get()); };
     connect(authorize, &SignaturesEngineAccessAuthorize::changed, create, refreshCreate);
     refreshCreate();
+    // Where the insert button would insert: a signature is previewed and Mail is closed.
+    QAction *fromFile =
+        file->addAction(ContentView::insertFromFileText(), m_contentView, &ContentView::insertFromFile);
+    fromFile->setShortcut(QKeySequence::Open);
+    const WindowEnvironment environment =
+        WindowEnvironment::of(m_contentView->engine(), m_contentView->mailMonitor());
+    const auto refreshFromFile = [fromFile, environment] {
+        const TopbarState state = environment.topbarState();
+        fromFile->setEnabled(state.action == TopbarState::Action::Insert && state.buttonEnabled);
+    };
+    connect(&environment.rendered, &SignatureRenderUIModel::changed, fromFile, refreshFromFile);
+    connect(&environment.authorize, &SignaturesEngineAccessAuthorize::changed, fromFile, refreshFromFile);
+    connect(&environment.mailMonitor, &MailMonitor::changed, fromFile, refreshFromFile);
+    refreshFromFile();
     QAction *restore = file->addAction(SignatureListView::restoreActionText(), m_contentView,
                                        &ContentView::restorePreviousVersion);
     // Versions come with every insert and unlock, each followed by a reload.
@@ -50,6 +69,21 @@ void Vellix_Mac_MailApp::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
+
+    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
+    SignaturesEngine &engine = m_contentView->engine();
+    MailMonitor &mailMonitor = m_contentView->mailMonitor();
+    QAction *undo = edit->addAction(TopbarActions::undoText(engine));
+    undo->setShortcut(QKeySequence::Undo);
+    connect(undo, &QAction::triggered, this,
+            [&engine, &mailMonitor] { TopbarActions::undo(engine, mailMonitor); });
+    const auto refreshUndo = [undo, &engine] {
+        undo->setText(TopbarActions::undoText(engine));
+        undo->setEnabled(engine.selectedUndoName().has_value());
+    };
+    connect(&engine, &SignaturesEngine::undoChanged, undo, refreshUndo);
+    connect(engine.selectionUiModel(), &SignatureSelectionUIModel::changed, undo, refreshUndo);
+    refreshUndo();
 }
 
 void Vellix_Mac_MailApp::showEvent(QShowEvent *event)

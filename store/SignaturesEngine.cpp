@@ -166,11 +166,20 @@ bool SignaturesEngine::insertSignature(const QString &html)
         return refuse(*selected, SignatureService::unchangedSentence(selected->name)), true;
     if (!tell(*selected, outcome))
         return false;
+    rememberUndo(*selected, QStringLiteral("Insert into \"%1\""));
     emit inserted(selected->id, html);
     return true;
 }
 
 bool SignaturesEngine::restoreKeptVersion(const QString &versionFile)
+{
+    if (!restoreVersion(versionFile))
+        return false;
+    rememberUndo(*m_selectionUiModel->signature().get(), QStringLiteral("Restore of \"%1\""));
+    return true;
+}
+
+bool SignaturesEngine::restoreVersion(const QString &versionFile)
 {
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
     if (!selected)
@@ -183,6 +192,39 @@ bool SignaturesEngine::restoreKeptVersion(const QString &versionFile)
             return tell(*selected, SignatureService::restore(*entry, version));
     }
     return refuse(*selected, QStringLiteral("That version could not be read, so nothing was changed."));
+}
+
+void SignaturesEngine::rememberUndo(const SignatureModel &selected, const QString &what)
+{
+    // Taken now: a later change from outside must not move what Undo writes back.
+    const std::optional<SignatureService::Entry> entry = m_listing.entry(selected.id);
+    const std::optional<KeptVersions::Version> before =
+        entry ? SignatureService::previousVersion(*entry) : std::nullopt;
+    if (before)
+        m_undo.insert(selected.id, {what.arg(selected.name), before->file});
+    else
+        m_undo.remove(selected.id);
+    emit undoChanged();
+}
+
+std::optional<QString> SignaturesEngine::selectedUndoName() const
+{
+    const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
+    if (!selected || !m_undo.contains(selected->id))
+        return std::nullopt;
+    return m_undo.value(selected->id).what;
+}
+
+bool SignaturesEngine::undoSelected()
+{
+    const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
+    if (!selected || !m_undo.contains(selected->id))
+        return false;
+    if (!restoreVersion(m_undo.value(selected->id).versionFile))
+        return false;
+    m_undo.remove(selected->id);
+    emit undoChanged();
+    return true;
 }
 
 bool SignaturesEngine::createSignature(const QString &name, const QString &html)

@@ -6,6 +6,7 @@
 #include "store/SignatureModel.h"
 #include "store/SignatureService.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -70,6 +71,13 @@ public:
     // Makes a new signature named name holding html in every store and
     // selects it; true when done. A refusal is said in the status model.
     bool createSignature(const QString &name, const QString &html);
+    // What Undo would take back in the selected signature: the last insert
+    // or restore of this run ("Insert into "Work"", "Restore of "Work""); none
+    // when there is nothing to undo.
+    std::optional<QString> selectedUndoName() const;
+    // Writes back the version kept before that change, as a restore does;
+    // true when done. Undone, it cannot be undone again.
+    bool undoSelected();
     // Writes back what was inserted into the selected signature, where Mail
     // or another Mac replaced it since; true when done.
     bool putBackSelected();
@@ -104,6 +112,8 @@ public:
 signals:
     // An insert wrote html into the signature's file and locked it.
     void inserted(const QString &id, const QString &html);
+    // What Undo would take back may have changed.
+    void undoChanged();
 
 private:
     void observeSelection();
@@ -115,6 +125,9 @@ private:
     // preview renewed; true when everything asked for was done.
     bool tell(const SignatureModel &selected, const SignatureService::Outcome &outcome);
     bool refuse(const SignatureModel &selected, const QString &message);
+    // After a change of the selected signature: the version that undoes it.
+    void rememberUndo(const SignatureModel &selected, const QString &what);
+    bool restoreVersion(const QString &versionFile);
     // Back to what the top bar says when no action has news: a store that
     // cannot be read, or the selected signature replaced since its insert.
     // selected: the selection about to be stored, when a new one is being set.
@@ -138,6 +151,13 @@ private:
     // with that file when it is not a real split of UTF-8 text (the content
     // is then empty, and writing its header would destroy the file's own).
     std::optional<QString> m_previewSourceId;
+    struct Undo
+    {
+        QString what;
+        QString versionFile;
+    };
+    // Per signature id: the last insert or restore of this run, and what undoes it.
+    QHash<QString, Undo> m_undo;
     std::optional<QString> m_previewFault;
     std::vector<Cancellable> m_cancellables;
 };

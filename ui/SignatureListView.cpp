@@ -1,5 +1,7 @@
 #include "ui/SignatureListView.h"
 
+#include "store/SignatureStatusUIModel.h"
+
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "ui/SignaturListFooter.h"
@@ -38,8 +40,12 @@ SignatureListView::SignatureListView(const WindowEnvironment &environment, QWidg
     m_rowsView->setFrameShape(QFrame::NoFrame);
     m_rowsView->setAutoFillBackground(false);
     m_rowsView->viewport()->setAutoFillBackground(false);
+    // An HTML file dropped on a row goes into that signature.
+    m_rowsView->setAcceptDrops(true);
+    m_rowsView->viewport()->setAcceptDrops(true);
 
     connect(m_rowsView, &SignatureRowsView::rowClicked, this, &SignatureListView::select);
+    connect(m_rowsView, &SignatureRowsView::droppedOn, this, &SignatureListView::dropOn);
     connect(m_rowsView, &SignatureRowsView::currentMovedByKey, this, &SignatureListView::select);
     connect(m_rowsView, &QWidget::customContextMenuRequested, this, &SignatureListView::showContextMenu);
     connect(m_model, &QAbstractItemModel::modelReset, this, &SignatureListView::rowsReset);
@@ -91,6 +97,18 @@ void SignatureListView::select(const QModelIndex &index)
     m_rowsView->setChosenRow(index);
     // Set even when equal: every set reads the file again.
     m_environment.selection.signature().set(*record);
+}
+
+void SignatureListView::dropOn(const QModelIndex &index, const QMimeData *mime)
+{
+    if (!index.isValid()) {
+        m_environment.engine.statusUiModel()->message().set(QStringLiteral("Drop the file on a signature."));
+        return;
+    }
+    select(index);
+    if (const std::optional<QString> templateHtml =
+            TopbarActions::insertDropped(*mime, m_environment.engine, m_environment.mailMonitor))
+        emit fieldsAsked(*templateHtml);
 }
 
 void SignatureListView::rowsReset()

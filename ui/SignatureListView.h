@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMimeData>
+
 #include "ui/WindowEnvironment.h"
 
 #include <QWidget>
@@ -39,9 +41,13 @@ public:
 signals:
     // The user asked to restore an earlier version of the selected signature.
     void restoreRequested();
+    // A dropped file held a template: its fields want values before anything is written.
+    void fieldsAsked(const QString &templateHtml);
 
 private:
     void select(const QModelIndex &index);
+    // Selects the row dropped on and inserts the HTML file dropped, or says why not.
+    void dropOn(const QModelIndex &index, const QMimeData *mime);
     void rowsReset();
     void showContextMenu(const QPoint &position);
 

@@ -10,7 +10,8 @@
 #include <QVBoxLayout>
 
 SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
-    : QWidget(parent), m_javascriptModel(std::make_unique<ControlWebviewModel>()),
+    : QWidget(parent), m_engine(environment.engine), m_mailMonitor(environment.mailMonitor),
+      m_javascriptModel(std::make_unique<ControlWebviewModel>()),
       m_topbar(new SignatureRenderTopbar(environment, this)),
       m_notes(new SignatureRenderNotes(environment.engine, this)),
       m_webView(new SignatureRenderWebView(environment, *m_javascriptModel, this))
@@ -21,15 +22,16 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
     layout->addWidget(m_notes, 0, Qt::AlignLeading);
     layout->addWidget(m_webView, 1);
 
-    SignaturesEngine &engine = environment.engine;
-    MailMonitor &mailMonitor = environment.mailMonitor;
     connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,
-            [this, &engine, &mailMonitor](const QString &templateHtml) {
-                auto *sheet =
-                    new FieldsSheet(engine, mailMonitor, *m_javascriptModel, templateHtml, window());
-                sheet->placeAtFootOf(m_webView);
-                sheet->open();
-            });
+            &SignatureRender::askForFields);
+    connect(m_webView, &SignatureRenderWebView::fieldsAsked, this, &SignatureRender::askForFields);
+}
+
+void SignatureRender::askForFields(const QString &templateHtml)
+{
+    auto *sheet = new FieldsSheet(m_engine, m_mailMonitor, *m_javascriptModel, templateHtml, window());
+    sheet->placeAtFootOf(m_webView);
+    sheet->open();
 }
 
 SignatureRender::~SignatureRender()

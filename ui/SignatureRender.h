@@ -7,6 +7,8 @@
 #include <memory>
 
 class ControlWebviewModel;
+class MailMonitor;
+class SignaturesEngine;
 class SignatureRenderNotes;
 class SignatureRenderTopbar;
 class SignatureRenderWebView;
@@ -22,11 +24,15 @@ public:
     ~SignatureRender() override;
 
     ControlWebviewModel &javascriptModel() const { return *m_javascriptModel; }
+    // Opens the sheet that asks for the template's fields, at the foot of the preview.
+    void askForFields(const QString &templateHtml);
     SignatureRenderTopbar *topbar() const { return m_topbar; }
     SignatureRenderNotes *notes() const { return m_notes; }
     SignatureRenderWebView *webView() const { return m_webView; }
 
 private:
+    SignaturesEngine &m_engine;
+    MailMonitor &m_mailMonitor;
     std::unique_ptr<ControlWebviewModel> m_javascriptModel;
     SignatureRenderTopbar *m_topbar;
     SignatureRenderNotes *m_notes;

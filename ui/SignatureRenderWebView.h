@@ -7,6 +7,8 @@
 #include <QWidget>
 
 class ControlWebviewModel;
+class MailMonitor;
+class SignaturesEngine;
 class SignatureStatusUIModel;
 
 // The framed web view of the preview pane, fed with every real change of the
@@ -28,14 +30,22 @@ public:
 signals:
     // The page has loaded, can take signatures and is on screen.
     void previewShown();
+    // A dropped file held a template: its fields want values before anything is written.
+    void fieldsAsked(const QString &templateHtml);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A drop anywhere on the preview is the program's, never the page's: one
+    // HTML file is inserted into the signature shown, anything else refused.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void loadPreview();
 
     ControlWebviewModel &m_javascriptModel;
+    SignaturesEngine &m_engine;
+    MailMonitor &m_mailMonitor;
     SignatureStatusUIModel &m_status;
     QPointer<QWidget> m_host;
     bool m_loadScheduled = false;

@@ -73,3 +73,19 @@ void SignatureRowsView::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = QModelIndex();
     event->accept();
 }
+
+void SignatureRowsView::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void SignatureRowsView::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void SignatureRowsView::dropEvent(QDropEvent *event)
+{
+    event->acceptProposedAction();
+    emit droppedOn(indexAt(event->position().toPoint()), event->mimeData());
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMimeData>
+
 #include <QListView>
 #include <QPersistentModelIndex>
 
@@ -23,6 +25,8 @@ public:
 
 signals:
     void rowClicked(const QModelIndex &index);
+    // Something was dropped on the row at index (an invalid index: below the rows).
+    void droppedOn(const QModelIndex &index, const QMimeData *mime);
     void currentMovedByKey(const QModelIndex &index);
 
 protected:
@@ -33,6 +37,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Every drag is taken, so that a refusal can say why.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     QPersistentModelIndex m_pressed;

@@ -1,11 +1,27 @@
 #include "ui/TopbarActions.h"
 
+#include "access/DroppedFile.h"
 #include "access/MailMonitor.h"
 #include "access/PasteModel.h"
 #include "access/RememberedFields.h"
+#include "store/HtmlInput.h"
 #include "store/SignatureStatusUIModel.h"
 #include "store/SignatureTemplate.h"
 #include "store/SignaturesEngine.h"
+
+#include <QFileInfo>
+
+namespace {
+std::optional<QString> insertOrAsk(const QString &html, SignaturesEngine &engine)
+{
+    // Braces that do not make a template are text like any other.
+    if (!SignatureTemplate::fieldNames(html).isEmpty())
+        return html;
+    // The engine publishes the file as written; the preview follows that.
+    engine.insertSignature(html);
+    return std::nullopt;
+}
+} // namespace
 
 std::optional<QString> TopbarActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
                                                           MailMonitor &mailMonitor)
@@ -13,12 +29,31 @@ std::optional<QString> TopbarActions::insertFromClipboard(PasteModel &paste, Sig
     const std::optional<QString> html = paste.readClipboardHTML();
     if (!html || refusedWhileMailRuns(engine, mailMonitor))
         return std::nullopt;
-    // Braces that do not make a template are text like any other.
-    if (!SignatureTemplate::fieldNames(*html).isEmpty())
-        return html;
-    // The engine publishes the file as written; the preview follows that.
-    engine.insertSignature(*html);
-    return std::nullopt;
+    return insertOrAsk(*html, engine);
+}
+
+std::optional<QString> TopbarActions::insertFromFile(const QString &path, SignaturesEngine &engine,
+                                                     MailMonitor &mailMonitor)
+{
+    const HtmlInput::Read read = HtmlInput::fromFile(path, QFileInfo(path).fileName());
+    if (!read.html) {
+        engine.statusUiModel()->message().set(read.failure);
+        return std::nullopt;
+    }
+    if (refusedWhileMailRuns(engine, mailMonitor))
+        return std::nullopt;
+    return insertOrAsk(*read.html, engine);
+}
+
+std::optional<QString> TopbarActions::insertDropped(const QMimeData &mime, SignaturesEngine &engine,
+                                                    MailMonitor &mailMonitor)
+{
+    const DroppedFile::Verdict dropped = DroppedFile::of(mime);
+    if (!dropped.file) {
+        engine.statusUiModel()->message().set(dropped.refusal);
+        return std::nullopt;
+    }
+    return insertFromFile(*dropped.file, engine, mailMonitor);
 }
 
 bool TopbarActions::insertFilled(const QString &templateHtml, const QMap<QString, QString> &values,
@@ -29,6 +64,17 @@ bool TopbarActions::insertFilled(const QString &templateHtml, const QMap<QString
         return false;
     RememberedFields::remember(values);
     return !refusedWhileMailRuns(engine, mailMonitor) && engine.insertSignature(*filled.html);
+}
+
+QString TopbarActions::undoText(const SignaturesEngine &engine)
+{
+    return QStringLiteral("Undo ") + engine.selectedUndoName().value_or(QStringLiteral("Insert"));
+}
+
+void TopbarActions::undo(SignaturesEngine &engine, MailMonitor &mailMonitor)
+{
+    if (!refusedWhileMailRuns(engine, mailMonitor))
+        engine.undoSelected();
 }
 
 void TopbarActions::putBack(SignaturesEngine &engine, MailMonitor &mailMonitor)

@@ -7,6 +7,7 @@
 
 class MailMonitor;
 class PasteModel;
+class QMimeData;
 class SignaturesEngine;
 
 // The actions of the top bar's buttons, in the order the user expects
@@ -20,10 +21,25 @@ namespace TopbarActions {
 std::optional<QString> insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
                                            MailMonitor &mailMonitor);
 
+// The same for the HTML of the file at path; a file that cannot be taken
+// (not UTF-8, empty, too large) is told in the top bar.
+std::optional<QString> insertFromFile(const QString &path, SignaturesEngine &engine,
+                                      MailMonitor &mailMonitor);
+// The same for the one HTML file a drop hands over; anything else dropped is
+// refused with the reason in the top bar.
+std::optional<QString> insertDropped(const QMimeData &mime, SignaturesEngine &engine,
+                                     MailMonitor &mailMonitor);
+
 // Fills the template with values, remembers them for the next template and,
 // unless Mail runs at this very moment, inserts the result as above.
 bool insertFilled(const QString &templateHtml, const QMap<QString, QString> &values, SignaturesEngine &engine,
                   MailMonitor &mailMonitor);
+
+// Edit's Undo, named for what it takes back in the selected signature.
+QString undoText(const SignaturesEngine &engine);
+// Unless Mail runs at this very moment, takes back the last insert or
+// restore of the selected signature.
+void undo(SignaturesEngine &engine, MailMonitor &mailMonitor);
 
 // Unless Mail runs at this very moment, writes back what was last inserted
 // into the selected signature and locks it.

@@ -1,5 +1,6 @@
 // The grant and the chooser, the folder and Mail monitors, and the clipboard, all real.
 #include "access/AccessEngineServices.h"
+#include "access/DroppedFile.h"
 #include "access/FolderMonitor.h"
 #include "access/MailMonitor.h"
 #include "access/PasteModel.h"
@@ -243,6 +244,41 @@ private slots:
             offer->setData(u"text/html"_s, html);
         QGuiApplication::clipboard()->setMimeData(offer);
         QCOMPARE(PasteModel().readClipboardHTML(), read);
+    }
+    void droppedFile_data()
+    {
+        // what is dropped ("|" between urls; "text:" for text alone; "folder": a folder x.html), the file
+        // taken or the refusal
+        columns<QString, QString>();
+        const QString onlyHtml = u"Only an HTML file (.html or .htm) can be dropped here."_s;
+        row("an html file", u"/tmp/a b.html"_s, u"/tmp/a b.html"_s);
+        row("upper-case htm", u"/tmp/SIG.HTM"_s, u"/tmp/SIG.HTM"_s);
+        row("a text file", u"/tmp/sig.txt"_s, onlyHtml);
+        row("no suffix", u"/tmp/html"_s, onlyHtml);
+        row("a folder named like html", u"folder"_s, onlyHtml);
+        row("two html files", u"/tmp/a.html|/tmp/b.html"_s, u"Drop one HTML file at a time."_s);
+        row("a web address", u"https://example.com/sig.html"_s,
+            u"Only a file can be dropped here, not a link."_s);
+        row("text alone", u"text:<b>Ada</b>"_s, onlyHtml);
+    }
+    void droppedFile()
+    {
+        const auto [dropped, expected] = fetch<QString, QString>();
+        QMimeData mime;
+        QTemporaryDir dir;
+        if (dropped.startsWith(u"text:"_s)) {
+            mime.setHtml(dropped.mid(5));
+        } else if (dropped == u"folder"_s) {
+            QVERIFY(QDir().mkpath(dir.path() + u"/x.html"_s));
+            mime.setUrls({QUrl::fromLocalFile(dir.path() + u"/x.html"_s)});
+        } else {
+            QList<QUrl> urls;
+            for (const QString &each : dropped.split(u'|'))
+                urls.append(each.startsWith(u'/') ? QUrl::fromLocalFile(each) : QUrl(each));
+            mime.setUrls(urls);
+        }
+        const DroppedFile::Verdict verdict = DroppedFile::of(mime);
+        QCOMPARE(verdict.file.value_or(verdict.refusal), expected);
     }
 };
 

@@ -123,6 +123,31 @@ public:
         return *std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
     }
     QAction *restoreAction() const { return fileAction(SignatureListView::restoreActionText()); }
+    QAction *undoAction() const { return m_window->menuBar()->actions().at(1)->menu()->actions().first(); }
+    int rowOf(int sample) const
+    {
+        const int row = list()->model()->rowOf(m_home->id(sample)).value_or(-1);
+        list()->rowsView()->scrollTo(list()->model()->index(row));
+        return row;
+    }
+    // Drops mime at a point of the window where Qt would: on the innermost widget there that takes drops.
+    bool drop(QWidget *over, QPoint at, const QMimeData &mime) const
+    {
+        const QPoint global = over->mapToGlobal(at);
+        QWidget *target = m_window->childAt(m_window->mapFromGlobal(global));
+        while (target && !target->acceptDrops())
+            target = target->parentWidget();
+        if (!target)
+            return false;
+        const QPoint local = target->mapFromGlobal(global);
+        QDragEnterEvent enter(local, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(local), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &dropped);
+        return dropped.isAccepted();
+    }
     QAction *newAction() const { return fileAction(NewSignatureActions::menuText()); }
     NewSignatureSheet *sheet() const { return m_window->findChild<NewSignatureSheet *>(); }
 
@@ -174,6 +199,9 @@ private slots:
         click(0);
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"<b>Ada Lovelace</b>"_s), 30000);
         QVERIFY(button()->isEnabled() && selected(0));
+        // Nothing changed yet in this run: nothing to undo.
+        QVERIFY(!undoAction()->isEnabled());
+        QCOMPARE(undoAction()->text(), u"Undo Insert"_s);
         // Anywhere in a row selects it: the name, the gap, the empty lock slot, the insets.
         const QRect r = list()->rowRect(2), slot = list()->lockRect(2);
         for (const QPoint &at :
@@ -281,7 +309,7 @@ private slots:
         QSKIP("This system does not see a stand-in Mail started as a plain process.");
 #endif
         copy(u"<p>while Mail runs</p>"_s);
-        for (const QString &way : {u"insert"_s, u"restore"_s, u"new"_s}) {
+        for (const QString &way : {u"insert"_s, u"restore"_s, u"new"_s, u"undo"_s}) {
             const bool restoring = way == u"restore"_s;
             click(1);
             QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled() && message()->isHidden(), 10000);
@@ -297,6 +325,8 @@ private slots:
                 QTest::keySequence(dialog->versions(), QKeySequence(Qt::Key_End, Qt::Key_Return));
             else if (way == u"new"_s) // refused before a name is asked
                 newAction()->trigger();
+            else if (way == u"undo"_s) // the insert of an earlier case is there to undo
+                undoAction()->trigger();
             else
                 QTest::mouseClick(button(), Qt::LeftButton);
             QVERIFY(TestHome::read(m_home->file(1)) == before && !sheet());
@@ -621,6 +651,77 @@ private slots:
         QTest::mouseClick(button(), Qt::LeftButton);
         QVERIFY(!fields());
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>{{ unclosed</p>"_s});
+    }
+    void insertFromAFileOrADrop()
+    {
+        const int row = rowOf(1);
+        click(row);
+        const QString file = m_home->file(1);
+        const QTemporaryDir dir;
+        const auto write = [&](const QString &name, const QByteArray &bytes) {
+            const QString path = dir.path() + u'/' + name;
+            return TestHome::write(path, bytes) ? path : QString();
+        };
+        const QString html = u"<p>From a <b>file</b> \u00e9</p>"_s;
+        const QString chosen = write(u"chosen.html"_s, html.toUtf8());
+        // File, Ctrl+O: the chooser's file goes into the selected signature.
+        QAction *fromFile = fileAction(ContentView::insertFromFileText());
+        QVERIFY(fromFile->isEnabled() && fromFile->shortcut() == QKeySequence(QKeySequence::Open));
+        fromFile->trigger();
+        auto *chooser = m_window->findChild<QFileDialog *>(u"InsertFromFileChooser"_s);
+        QTRY_VERIFY(chooser && chooser->isVisible());
+        chooser->selectFile(chosen);
+        QTest::keyClick(chooser, Qt::Key_Return);
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
+        QVERIFY(TestHome::isLocked(file));
+        // Dropped on the preview, past the page: refusals say why and change nothing.
+        QWidget *page = content()->previewPane()->webView();
+        const QPoint middle = page->rect().center();
+        const QByteArray written = TestHome::read(file);
+        for (const auto &[name, bytes, told] :
+             {std::tuple{u"bad.html"_s, "<p>caf\xe9</p>"_ba,
+                         u"bad.html is not UTF-8: the byte at offset 6 is not valid."_s},
+              {u"blank.htm"_s, " \n"_ba, u"blank.htm holds no HTML: it is empty or only white space."_s},
+              {u"notes.txt"_s, "<p>x</p>"_ba, u"Only an HTML file (.html or .htm) can be dropped here."_s}}) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(write(name, bytes))});
+            QVERIFY(drop(page, middle, mime));
+            QCOMPARE(message()->text(), told);
+            QCOMPARE(TestHome::read(file), written);
+        }
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(write(u"dropped.html"_s, "<p>Dropped</p>"))});
+        QVERIFY(drop(page, middle, mime));
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>Dropped</p>"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), u"<p>Dropped</p>"_s, 15000);
+        // Dropped on another row: into that signature, which is selected.
+        int other = 0;
+        while (list()->model()->record(other)->name != u"Work"_s) // made from the clipboard earlier
+            ++other;
+        const QString otherId = list()->model()->record(other)->id;
+        mime.setUrls({QUrl::fromLocalFile(write(u"row.html"_s, "<p>On the row</p>"))});
+        QVERIFY(drop(list()->rowsView()->viewport(), list()->rowRect(other).center(), mime));
+        QCOMPARE(engine().selectionUiModel()->signature().get()->id, otherId);
+        QCOMPARE(TestHome::mimeDecoded({m_home->file(otherId)}), QStringList{u"<p>On the row</p>"_s});
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>Dropped</p>"_s});
+    }
+    void undoTakesBackTheLastChange()
+    {
+        // Undo puts back the bytes from before the last insert, locked, and then has nothing left.
+        click(rowOf(1));
+        const QString file = m_home->file(1);
+        const QByteArray before = TestHome::read(file);
+        copy(u"<p>to be undone</p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QVERIFY(TestHome::read(file) != before);
+        QCOMPARE(undoAction()->text(), u"Undo Insert into \"%1\""_s.arg(selectedName()));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keySequence(m_window.get(), QKeySequence::Undo);
+        QCOMPARE(TestHome::read(file), before);
+        QVERIFY(TestHome::isLocked(file));
+        QVERIFY(!undoAction()->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(preview(), u"<p>Dropped</p>"_s, 15000);
     }
     void rootSwitchesTheSandboxOffAndSaysSo()
     {
