@@ -6,7 +6,8 @@
 // so the picture shows the sheet that asks for its fields over the filled
 // preview; with --accounts it shows the first row's tool tip. With --inserted
 // it inserts into the first signature, as a click on the button would; with
-// --restore it also opens its restore dialog. Used by scripts/demo
+// --restore it also opens its restore dialog; with --drop it drops an HTML
+// file on the second row. Used by scripts/demo
 // --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
@@ -27,10 +28,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <QToolTip>
@@ -50,6 +54,8 @@ int main(int argc, char *argv[])
     const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
     const bool withFields = option == "--fields", withAccounts = option == "--accounts";
     const bool restore = option == "--restore", insert = restore || option == "--inserted";
+    const bool withDrop = option == "--drop";
+    QTemporaryDir dropFolder;
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
     Vellix_Mac_MailApp window;
@@ -85,6 +91,25 @@ int main(int argc, char *argv[])
                     sheet->field(QStringLiteral("title"))->setText(QStringLiteral("Rear Admiral"));
                     sheet->field(QStringLiteral("phone"))->setText(QStringLiteral("+1 202 555 0142"));
                 }
+            }
+            if (withDrop) {
+                // An HTML file dropped on the second row, delivered as the system delivers a drop.
+                const QString dropped = dropFolder.filePath(QStringLiteral("conference.html"));
+                QFile file(dropped);
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(
+                        "<p style=\"font: 13px Helvetica, sans-serif\"><b>Ada Lovelace</b> \xe2\x80\x94 "
+                        "see you at <a href=\"https://vellix.example/summit\">Vellix Summit 2027</a>, "
+                        "booth 12</p>");
+                file.close();
+                QMimeData mime;
+                mime.setUrls({QUrl::fromLocalFile(dropped)});
+                QWidget *rows = window.contentView()->listPane()->rowsView()->viewport();
+                const QPoint at = window.contentView()->listPane()->rowRect(1).center();
+                QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+                QApplication::sendEvent(rows, &enter);
+                QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, {});
+                QApplication::sendEvent(rows, &drop);
             }
             if (withAccounts) {
                 SignatureListView *list = window.contentView()->listPane();
