@@ -7,13 +7,14 @@
 #include <memory>
 
 class ControlWebviewModel;
+class SignatureRenderAppearanceLine;
 class SignatureRenderNotes;
 class SignatureRenderTopbar;
 class SignatureRenderWebView;
 
-// The right pane: the top bar, the note line (when there are notes), then the
-// preview. It owns the script bridge that both the preview and the insert
-// button use.
+// The right pane: the top bar, the line saying how a dark preview is shown
+// (in dark), the note line (when there are notes), then the preview. It owns the script bridge that both the
+// preview and the insert button use.
 class SignatureRender : public QWidget
 {
     Q_OBJECT
@@ -23,12 +24,14 @@ public:
 
     ControlWebviewModel &javascriptModel() const { return *m_javascriptModel; }
     SignatureRenderTopbar *topbar() const { return m_topbar; }
+    SignatureRenderAppearanceLine *appearanceLine() const { return m_appearanceLine; }
     SignatureRenderNotes *notes() const { return m_notes; }
     SignatureRenderWebView *webView() const { return m_webView; }
 
 private:
     std::unique_ptr<ControlWebviewModel> m_javascriptModel;
     SignatureRenderTopbar *m_topbar;
+    SignatureRenderAppearanceLine *m_appearanceLine;
     SignatureRenderNotes *m_notes;
     SignatureRenderWebView *m_webView;
 };
