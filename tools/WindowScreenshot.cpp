@@ -2,7 +2,7 @@
 // first signature once the preview is up and saves a picture of the window.
 // With --notes it selects the first signature that has notes; with
 // --notes-open it also opens their list, which the picture shows over the
-// window. Used by scripts/demo
+// window. With --dark it shows the preview in dark. Used by scripts/demo
 // --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
@@ -14,12 +14,15 @@
 #include "store/SignaturesEngine.h"
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderNotes.h"
+#include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarAppearance.h"
 #include "ui/SignatureRenderWebView.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolButton>
 
 int main(int argc, char *argv[])
 {
@@ -27,12 +30,15 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QTextStream err(stderr);
     if (argc < 2) {
-        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open]\n";
+        err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open] [--dark]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
-    const QByteArray option = argc > 2 ? QByteArray(argv[2]) : QByteArray();
-    const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
+    QByteArrayList options;
+    for (int i = 2; i < argc; ++i)
+        options.append(argv[i]);
+    const bool openNotes = options.contains("--notes-open"),
+               withNotes = openNotes || options.contains("--notes"), dark = options.contains("--dark");
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
     Vellix_Mac_MailApp window;
@@ -50,6 +56,8 @@ int main(int argc, char *argv[])
                 if (!withNotes || !notes->notesModel().notes().get().isEmpty())
                     break;
             }
+            if (dark)
+                window.contentView()->previewPane()->topbar()->appearance()->darkButton()->click();
             if (openNotes)
                 notes->click();
             // Time for the page to lay the signature out and the compositor to present it.
