@@ -1,6 +1,7 @@
 #include "notes/SignatureCheck.h"
 
 #include "notes/HtmlScan.h"
+#include "notes/ImageOnDark.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -110,7 +111,10 @@ private:
     void css(QByteArrayView text);
     qsizetype cssUrl(QByteArrayView text, qsizetype at);
 
+    static constexpr int maximumImagesDecoded = 8;
+
     std::bitset<8> m_found;
+    int m_imagesDecoded = 0;
 };
 
 void Scan::element(const xmlChar *name, const xmlChar **attributes)
@@ -163,6 +167,12 @@ void Scan::address(QByteArrayView value, bool isImage)
     case Address::Data:
         if (isImage)
             note(Kind::EmbeddedImage);
+        // A few images at most are decoded, however many there are.
+        if (isImage && !has(Kind::DarkImage) && m_imagesDecoded < maximumImagesDecoded) {
+            ++m_imagesDecoded;
+            if (ImageOnDark::isHardToSee(value))
+                note(Kind::DarkImage);
+        }
         break;
     case Address::JavaScript:
         note(Kind::Script);

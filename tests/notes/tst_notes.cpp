@@ -23,6 +23,16 @@ private slots:
         row("not rich", card, 0, u"plain-font"_s);
         row("rich flag missing", u"<b>A.</b>"_s, -1, QString());
         row("embedded image", u"<img src=\"data:image/png;base64,iVBORw0KGgo=\">"_s, 1, u"embedded-image"_s);
+        // 4 x 4 PNGs: a mark in the middle, transparent around, or the whole square opaque.
+        const QString png = u"<img src=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECA%1\">"_s;
+        row("dark mark on nothing",
+            png.arg(u"YAAACp8Z5+AAAAFUlEQVR42mNgwAYUFBT+gzBuAWQAALWCBX0YaKOPAAAAAElFTkSuQmCC"_s), 1,
+            u"embedded-image,dark-image"_s);
+        row("light mark on nothing",
+            png.arg(u"YAAACp8Z5+AAAAFUlEQVR42mNgwAY+fPjwH4RxCyADAAYADz10CJlIAAAAAElFTkSuQmCC"_s), 1,
+            u"embedded-image"_s);
+        row("dark and opaque", png.arg(u"IAAAAmkwkpAAAADklEQVR42mNQQAIMxHEAnDQGAQi1YvsAAAAASUVORK5CYII="_s),
+            1, u"embedded-image"_s);
         row("data address in a comment", u"<!-- <img src=\"data:image/png;base64,AA\"> --><p>A.</p>"_s, 1,
             QString());
         row("markup only as text", u"<p>&lt;script&gt; http://x.example data:image/png @import</p>"_s, 1,
