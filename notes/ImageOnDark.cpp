@@ -48,8 +48,7 @@ bool ImageOnDark::isHardToSee(QByteArrayView dataAddress)
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes->constData(), size_t(bytes->size())))
         return false;
-    if ((image.format & PNG_FORMAT_FLAG_ALPHA) == 0 || image.width == 0 || image.height == 0 ||
-        double(image.width) * image.height > maximumPixels) {
+    if (image.width == 0 || image.height == 0 || double(image.width) * image.height > maximumPixels) {
         png_image_free(&image);
         return false;
     }
