@@ -286,6 +286,21 @@ private slots:
         }
         m_host->setAppearance(Appearance::Light);
     }
+    void dressedWhileImagesLoad()
+    {
+        // An image that never comes keeps the frame loading; the signature shows dark all the same.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        m_host->showSignature(u"<meta name=\"color-scheme\" content=\"dark\"><p>x</p>"
+                              "<img src=\"http://127.0.0.1:%1/logo.png\">"_s.arg(silent.serverPort()),
+                              Appearance::Dark);
+        QTRY_COMPARE(
+            PageProbe::inSignature(
+                page(), u"getComputedStyle(doc.documentElement).backgroundColor + doc.readyState"_s, true)
+                .toString(),
+            u"rgb(30, 30, 30)interactive"_s);
+        m_host->setAppearance(Appearance::Light);
+    }
     void links_data()
     {
         columns<QString, bool>(); // the link; whether it opens outside, else it is refused and reported
