@@ -9,6 +9,10 @@ SignatureRenderAppearanceLine::SignatureRenderAppearanceLine(ControlWebviewModel
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
     setAlignment(Qt::AlignTrailing | Qt::AlignVCenter);
+    // Hidden, it keeps its place: switching never resizes the preview, which would lay it out again.
+    QSizePolicy policy = sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    setSizePolicy(policy);
     connect(&m_javascriptModel, &ControlWebviewModel::appearanceChanged, this,
             &SignatureRenderAppearanceLine::refresh);
     refresh();
