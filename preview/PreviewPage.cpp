@@ -67,7 +67,12 @@ function dress(doc) {
         doc.previewSheet = new doc.defaultView.CSSStyleSheet();
         doc.adoptedStyleSheets = [doc.previewSheet];
     }
-    doc.previewSheet.replaceSync(sheets.light + (appearance === 'light' ? '' : sheets[appearance]));
+    // Rebuilt only when it changes: every signature shown comes here.
+    var text = sheets.light + (appearance === 'light' ? '' : sheets[appearance]);
+    if (doc.previewSheetText !== text) {
+        doc.previewSheet.replaceSync(text);
+        doc.previewSheetText = text;
+    }
     turnSchemes(doc, appearance === 'dark');
 }
 
