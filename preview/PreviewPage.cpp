@@ -22,9 +22,11 @@ var latest = '';
 // referrer rule, a refresh, a colour scheme) can leave a mark on a document.
 var inertMetaNames = ['', 'generator', 'author', 'description', 'keywords', 'progid', 'originator'];
 var appearance = 'light';
-// The program's styles under each signature's own, none of them more specific:
-// Mail's message font (the size is the engine's default), then what an
-// appearance adds. Images are inverted again, so they show as they are.
+// The program's styles, no more specific than an element's name, so that a
+// signature's own win; only the dark colour scheme, which Mail's dark mode
+// sets, is forced. First Mail's message font (its size is the engine's
+// default), then what an appearance adds: in inverted, images are inverted
+// again, so they show as they are.
 var sheets = {
     light: ':where(html){font-family:Helvetica,"Liberation Sans",Arimo,sans-serif}',
     dark: ':root{color-scheme:dark!important}:where(html){background:#1e1e1e;color:rgba(255,255,255,.85)}',
