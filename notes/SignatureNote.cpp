@@ -11,6 +11,10 @@ SignatureNote SignatureNote::of(Kind kind)
         return {kind,
                 QStringLiteral("An image is embedded in the HTML, which Mail shows but many recipients' "
                                "mail programs drop: host the image and link it over https.")};
+    case Kind::DarkImage:
+        return {kind, QStringLiteral("An embedded image is dark on a transparent background, so on a dark "
+                                     "background (Mail in dark mode, many recipients) it can hardly be seen: "
+                                     "give it a light outline or a background of its own.")};
     case Kind::UnreachableAddress:
         return {kind, QStringLiteral("An image or link points to a file on this Mac or has no full address, "
                                      "so recipients cannot reach it: use a full https address.")};
@@ -35,8 +39,8 @@ SignatureNote SignatureNote::of(Kind kind)
 
 QList<SignatureNote::Kind> SignatureNote::allKinds()
 {
-    return {Kind::PlainFont,     Kind::EmbeddedImage, Kind::UnreachableAddress, Kind::PlainHttp, Kind::Script,
-            Kind::OutsideStyles, Kind::TooLarge};
+    return {Kind::PlainFont, Kind::EmbeddedImage, Kind::DarkImage,     Kind::UnreachableAddress,
+            Kind::PlainHttp, Kind::Script,        Kind::OutsideStyles, Kind::TooLarge};
 }
 
 QString SignatureNote::name(Kind kind)
@@ -46,6 +50,8 @@ QString SignatureNote::name(Kind kind)
         return QStringLiteral("plain-font");
     case Kind::EmbeddedImage:
         return QStringLiteral("embedded-image");
+    case Kind::DarkImage:
+        return QStringLiteral("dark-image");
     case Kind::UnreachableAddress:
         return QStringLiteral("unreachable-address");
     case Kind::PlainHttp:

@@ -13,6 +13,7 @@ struct SignatureNote
     {
         PlainFont,
         EmbeddedImage,
+        DarkImage,
         UnreachableAddress,
         PlainHttp,
         Script,

@@ -3,7 +3,8 @@
 #include "store/Diagnostics.h"
 #include "store/SignatureFileFormat.h"
 
-ControlWebviewModel::ControlWebviewModel()
+ControlWebviewModel::ControlWebviewModel(DarkRule declaresDark, QObject *parent)
+    : QObject(parent), m_declaresDark(std::move(declaresDark))
 {
     Diagnostics::print(QStringLiteral("INIT WEBVIEWMODEL"));
 }
@@ -11,8 +12,11 @@ ControlWebviewModel::ControlWebviewModel()
 void ControlWebviewModel::update(const QString &html)
 {
     m_latest = html;
+    const bool changed = refreshAppearance();
     if (m_target)
-        m_target(html);
+        m_target(html, m_appearance);
+    if (changed)
+        emit appearanceChanged();
 }
 
 void ControlWebviewModel::update(const AppleSignatureContent &content)
@@ -21,9 +25,34 @@ void ControlWebviewModel::update(const AppleSignatureContent &content)
     update(SignatureFileFormat::decodedBody(content).value_or(content.htmlContent));
 }
 
-void ControlWebviewModel::attach(Target target)
+void ControlWebviewModel::setDark(bool dark)
+{
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    refreshAppearance();
+    if (m_appearanceTarget)
+        m_appearanceTarget(m_appearance);
+    emit appearanceChanged();
+}
+
+bool ControlWebviewModel::refreshAppearance()
+{
+    using A = PreviewPage::Appearance;
+    const A next = !m_dark                                                   ? A::Light
+                   : m_latest && m_declaresDark && m_declaresDark(*m_latest) ? A::Dark
+                                                                             : A::Inverted;
+    const bool changed = next != m_appearance;
+    m_appearance = next;
+    return changed;
+}
+
+void ControlWebviewModel::attach(Target target, AppearanceTarget appearanceTarget)
 {
     m_target = std::move(target);
+    m_appearanceTarget = std::move(appearanceTarget);
     if (m_target && m_latest)
-        m_target(*m_latest);
+        m_target(*m_latest, m_appearance);
+    else if (m_appearanceTarget)
+        m_appearanceTarget(m_appearance);
 }

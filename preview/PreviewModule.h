@@ -1,5 +1,7 @@
 #pragma once
 
+#include "preview/PreviewPage.h"
+
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -25,8 +27,10 @@ public:
                                    std::function<void(const QUrl &)> refused) = 0;
 
     // Shows html in a preview made by createPreview once it is ready.
-    virtual void showSignature(QWidget *preview, const QString &html) = 0;
+    virtual void showSignature(QWidget *preview, const QString &html, PreviewPage::Appearance appearance) = 0;
+    // Shows what the preview shows with another appearance.
+    virtual void setAppearance(QWidget *preview, PreviewPage::Appearance appearance) = 0;
 };
 
-#define PreviewModule_iid "com.vellix.VellixMail.PreviewModule/2"
+#define PreviewModule_iid "com.vellix.VellixMail.PreviewModule/3"
 Q_DECLARE_INTERFACE(PreviewModule, PreviewModule_iid)

@@ -21,6 +21,17 @@ var latest = '';
 // Meta elements the engine does not act on; any other one (a policy, a
 // referrer rule, a refresh, a colour scheme) can leave a mark on a document.
 var inertMetaNames = ['', 'generator', 'author', 'description', 'keywords', 'progid', 'originator'];
+var appearance = 'light';
+// The program's styles, no more specific than an element's name, so that a
+// signature's own win; only the dark colour scheme, which Mail's dark mode
+// sets, is forced. First Mail's message font (its size is the engine's
+// default), then what an appearance adds: in inverted, images are inverted
+// again, so they show as they are.
+var sheets = {
+    light: ':where(html){font-family:Helvetica,"Liberation Sans",Arimo,sans-serif}',
+    dark: ':root{color-scheme:dark!important}:where(html){background:#1e1e1e;color:rgba(255,255,255,.85)}',
+    inverted: 'img,video{filter:invert(1) hue-rotate(180deg)}'
+};
 
 function update(html) {
     latest = html;
@@ -34,9 +45,87 @@ function update(html) {
         while (parsed.firstChild)
             doc.appendChild(doc.adoptNode(parsed.firstChild));
         doc.defaultView.scrollTo(0, 0);
+        dress(doc);
         return;
     }
     load(html, keepable);
+}
+
+// The next signature is shown with this appearance; the shown one stays as it is.
+function nextAppearance(name) {
+    appearance = name;
+    document.body.className = name;
+}
+
+function setAppearance(name) {
+    nextAppearance(name);
+    var doc = shown && shown.contentDocument;
+    if (doc && doc.URL === 'about:srcdoc')
+        dress(doc);
+}
+
+function dress(doc) {
+    if (!doc.previewSheet) {
+        doc.previewSheet = new doc.defaultView.CSSStyleSheet();
+        doc.adoptedStyleSheets = [doc.previewSheet];
+    }
+    // Rebuilt only when it changes: every signature shown comes here.
+    var text = sheets.light + (appearance === 'light' ? '' : sheets[appearance]);
+    if (doc.previewSheetText !== text) {
+        doc.previewSheet.replaceSync(text);
+        doc.previewSheetText = text;
+    }
+    turnSchemes(doc, appearance === 'dark');
+}
+
+// Mail in dark mode applies a signature's prefers-color-scheme: dark rules and
+// not its light ones; this engine prefers light. So in dark, every such
+// condition in the shown copy names the other scheme, and back again in light.
+function turnSchemes(doc, dark) {
+    for (var i = 0; i < doc.styleSheets.length; ++i) {
+        var sheet = doc.styleSheets[i];
+        if (!sheet.ownerNode || !!sheet.ownerNode.schemesTurned === dark)
+            continue;
+        sheet.ownerNode.schemesTurned = dark;
+        turnMedia(sheet.media);
+        turnRulesOf(sheet);
+    }
+    var sources = doc.querySelectorAll('source[media]');
+    for (var j = 0; j < sources.length; ++j) {
+        if (!!sources[j].schemesTurned !== dark) {
+            sources[j].schemesTurned = dark;
+            sources[j].media = turned(sources[j].media);
+        }
+    }
+}
+
+function turnRulesOf(group) {
+    var rules;
+    try {
+        rules = group.cssRules;
+    } catch (e) {
+        return; // a style sheet of another origin, which cannot be read
+    }
+    for (var i = 0; i < rules.length; ++i) {
+        if (rules[i].media)
+            turnMedia(rules[i].media);
+        if (rules[i].styleSheet)
+            turnRulesOf(rules[i].styleSheet);
+        else if (rules[i].cssRules)
+            turnRulesOf(rules[i]);
+    }
+}
+
+function turnMedia(list) {
+    var next = turned(list.mediaText);
+    if (next !== list.mediaText)
+        list.mediaText = next;
+}
+
+function turned(media) {
+    return media.replace(/(prefers-color-scheme\s*:\s*)(dark|light)/gi, function (all, name, scheme) {
+        return name + (scheme.toLowerCase() === 'dark' ? 'light' : 'dark');
+    });
 }
 
 // Whether the parsed signature, put in place of a document's nodes, gives
@@ -66,6 +155,21 @@ function load(html, keepable) {
     loading.keepable = keepable;
     loading.addEventListener('load', arrived);
     document.body.appendChild(loading);
+    watch(loading);
+}
+
+// Dresses a loading frame's document as soon as there is one, before it is
+// drawn, and once more when parsed: its load waits for every image.
+function watch(frame) {
+    if (frame !== loading)
+        return;
+    var doc = frame.contentDocument;
+    if (doc && doc.URL === 'about:srcdoc') {
+        dress(doc);
+        if (doc.readyState !== 'loading')
+            return;
+    }
+    requestAnimationFrame(function () { watch(frame); });
 }
 
 function arrived(event) {
@@ -75,6 +179,7 @@ function arrived(event) {
         loading = null;
         frame.id = '%1';
         shown = frame;
+        dress(doc); // for style sheets that came later
         return;
     }
     // A user's click on an "about" link, which the engine lets through: the
@@ -95,7 +200,11 @@ QString PreviewPage::html(Barriers barriers)
     return QStringLiteral(
                "<!DOCTYPE html><html><head><meta charset=\"utf-8\">%1"
                "<style>html,body{margin:0;height:100%;overflow:hidden}"
-               "iframe{position:absolute;top:0;left:0;border:0;width:100%;height:100%}</style></head>"
+               "iframe{position:absolute;top:0;left:0;border:0;width:100%;height:100%}"
+               // Under a signature without a background of its own: Mail's dark one,
+               // the second time as the inverse of what inverting makes it.
+               "body.dark iframe{background:#1e1e1e}"
+               "body.inverted iframe{background:#e1e1e1;filter:invert(1) hue-rotate(180deg)}</style></head>"
                "<body><iframe id=\"%2\"%3></iframe></body></html>")
         .arg(barriers.policy
                  ? QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"script-src "
@@ -103,6 +212,31 @@ QString PreviewPage::html(Barriers barriers)
                  : QString(),
              containerId(),
              barriers.sandbox ? QStringLiteral(" sandbox=\"%1\"").arg(QLatin1String(sandbox)) : QString());
+}
+
+namespace {
+QLatin1String appearanceName(PreviewPage::Appearance appearance)
+{
+    switch (appearance) {
+    case PreviewPage::Appearance::Light:
+        break;
+    case PreviewPage::Appearance::Dark:
+        return QLatin1String("dark");
+    case PreviewPage::Appearance::Inverted:
+        return QLatin1String("inverted");
+    }
+    return QLatin1String("light");
+}
+} // namespace
+
+QString PreviewPage::appearanceCall(Appearance appearance)
+{
+    return QStringLiteral("setAppearance('%1')").arg(appearanceName(appearance));
+}
+
+QString PreviewPage::nextAppearanceCall(Appearance appearance)
+{
+    return QStringLiteral("nextAppearance('%1')").arg(appearanceName(appearance));
 }
 
 QString PreviewPage::containerId()

@@ -18,6 +18,22 @@ struct Barriers
     bool policy = true;
 };
 QString html(Barriers barriers = {});
+// How the page shows a signature: as in Mail in light mode; as in Mail in
+// dark mode, with the signature's own `prefers-color-scheme: dark` rules
+// (DarkScheme); or inverted, images as they are, as many recipients' mail
+// programs show a signature without dark colours. In each, text the signature
+// does not style is in Mail's message font.
+enum class Appearance
+{
+    Light,
+    Dark,
+    Inverted
+};
+// The page's call that shows from now on what it shows with this appearance.
+QString appearanceCall(Appearance appearance);
+// The call that makes the next `update` show its signature with this
+// appearance, leaving what is shown until then as it is.
+QString nextAppearanceCall(Appearance appearance);
 // The id of the frame that shows the signature.
 QString containerId();
 // The page's `update(html)` function, defined once the page has loaded in

@@ -7,7 +7,8 @@
 // preview; with --accounts it shows the first row's tool tip. With --inserted
 // it inserts into the first signature, as a click on the button would; with
 // --restore it also opens its restore dialog; with --drop it drops an HTML
-// file on the second row. Used by scripts/demo
+// file on the second row. With --dark it shows the preview in dark (with any
+// of the others). Used by scripts/demo
 // --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
@@ -23,6 +24,7 @@
 #include "ui/SignatureRender.h"
 #include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarAppearance.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderWebView.h"
 
@@ -37,6 +39,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 
 int main(int argc, char *argv[])
@@ -46,15 +49,18 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     if (argc < 2) {
         err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open | --fields | --accounts | "
-               "--inserted | --restore]\n";
+               "--inserted | --restore | --drop] [--dark]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
-    const QByteArray option = argc > 2 ? QByteArray(argv[2]) : QByteArray();
-    const bool withNotes = option.startsWith("--notes"), openNotes = option == "--notes-open";
-    const bool withFields = option == "--fields", withAccounts = option == "--accounts";
-    const bool restore = option == "--restore", insert = restore || option == "--inserted";
-    const bool withDrop = option == "--drop";
+    QByteArrayList options;
+    for (int i = 2; i < argc; ++i)
+        options.append(argv[i]);
+    const bool openNotes = options.contains("--notes-open"),
+               withNotes = openNotes || options.contains("--notes"), dark = options.contains("--dark");
+    const bool withFields = options.contains("--fields"), withAccounts = options.contains("--accounts");
+    const bool restore = options.contains("--restore"), insert = restore || options.contains("--inserted");
+    const bool withDrop = options.contains("--drop");
     QTemporaryDir dropFolder;
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
@@ -73,6 +79,8 @@ int main(int argc, char *argv[])
                 if (!withNotes || !notes->notesModel().notes().get().isEmpty())
                     break;
             }
+            if (dark)
+                window.contentView()->previewPane()->topbar()->appearance()->darkButton()->click();
             if (openNotes)
                 notes->click();
             if (withFields) {

@@ -9,12 +9,14 @@
 class ControlWebviewModel;
 class MailMonitor;
 class SignaturesEngine;
+class SignatureRenderAppearanceLine;
 class SignatureRenderNotes;
 class SignatureRenderTopbar;
 class SignatureRenderWebView;
 
-// The right pane: the top bar, the note line (its place kept when there are
-// no notes), then the preview. It owns the script bridge that both the
+// The right pane: the top bar, the line saying how a dark preview is shown
+// (in dark), the note line (its place kept when there are no notes), then the
+// preview. It owns the script bridge that both the
 // preview and the insert button use.
 class SignatureRender : public QWidget
 {
@@ -27,6 +29,7 @@ public:
     // Opens the sheet that asks for the template's fields, at the foot of the preview.
     void askForFields(const QString &templateHtml);
     SignatureRenderTopbar *topbar() const { return m_topbar; }
+    SignatureRenderAppearanceLine *appearanceLine() const { return m_appearanceLine; }
     SignatureRenderNotes *notes() const { return m_notes; }
     SignatureRenderWebView *webView() const { return m_webView; }
 
@@ -35,6 +38,7 @@ private:
     MailMonitor &m_mailMonitor;
     std::unique_ptr<ControlWebviewModel> m_javascriptModel;
     SignatureRenderTopbar *m_topbar;
+    SignatureRenderAppearanceLine *m_appearanceLine;
     SignatureRenderNotes *m_notes;
     SignatureRenderWebView *m_webView;
 };

@@ -1,16 +1,19 @@
 #include "ui/SignatureRenderTopbar.h"
 
 #include "store/SignaturesEngine.h"
+#include "ui/SignatureRenderTopbarAppearance.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderTopbarPutBackButton.h"
 
 #include <QHBoxLayout>
 
-SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environment, QWidget *parent)
+SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environment,
+                                             ControlWebviewModel &javascriptModel, QWidget *parent)
     : QWidget(parent), m_mailMonitor(environment.mailMonitor),
       m_message(new SignatureRenderTopbarMessageMailRunning(m_mailMonitor,
                                                             *environment.engine.statusUiModel(), this)),
+      m_appearance(new SignatureRenderTopbarAppearance(javascriptModel, this)),
       m_putBack(new SignatureRenderTopbarPutBackButton(environment, this)),
       m_button(new SignatureRenderTopbarInsertButton(environment, this))
 {
@@ -18,6 +21,7 @@ SignatureRenderTopbar::SignatureRenderTopbar(const WindowEnvironment &environmen
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_message, 0, Qt::AlignVCenter);
     layout->addStretch(1);
+    layout->addWidget(m_appearance, 0, Qt::AlignVCenter);
     layout->addWidget(m_putBack, 0, Qt::AlignVCenter);
     layout->addWidget(m_button, 0, Qt::AlignVCenter);
 }

@@ -50,10 +50,15 @@ void SignatureRenderWebView::loadPreview()
         for (QWidget *inside : m_host->findChildren<QWidget *>())
             inside->setAcceptDrops(false);
         m_host->setAcceptDrops(false);
-        m_javascriptModel.attach([module, host = m_host](const QString &html) {
-            if (host)
-                module->showSignature(host, html);
-        });
+        m_javascriptModel.attach(
+            [module, host = m_host](const QString &html, PreviewPage::Appearance appearance) {
+                if (host)
+                    module->showSignature(host, html, appearance);
+            },
+            [module, host = m_host](PreviewPage::Appearance appearance) {
+                if (host)
+                    module->setAppearance(host, appearance);
+            });
         emit previewShown();
     };
     const auto refused = [this](const QUrl &url) { m_status.message().set(refusedLinkText(url)); };

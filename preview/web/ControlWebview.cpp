@@ -32,12 +32,19 @@ ControlWebview::ControlWebview(QWidget *parent, PreviewPage::Barriers barriers)
     connect(m_page, &Coordinator::linkRefused, this, &ControlWebview::linkRefused);
 }
 
-void ControlWebview::showSignature(const QString &html)
+void ControlWebview::showSignature(const QString &html, PreviewPage::Appearance appearance)
 {
-    // Run in a world of its own: nothing the page's content defines is looked up.
-    m_page->runJavaScript(UpdateScript::build(html), QWebEngineScript::ApplicationWorld);
+    // Run in a world of its own: nothing the page's content defines is looked up. One call, so the
+    // shown signature never takes the next one's appearance.
+    m_page->runJavaScript(PreviewPage::nextAppearanceCall(appearance) + u';' + UpdateScript::build(html),
+                          QWebEngineScript::ApplicationWorld);
     // The link under a resting pointer may be gone, and the engine may not say so until it moves.
     hovered(QString());
+}
+
+void ControlWebview::setAppearance(PreviewPage::Appearance appearance)
+{
+    m_page->runJavaScript(PreviewPage::appearanceCall(appearance), QWebEngineScript::ApplicationWorld);
 }
 
 void ControlWebview::loaded(bool ok)

@@ -20,7 +20,9 @@ public:
     explicit ControlWebview(QWidget *parent = nullptr, PreviewPage::Barriers barriers = {});
 
     // Shows html as the signature's whole document; only once previewShown.
-    void showSignature(const QString &html);
+    void showSignature(const QString &html, PreviewPage::Appearance appearance = {});
+    // Shows the signature shown, and the next ones, with this appearance.
+    void setAppearance(PreviewPage::Appearance appearance);
 
 signals:
     // The page has loaded, can show signatures and is on screen.

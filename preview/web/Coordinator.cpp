@@ -39,6 +39,8 @@ void restrict(QWebEngineSettings *settings)
     settings->setAttribute(S::AutoLoadImages, true);
     settings->setAttribute(S::AllowRunningInsecureContent, false);
     settings->setAttribute(S::AllowGeolocationOnInsecureOrigins, false);
+    // Mail's message size, for text whose size the signature does not set (PreviewPage sets the font).
+    settings->setFontSize(S::DefaultFontSize, 12);
     // Something dropped on the preview does not replace the page.
     settings->setAttribute(S::NavigateOnDropEnabled, false);
     // No requests beyond the ones the signature's content makes.

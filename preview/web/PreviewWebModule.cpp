@@ -15,8 +15,15 @@ QWidget *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> 
     return host;
 }
 
-void PreviewWebModule::showSignature(QWidget *preview, const QString &html)
+void PreviewWebModule::showSignature(QWidget *preview, const QString &html,
+                                     PreviewPage::Appearance appearance)
 {
     if (auto *host = qobject_cast<ControlWebview *>(preview))
-        host->showSignature(html);
+        host->showSignature(html, appearance);
+}
+
+void PreviewWebModule::setAppearance(QWidget *preview, PreviewPage::Appearance appearance)
+{
+    if (auto *host = qobject_cast<ControlWebview *>(preview))
+        host->setAppearance(appearance);
 }

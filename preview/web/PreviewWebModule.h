@@ -16,5 +16,6 @@ public:
 
     QWidget *createPreview(QWidget *parent, std::function<void()> ready,
                            std::function<void(const QUrl &)> refused) override;
-    void showSignature(QWidget *preview, const QString &html) override;
+    void showSignature(QWidget *preview, const QString &html, PreviewPage::Appearance appearance) override;
+    void setAppearance(QWidget *preview, PreviewPage::Appearance appearance) override;
 };

@@ -20,8 +20,10 @@
 #include "ui/SignatureListView.h"
 #include "ui/SignatureNotesPopover.h"
 #include "ui/SignatureRender.h"
+#include "ui/SignatureRenderAppearanceLine.h"
 #include "ui/SignatureRenderNotes.h"
 #include "ui/SignatureRenderTopbar.h"
+#include "ui/SignatureRenderTopbarAppearance.h"
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderTopbarMessageMailRunning.h"
 #include "ui/SignatureRenderTopbarPutBackButton.h"
@@ -46,6 +48,7 @@
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
+#include <QToolButton>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -735,6 +738,46 @@ private slots:
                      : QStringList{});
         QCOMPARE(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), root ? "1"_ba : QByteArray());
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", before);
+    }
+
+    void lightAndDark()
+    {
+        SignatureRenderTopbarAppearance *appearance = content()->previewPane()->topbar()->appearance();
+        SignatureRenderAppearanceLine *line = content()->previewPane()->appearanceLine();
+        auto *web = m_window->findChild<QWebEngineView *>();
+        const auto background = [web] { return web->grab().toImage().pixel(200, web->height() - 10); };
+        const QString ownColour = u"getComputedStyle(doc.querySelector('p')).color"_s;
+        const QString inverted = u"getComputedStyle(document.querySelector('iframe')).filter"_s;
+        // A signature with dark colours of its own, beside one without.
+        click(2);
+        copy(u"<meta name=\"color-scheme\" content=\"light dark\"><style>@media (prefers-color-scheme: dark)"
+             " { p { color: rgb(200, 201, 202) } }</style><p>Dark-ready</p>"_s);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        const QString file = m_home->file(engine().selectionUiModel()->signature().get()->id);
+        const QByteArray bytes = TestHome::read(file);
+        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Dark-ready"_s), 15000);
+        QVERIFY(appearance->accessibleName() == u"Appearance"_s && appearance->lightButton()->isChecked() &&
+                line->isHidden() && background() == qRgb(255, 255, 255));
+        // From the keyboard: its own dark rules, on Mail's dark background.
+        appearance->darkButton()->setFocus();
+        QTest::keyClick(appearance->darkButton(), Qt::Key_Space);
+        QVERIFY(appearance->darkButton()->isChecked() && line->isVisible());
+        QCOMPARE(line->text(), SignatureRenderAppearanceLine::sentence(PreviewPage::Appearance::Dark));
+        QTRY_COMPARE(PageProbe::inSignature(web->page(), ownColour).toString(), u"rgb(200, 201, 202)"_s);
+        QTRY_COMPARE(background(), qRgb(30, 30, 30));
+        QCOMPARE(PageProbe::inSignature(web->page(), inverted).toString(), u"none"_s);
+        // One without: inverted, and said so.
+        click(0);
+        const QString other = m_home->file(engine().selectionUiModel()->signature().get()->id);
+        const QByteArray otherBytes = TestHome::read(other);
+        QTRY_COMPARE(PageProbe::inSignature(web->page(), inverted).toString(),
+                     u"invert(1) hue-rotate(180deg)"_s);
+        QCOMPARE(line->text(), SignatureRenderAppearanceLine::sentence(PreviewPage::Appearance::Inverted));
+        QTRY_COMPARE(background(), qRgb(30, 30, 30));
+        QTest::mouseClick(appearance->lightButton(), Qt::LeftButton);
+        QTRY_COMPARE(background(), qRgb(255, 255, 255));
+        QVERIFY(line->isHidden());
+        QVERIFY(TestHome::read(file) == bytes && TestHome::read(other) == otherBytes);
     }
 
 private:

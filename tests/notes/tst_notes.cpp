@@ -1,4 +1,5 @@
-// What the check notes on a signature's HTML and its rich flag.
+// What the check notes on a signature's HTML and its rich flag; which dark rendering it gets.
+#include "notes/DarkScheme.h"
 #include "notes/SignatureCheck.h"
 #include "tests/common/TestHome.h"
 
@@ -22,6 +23,16 @@ private slots:
         row("not rich", card, 0, u"plain-font"_s);
         row("rich flag missing", u"<b>A.</b>"_s, -1, QString());
         row("embedded image", u"<img src=\"data:image/png;base64,iVBORw0KGgo=\">"_s, 1, u"embedded-image"_s);
+        // 4 x 4 PNGs: a mark in the middle, transparent around, or the whole square opaque.
+        const QString png = u"<img src=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECA%1\">"_s;
+        row("dark mark on nothing",
+            png.arg(u"YAAACp8Z5+AAAAFUlEQVR42mNgwAYUFBT+gzBuAWQAALWCBX0YaKOPAAAAAElFTkSuQmCC"_s), 1,
+            u"embedded-image,dark-image"_s);
+        row("light mark on nothing",
+            png.arg(u"YAAACp8Z5+AAAAFUlEQVR42mNgwAY+fPjwH4RxCyADAAYADz10CJlIAAAAAElFTkSuQmCC"_s), 1,
+            u"embedded-image"_s);
+        row("dark and opaque", png.arg(u"IAAAAmkwkpAAAADklEQVR42mNQQAIMxHEAnDQGAQi1YvsAAAAASUVORK5CYII="_s),
+            1, u"embedded-image"_s);
         row("data address in a comment", u"<!-- <img src=\"data:image/png;base64,AA\"> --><p>A.</p>"_s, 1,
             QString());
         row("markup only as text", u"<p>&lt;script&gt; http://x.example data:image/png @import</p>"_s, 1,
@@ -83,6 +94,29 @@ private slots:
             QVERIFY(note == SignatureNote::of(note.kind) && note.sentence.endsWith(u'.'));
         }
         QCOMPARE(names.join(u','), kinds);
+    }
+    void darkScheme_data()
+    {
+        columns<QString, bool>(); // html; whether it declares a dark scheme (else: inverted)
+        row("color-scheme meta, light dark",
+            u"<meta name=\"color-scheme\" content=\"light dark\"><p>A.</p>"_s, true);
+        row("color-scheme meta, only light", u"<meta name=color-scheme content=\"only light\">"_s, false);
+        row("color-scheme meta, dark, upper case", u"<META NAME=\" Color-Scheme\" CONTENT=\"DARK\">"_s, true);
+        row("supported-color-schemes meta",
+            u"<meta name=\"supported-color-schemes\" content=\"light dark\">"_s, true);
+        row(":root in a style element", u"<style>:root { color-scheme: light dark; }</style>"_s, true);
+        row("a style attribute", u"<div style=\"color:#222;color-scheme:dark\">A.</div>"_s, true);
+        row("only light in a style element", u"<style>:root{color-scheme: only light}</style>"_s, false);
+        row("dark rules alone",
+            u"<style>@media (prefers-color-scheme: dark) { p { color: white } }</style>"_s, false);
+        row("in a css comment", u"<style>/* :root{color-scheme: light dark} */</style>"_s, false);
+        row("markup only as text", u"<p>&lt;meta name=\"color-scheme\" content=\"dark\"&gt;</p>"_s, false);
+        row("none", u"<p style=\"color: #222\">A.</p>"_s, false);
+    }
+    void darkScheme()
+    {
+        const auto [html, declared] = fetch<QString, bool>();
+        QCOMPARE(DarkScheme::isDeclared(html), declared);
     }
 };
 

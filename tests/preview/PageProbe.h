@@ -14,14 +14,17 @@
 // defines can answer in their place.
 namespace PageProbe {
 
-// An expression evaluated with `doc` the document the signature's frame shows.
-inline QVariant inSignature(QWebEnginePage *page, const QString &expression)
+// An expression evaluated with `doc` the document the signature's frame shows; with `loading`, that of
+// the page's one frame, shown or still loading.
+inline QVariant inSignature(QWebEnginePage *page, const QString &expression, bool loading = false)
 {
     auto result = std::make_shared<std::optional<QVariant>>();
     page->runJavaScript(
-        QStringLiteral("(function () { var doc = document.getElementById('%1').contentDocument;"
-                       " return doc ? (%2) : null; })()")
-            .arg(PreviewPage::containerId(), expression),
+        QStringLiteral("(function () { var frame = %1;"
+                       " var doc = frame && frame.contentDocument; return doc ? (%2) : null; })()")
+            .arg(loading ? QStringLiteral("document.querySelector('iframe')")
+                         : QStringLiteral("document.getElementById('%1')").arg(PreviewPage::containerId()),
+                 expression),
         QWebEngineScript::UserWorld, [result](const QVariant &value) { *result = value; });
     for (QDeadlineTimer deadline(15000); !*result && !deadline.hasExpired();)
         QTest::qWait(5);

@@ -1,5 +1,6 @@
 // What the preview shows, read back from a real web engine: the signature
-// exactly, none of its script, nothing of an earlier one; and where its links go.
+// exactly, none of its script, nothing of an earlier one; in Mail's font, light
+// or dark; and where its links go.
 #include "preview/ControlWebviewModel.h"
 #include "preview/web/ControlWebview.h"
 #include "tests/common/TestHome.h"
@@ -16,6 +17,7 @@
 
 using namespace Qt::StringLiterals;
 using Barriers = PreviewPage::Barriers;
+using Appearance = PreviewPage::Appearance;
 Q_DECLARE_METATYPE(Barriers)
 
 namespace {
@@ -68,7 +70,7 @@ private slots:
         const auto [header, body, shown] = fetch<QString, QString, QString>();
         ControlWebviewModel model;
         QStringList pushed;
-        model.attach([&pushed](const QString &html) { pushed.append(html); });
+        model.attach([&pushed](const QString &html, PreviewPage::Appearance) { pushed.append(html); });
         model.update(AppleSignatureContent{header, body});
         QCOMPARE(pushed, QStringList{shown});
     }
@@ -79,7 +81,7 @@ private slots:
         QStringList pushed;
         model.update(u"first"_s);
         model.update(u"=3D second"_s);
-        model.attach([&pushed](const QString &html) { pushed.append(html); });
+        model.attach([&pushed](const QString &html, PreviewPage::Appearance) { pushed.append(html); });
         model.update(u"third"_s);
         QCOMPARE(pushed, (QStringList{u"=3D second"_s, u"third"_s}));
     }
@@ -249,6 +251,80 @@ private slots:
         QCOMPARE(PageProbe::containerHtml(page()), u"<p>last</p>"_s);
         QCOMPARE(refused.size(), 0); // a new frame is no refused link
     }
+    void messageFont()
+    {
+        const QString text = u"Wide and narrow: Wwmil 0123"_s;
+        show(u"<span id=a>%1</span><br><span id=sans style=\"font-family:'Liberation Sans'\">%1</span><br>"
+             "<span id=own style=\"font:15px 'DejaVu Serif'\">%1</span>"_s.arg(text));
+        // Unstyled text is 12 px and as wide as in the Helvetica-sized sans; styled text keeps its own.
+        QCOMPARE(PageProbe::inSignature(page(),
+                                        u"[getComputedStyle(doc.getElementById('a')).fontSize,"
+                                        " doc.getElementById('a').getBoundingClientRect().width ==="
+                                        " doc.getElementById('sans').getBoundingClientRect().width,"
+                                        " getComputedStyle(doc.getElementById('own')).fontSize,"
+                                        " getComputedStyle(doc.getElementById('own')).fontFamily].join()"_s)
+                     .toString(),
+                 u"12px,true,15px,\"DejaVu Serif\""_s);
+    }
+    void darkRulesFollowTheSwitch()
+    {
+        show(u"<meta name=\"color-scheme\" content=\"light dark\"><style>p{color:rgb(1,2,3)}"
+             "@media (prefers-color-scheme: dark){p{color:rgb(200,201,202)}}"
+             "@media screen and (prefers-color-scheme: light){p{background:rgb(9,9,9)}}</style>"
+             "<p>own</p><span>plain</span>"_s,
+             Appearance::Dark);
+        const QString colours =
+            u"[getComputedStyle(doc.querySelector('p')).color, getComputedStyle(doc.querySelector('p'))"
+            ".backgroundColor, getComputedStyle(doc.querySelector('span')).color,"
+            " getComputedStyle(doc.documentElement).backgroundColor].join(';')"_s;
+        const QString dark =
+            u"rgb(200, 201, 202);rgba(0, 0, 0, 0);rgba(255, 255, 255, 0.85);rgb(30, 30, 30)"_s;
+        const QString light = u"rgb(1, 2, 3);rgb(9, 9, 9);rgb(0, 0, 0);rgba(0, 0, 0, 0)"_s;
+        QCOMPARE(PageProbe::inSignature(page(), colours).toString(), dark);
+        for (const auto &[appearance, expected] :
+             {std::pair(Appearance::Light, light), {Appearance::Dark, dark}}) {
+            m_host->setAppearance(appearance);
+            QTRY_COMPARE(PageProbe::inSignature(page(), colours).toString(), expected);
+        }
+        m_host->setAppearance(Appearance::Light);
+    }
+    void invertedColoursImagesAsTheyAre()
+    {
+        // A white band, then a white image, on a white body.
+        show(u"<body style=\"margin:0;background:#fff\"><div style=\"height:40px\"></div><img "
+             u"style=\"display:block\""
+             " src=\"data:image/svg+xml,<svg xmlns='http://www.w3.org/2000/svg' width='40' height='40'>"
+             "<rect width='40' height='40' fill='white'/></svg>\">"_s,
+             Appearance::Inverted);
+        const auto pixels = [this] {
+            const QImage picture = view()->grab().toImage();
+            return QList<QRgb>{picture.pixel(20, 20), picture.pixel(20, 60)};
+        };
+        QTRY_COMPARE(pixels(), (QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}));
+        m_host->setAppearance(Appearance::Light);
+        QTRY_COMPARE(pixels(), (QList<QRgb>{qRgb(255, 255, 255), qRgb(255, 255, 255)}));
+        // Without a background of its own, a signature is on Mail's dark one either way.
+        for (const Appearance appearance : {Appearance::Inverted, Appearance::Dark}) {
+            show(u"<p>x</p>"_s, appearance);
+            QTRY_COMPARE(view()->grab().toImage().pixel(200, 300), qRgb(30, 30, 30));
+        }
+        m_host->setAppearance(Appearance::Light);
+    }
+    void dressedWhileImagesLoad()
+    {
+        // An image that never comes keeps the frame loading; the signature shows dark all the same.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        m_host->showSignature(u"<meta name=\"color-scheme\" content=\"dark\"><p>x</p>"
+                              "<img src=\"http://127.0.0.1:%1/logo.png\">"_s.arg(silent.serverPort()),
+                              Appearance::Dark);
+        QTRY_COMPARE(
+            PageProbe::inSignature(
+                page(), u"getComputedStyle(doc.documentElement).backgroundColor + doc.readyState"_s, true)
+                .toString(),
+            u"rgb(30, 30, 30)interactive"_s);
+        m_host->setAppearance(Appearance::Light);
+    }
     void links_data()
     {
         columns<QString, bool>(); // the link; whether it opens outside, else it is refused and reported
@@ -292,10 +368,10 @@ private slots:
 
 private:
     // Shows html and waits until the frame holds it, in a new document or in place of the nodes of the last.
-    void show(const QString &html)
+    void show(const QString &html, Appearance appearance = {})
     {
         PageProbe::inSignature(page(), u"doc.documentElement.seen = true"_s);
-        m_host->showSignature(html);
+        m_host->showSignature(html, appearance);
         QTRY_VERIFY_WITH_TIMEOUT(
             PageProbe::inSignature(page(), u"!doc.documentElement.seen && doc.readyState === 'complete'"_s)
                 .toBool(),
