@@ -9,6 +9,7 @@
 #include "ui/SignatureRenderTopbarInsertButton.h"
 #include "ui/SignatureRenderWebView.h"
 
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
@@ -22,8 +23,13 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_topbar);
-    layout->addWidget(m_appearanceLine);
-    layout->addWidget(m_notes, 0, Qt::AlignLeading);
+    // One line under the bar, its place kept: the notes at the leading edge,
+    // under the Light / Dark control which dark is shown.
+    auto *line = new QHBoxLayout;
+    line->addWidget(m_notes, 0, Qt::AlignLeading | Qt::AlignVCenter);
+    line->addStretch(1);
+    line->addWidget(m_appearanceLine, 0, Qt::AlignTrailing | Qt::AlignVCenter);
+    layout->addLayout(line);
     layout->addWidget(m_webView, 1);
 
     connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,

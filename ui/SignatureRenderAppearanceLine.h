@@ -6,16 +6,17 @@
 
 class ControlWebviewModel;
 
-// The line under the top bar while the preview is dark: whether the signature
-// shows with its own dark colours or inverted. Nothing in light.
+// Under the Light / Dark control while the preview is dark: whether the
+// signature shows with its own dark colours or inverted. Nothing in light.
 class SignatureRenderAppearanceLine : public QLabel
 {
     Q_OBJECT
 public:
     explicit SignatureRenderAppearanceLine(ControlWebviewModel &javascriptModel, QWidget *parent = nullptr);
 
-    // What the line says for an appearance; nothing for light.
+    // What the line says for an appearance, and its tool tip; nothing for light.
     static QString sentence(PreviewPage::Appearance appearance);
+    static QString explanation(PreviewPage::Appearance appearance);
 
 private:
     void refresh();
