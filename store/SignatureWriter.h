@@ -10,8 +10,9 @@
 // Every change this program makes to one copy of a signature file, for the
 // window and the command line alike: the file's current bytes kept as a
 // version first, the intent recorded, then the change. Failures come back as
-// one sentence for the user; the lower-level cause also goes to the
-// diagnostic lines.
+// one sentence for the user; where the system gave a cause (a version, the
+// record of the write, the write or the lock failed), the cause also goes to
+// the diagnostic lines.
 namespace SignatureWriter {
 struct Outcome
 {

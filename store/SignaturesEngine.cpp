@@ -392,8 +392,3 @@ bool SignaturesEngine::setFileLocked(const QString &file, bool locked)
 {
     return Platform::fileFlags().setImmutable(file, locked);
 }
-
-bool SignaturesEngine::unlockFile(const QString &file)
-{
-    return setFileLocked(file, false);
-}

@@ -45,7 +45,6 @@ public:
     }
     // Every folder a monitor watches: each store's, once.
     const QStringList &watchedFolders() const { return m_watchedFolders; }
-    EngineServices &services() const { return *m_services; }
 
     void accessGranted();
     // Opens the folder chooser; a confirmed choice runs accessGranted, if the
@@ -107,7 +106,6 @@ public:
 
     static bool isFileImmutable(const QString &file);
     static bool setFileLocked(const QString &file, bool locked);
-    static bool unlockFile(const QString &file);
 
 signals:
     // An insert wrote html into the signature's file and locked it.
