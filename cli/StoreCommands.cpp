@@ -1,0 +1,214 @@
+#include "cli/StoreCommands.h"
+
+#include "notes/SignatureCheck.h"
+#include "store/KeptVersions.h"
+#include "store/ListFileWriter.h"
+#include "store/MailFolders.h"
+#include "store/SignatureFileFormat.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <algorithm>
+
+ExitCode StoreCommands::list(CliSession &session, const CliArguments &arguments)
+{
+    CliOutput &output = session.output();
+    ExitCode refusal = ExitCode::Failed;
+    if (!session.loadSignatures(&refusal))
+        return refusal;
+    const bool asJson = arguments.has(QStringLiteral("--json"));
+    if (asJson) {
+        QJsonArray signatures;
+        for (const SignatureService::Entry &entry : session.service().entries()) {
+            QJsonArray stores;
+            for (const SignatureService::Copy &copy : entry.copies)
+                stores.append(
+                    QJsonObject{{QStringLiteral("store"), copy.store.kindName()},
+                                {QStringLiteral("file"), copy.file},
+                                {QStringLiteral("locked"), copy.isLocked},
+                                {QStringLiteral("replacedSinceInsert"), copy.isReplacedSinceInsert}});
+            signatures.append(QJsonObject{
+                {QStringLiteral("id"), entry.signature.id},
+                {QStringLiteral("name"), entry.signature.name},
+                {QStringLiteral("locked"), entry.signature.isFileLocked},
+                {QStringLiteral("rich"), entry.signature.isRich.value_or(false)},
+                {QStringLiteral("file"), entry.file()},
+                {QStringLiteral("replacedSinceInsert"), entry.signature.isReplacedSinceInsert},
+                {QStringLiteral("stores"), stores},
+                {QStringLiteral("accounts"), QJsonArray::fromStringList(entry.signature.accounts)}});
+        }
+        QJsonObject listing{{QStringLiteral("mailFolder"), MailFolders::mailFolder()},
+                            {QStringLiteral("signatures"), signatures}};
+        for (const SignatureStore &store : session.service().stores()) {
+            // The local folder keeps its old key; scripts read it.
+            listing.insert(store.kind == SignatureStore::Kind::Local
+                               ? QStringLiteral("signaturesFolder")
+                               : QStringLiteral("iCloudSignaturesFolder"),
+                           store.folder);
+        }
+        QJsonArray problems;
+        for (const SignatureService::Failure &problem : session.service().problems())
+            problems.append(problem.message);
+        if (!problems.isEmpty())
+            listing.insert(QStringLiteral("problems"), problems);
+        output.print(CliOutput::json(listing));
+        return ExitCode::Done;
+    }
+    QByteArray text;
+    for (const SignatureService::Entry &entry : session.service().entries()) {
+        QStringList stores;
+        for (const SignatureService::Copy &copy : entry.copies)
+            stores.append(copy.store.kindName());
+        text +=
+            (entry.signature.name + u'\t' + entry.signature.id + u'\t' +
+             (entry.signature.isFileLocked ? QStringLiteral("locked") : QStringLiteral("unlocked")) + u'\t' +
+             (entry.signature.isRich.value_or(false) ? QStringLiteral("rich") : QStringLiteral("plain")) +
+             u'\t' + entry.file() + u'\t' + stores.join(u',') +
+             (entry.signature.isReplacedSinceInsert ? QStringLiteral("\treplaced") : QString()) + u'\n')
+                .toUtf8();
+    }
+    output.print(text);
+    for (const SignatureService::Failure &problem : session.service().problems())
+        output.fail(SignatureService::Failure{SignatureService::Failure::Kind::Failed, problem.message,
+                                              problem.denied});
+    return ExitCode::Done;
+}
+
+ExitCode StoreCommands::create(CliSession &session, const CliArguments &arguments)
+{
+    CliOutput &output = session.output();
+    ExitCode refusal = ExitCode::Failed;
+    if (!session.loadSignatures(&refusal))
+        return refusal;
+    ExitCode refused = ExitCode::Failed;
+    const std::optional<QString> html =
+        session.filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
+    if (!html)
+        return refused;
+    // Mail rewrites its lists when it quits.
+    if (!session.mailIsClosed())
+        return ExitCode::MailRunning;
+    const QString name = arguments.operands().at(0);
+    SignatureService::Created created;
+    if (const std::optional<SignatureService::Failure> failure =
+            session.service().create(name, *html, arguments.values(QStringLiteral("--account")), &created))
+        return output.fail(*failure);
+    if (arguments.has(QStringLiteral("--json"))) {
+        output.print(CliOutput::json({{QStringLiteral("id"), created.id},
+                                      {QStringLiteral("name"), name},
+                                      {QStringLiteral("files"), QJsonArray::fromStringList(created.files)}}));
+    } else {
+        output.print(QStringLiteral("Made %1 (%2) in %3, locked.\n")
+                         .arg(CliOutput::quoted(name), created.id, created.files.join(QStringLiteral(", "))));
+    }
+    output.printNotes(*html, true);
+    return ExitCode::Done;
+}
+
+ExitCode StoreCommands::check(CliSession &session, const CliArguments &arguments)
+{
+    CliOutput &output = session.output();
+    const QString operand = arguments.operands().at(0);
+    QJsonObject subject;
+    std::optional<QString> html;
+    std::optional<bool> isRich;
+    if (operand == QLatin1String("-") || QFileInfo(operand).isFile()) {
+        html = session.inputHtml(operand, true);
+        if (!html)
+            return ExitCode::Failed;
+        subject.insert(QStringLiteral("file"), operand);
+        if (operand.endsWith(CliSession::versionSuffix)) {
+            const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(*html);
+            html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
+        }
+    } else {
+        ExitCode refusal = ExitCode::Failed;
+        const std::optional<SignatureService::Entry> entry = session.signature(arguments, &refusal);
+        if (!entry)
+            return refusal;
+        const SignatureService::Reading reading = SignatureService::read(*entry);
+        if (!reading.bytes)
+            return output.fail(ExitCode::Failed,
+                               QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file()));
+        html = reading.html;
+        isRich = entry->signature.isRich;
+        subject = {{QStringLiteral("id"), entry->signature.id},
+                   {QStringLiteral("name"), entry->signature.name},
+                   {QStringLiteral("file"), entry->file()}};
+    }
+    if (!html)
+        return output.fail(ExitCode::Failed, QStringLiteral("%1 is not a header and a UTF-8 body.")
+                                                 .arg(subject.value(QStringLiteral("file")).toString()));
+    const QList<SignatureNote> notes = SignatureCheck::check(*html, isRich);
+    if (arguments.has(QStringLiteral("--json"))) {
+        QJsonArray list;
+        for (const SignatureNote &note : notes) {
+            list.append(QJsonObject{{QStringLiteral("kind"), SignatureNote::name(note.kind)},
+                                    {QStringLiteral("note"), note.sentence}});
+        }
+        subject.insert(QStringLiteral("notes"), list);
+        output.print(CliOutput::json(subject));
+        return ExitCode::Done;
+    }
+    QString text;
+    for (const SignatureNote &note : notes)
+        text += note.sentence + u'\n';
+    output.print(text);
+    return ExitCode::Done;
+}
+
+ExitCode StoreCommands::listFileVersions(CliSession &session, const CliArguments &arguments)
+{
+    CliOutput &output = session.output();
+    const bool restoring = arguments.command() == QLatin1String("restore");
+    if (arguments.operands().size() != (restoring ? 1 : 0))
+        return output.fail(ExitCode::Usage,
+                           restoring ? QStringLiteral("Usage: mailsig restore --list-file VERSION")
+                                     : QStringLiteral("Usage: mailsig versions --list-file [--json]"));
+    ExitCode refusal = ExitCode::Failed;
+    if (!session.loadSignatures(&refusal))
+        return refusal;
+    // Each version named after its file: AllSignatures.plist/<time>[.icloud].
+    QJsonArray list;
+    QByteArray text;
+    for (const char *fileName : {ListFileWriter::allSignaturesName, ListFileWriter::accountsMapName}) {
+        for (const KeptVersions::Version &version : KeptVersions::list(QLatin1String(fileName))) {
+            const QString name = QLatin1String(fileName) + u'/' + version.name();
+            const QString store = SignatureStore::kindName(version.store);
+            if (restoring && name == arguments.operands().at(0)) {
+                const auto target =
+                    std::find_if(session.service().stores().cbegin(), session.service().stores().cend(),
+                                 [&](const SignatureStore &s) { return s.kind == version.store; });
+                const std::optional<QByteArray> bytes = KeptVersions::read(version.file);
+                if (target == session.service().stores().cend() || !bytes)
+                    return output.fail(ExitCode::Failed,
+                                       QStringLiteral("That version could not be read, so nothing was "
+                                                      "changed."));
+                if (!session.mailIsClosed())
+                    return ExitCode::MailRunning;
+                if (const std::optional<QString> failure =
+                        ListFileWriter::replace(*target, QLatin1String(fileName), *bytes))
+                    return output.fail(ExitCode::Failed, *failure);
+                output.print(QStringLiteral("Restored %1 (%2).\n").arg(name, store));
+                return ExitCode::Done;
+            }
+            list.append(QJsonObject{{QStringLiteral("version"), name},
+                                    {QStringLiteral("time"), version.time.toString(Qt::ISODateWithMs)},
+                                    {QStringLiteral("store"), store},
+                                    {QStringLiteral("file"), version.file}});
+            text += QStringLiteral("%1\t%2\t%3\n")
+                        .arg(name, version.time.toString(Qt::ISODateWithMs), store)
+                        .toUtf8();
+        }
+    }
+    if (restoring)
+        return output.fail(ExitCode::NotFound,
+                           QStringLiteral("No kept list file %1; mailsig versions --list-file lists them.")
+                               .arg(CliOutput::quoted(arguments.operands().at(0))));
+    output.print(arguments.has(QStringLiteral("--json"))
+                     ? CliOutput::json({{QStringLiteral("versions"), list}})
+                     : text);
+    return ExitCode::Done;
+}
