@@ -1,26 +1,19 @@
 #include "store/SignatureService.h"
 
-#include "platform/FileFlags.h"
-#include "platform/Platform.h"
 #include "platform/RegularFile.h"
 #include "store/AccountsMap.h"
-#include "store/Diagnostics.h"
-#include "store/ListFileWriter.h"
+#include "store/CopyWriter.h"
 #include "store/MailFolders.h"
-#include "store/SignatureFileFormat.h"
+#include "store/SignatureCreator.h"
 #include "store/SignatureLimits.h"
 #include "store/SignatureListReader.h"
-#include "store/SignatureWriter.h"
 #include "store/WriteIntents.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringList>
-#include <QUuid>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -85,127 +78,6 @@ std::optional<QList<SignatureModel>> readLocal(std::optional<SignatureStore> *st
     }
     *store = SignatureStore{SignatureStore::Kind::Local, *folder};
     return readList(**store, QStringLiteral("signatures folder"), failure);
-}
-
-SignatureWriter::Target targetOf(const SignatureService::Entry &entry, const SignatureService::Copy &copy)
-{
-    return {entry.signature.id, entry.signature.name, copy.store};
-}
-
-// Names the copy a sentence is about, when there is more than one.
-QString aboutCopy(const SignatureService::Entry &entry, const SignatureService::Copy &copy,
-                  const QString &sentence)
-{
-    if (entry.copies.size() < 2)
-        return sentence;
-    QString copyName = SignatureStore::copyName(copy.store.kind);
-    copyName[0] = copyName[0].toUpper();
-    return copyName + QStringLiteral(": ") + sentence;
-}
-
-bool isReplaced(const QString &file, const std::optional<KeptVersions::Version> &inserted)
-{
-    if (!inserted)
-        return false;
-    // Sizes first: a list of a thousand signatures is checked at every load.
-    if (QFileInfo(file).size() != QFileInfo(inserted->file).size())
-        return true;
-    const std::optional<QByteArray> now = RegularFile::read(file, SignatureLimits::maximumFileSize);
-    return !now || now != KeptVersions::read(inserted->file);
-}
-
-struct Plan
-{
-    SignatureService::Copy copy;
-    QByteArray bytes;
-};
-
-// Writes each plan's bytes into its copy; on the first copy that cannot be
-// written, puts back the ones already written, locked as they were. What was
-// written is kept as an inserted version, so a later replacement is seen.
-SignatureService::Outcome writeAll(const SignatureService::Entry &entry, const QList<Plan> &plans, bool lock)
-{
-    struct Written
-    {
-        const Plan *plan;
-        QByteArray old;
-        bool wasLocked;
-    };
-    QList<Written> written;
-    QList<QString> warnings;
-    const FileFlags &flags = Platform::fileFlags();
-    for (const Plan &plan : plans) {
-        const SignatureService::Copy &copy = plan.copy;
-        const std::optional<QByteArray> old = RegularFile::read(copy.file, SignatureLimits::maximumFileSize);
-        const bool wasLocked = flags.isImmutable(copy.file);
-        const SignatureWriter::Outcome outcome =
-            SignatureWriter::replace(targetOf(entry, copy), plan.bytes, lock);
-        if (!outcome.written) {
-            QString failure = aboutCopy(entry, copy, outcome.failure.value_or(QString()));
-            bool putBack = true;
-            for (auto done = written.crbegin(); done != written.crend(); ++done) {
-                const SignatureWriter::Outcome undone =
-                    SignatureWriter::replace(targetOf(entry, done->plan->copy), done->old, done->wasLocked);
-                putBack = putBack && undone.written && !undone.failure;
-            }
-            if (!written.isEmpty())
-                failure +=
-                    putBack ? QStringLiteral(" The other copy was put back as it was.")
-                            : QStringLiteral(" The other copy could not be put back: its versions are kept.");
-            return {false, false, failure};
-        }
-        if (outcome.failure)
-            warnings.append(aboutCopy(entry, copy, *outcome.failure));
-        written.append({&plan, old.value_or(QByteArray()), wasLocked});
-    }
-    for (const Plan &plan : plans) {
-        QString error;
-        if (!KeptVersions::keep(entry.signature.id, plan.copy.store.kind, plan.bytes,
-                                KeptVersions::Kind::Inserted, &error))
-            Diagnostics::print(
-                QStringLiteral("Failed to keep what was written to %1: %2").arg(plan.copy.file, error));
-    }
-    SignatureService::Outcome outcome{true, false, std::nullopt};
-    if (!warnings.isEmpty())
-        outcome.failure = warnings.join(u' ');
-    return outcome;
-}
-
-std::optional<QString> missingFile(const SignatureService::Entry &entry)
-{
-    if (entry.copies.isEmpty())
-        return QStringLiteral("The signature's file could not be found.");
-    for (const SignatureService::Copy &copy : entry.copies) {
-        if (copy.file.isEmpty())
-            return QStringLiteral("The signature's file could not be found.");
-        if (!QFileInfo::exists(copy.file))
-            return aboutCopy(entry, copy, QStringLiteral("The signature's file no longer exists."));
-    }
-    return std::nullopt;
-}
-
-SignatureService::Reading readCopy(const SignatureService::Copy &copy)
-{
-    SignatureService::Reading reading;
-    reading.bytes =
-        copy.file.isEmpty() ? std::nullopt : RegularFile::read(copy.file, SignatureLimits::maximumFileSize);
-    if (!reading.bytes) {
-        reading.fault = QStringLiteral("The signature's file could not be read, so it was left as it is.");
-        return reading;
-    }
-    const std::optional<QString> text = SignatureFileFormat::decodeUtf8(*reading.bytes);
-    if (!text) {
-        reading.fault = QStringLiteral("The signature's file is not UTF-8 text, so it was left as it is.");
-        return reading;
-    }
-    reading.content = SignatureFileFormat::split(*text);
-    if (!reading.content) {
-        reading.fault = QStringLiteral(
-            "The signature's file has no empty line after its header, so it was left as it is.");
-        return reading;
-    }
-    reading.html = SignatureFileFormat::decodedBody(*reading.content);
-    return reading;
 }
 
 } // namespace
@@ -290,7 +162,7 @@ SignatureService SignatureService::load()
             const std::optional<KeptVersions::Version> newest =
                 kept.contains(signature.id) ? KeptVersions::lastInserted(signature.id, copy.store.kind)
                                             : std::nullopt;
-            copy.isReplacedSinceInsert = !copy.file.isEmpty() && isReplaced(copy.file, newest);
+            copy.isReplacedSinceInsert = !copy.file.isEmpty() && CopyWriter::isReplaced(copy.file, newest);
             signature.isReplacedSinceInsert = signature.isReplacedSinceInsert || copy.isReplacedSinceInsert;
         }
     }
@@ -361,140 +233,33 @@ SignatureService::Reading SignatureService::read(const Entry &entry)
         reading.fault = QStringLiteral("The signature's file could not be read, so it was left as it is.");
         return reading;
     }
-    return readCopy(entry.copies.first());
+    return CopyWriter::readCopy(entry.copies.first());
 }
-
-namespace {
-
-// What an insert of html writes into each copy, each under its own header;
-// none, with the refusal, when any copy cannot take it.
-std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, const QString &html,
-                                      bool *unchanged, QString *failure)
-{
-    if (const std::optional<QString> missing = missingFile(entry)) {
-        *failure = *missing;
-        return std::nullopt;
-    }
-    QList<Plan> plans;
-    *unchanged = true;
-    for (const SignatureService::Copy &copy : entry.copies) {
-        const SignatureService::Reading reading = readCopy(copy);
-        // Writing a header that did not split off would destroy the file's own.
-        if (reading.fault) {
-            *failure = aboutCopy(entry, copy, *reading.fault);
-            return std::nullopt;
-        }
-        const std::optional<QByteArray> bytes = SignatureFileFormat::compose(reading.content->header, html);
-        if (!bytes) {
-            *failure =
-                aboutCopy(entry, copy,
-                          QStringLiteral("The signature's file has a header this program cannot read, so "
-                                         "it was left as it is."));
-            return std::nullopt;
-        }
-        *unchanged = *unchanged && reading.html == html;
-        plans.append({copy, *bytes});
-    }
-    return plans;
-}
-
-} // namespace
 
 std::optional<QByteArray> SignatureService::wouldWrite(const Entry &entry, const QString &html,
                                                        QString *failure)
 {
-    bool unchanged = false;
-    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, failure);
-    return plans ? std::optional(plans->first().bytes) : std::nullopt;
+    return CopyWriter::wouldWrite(entry, html, failure);
 }
 
 SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock)
 {
-    bool unchanged = false;
-    QString failure;
-    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, &failure);
-    if (!plans)
-        return {false, false, failure};
-    if (unchanged) {
-        // Nothing to write; a lock asked for is still a lock the user expects.
-        bool locked = true;
-        for (const Copy &copy : entry.copies) {
-            if (lock && !Platform::fileFlags().isImmutable(copy.file))
-                locked = Platform::fileFlags().setImmutable(copy.file, true) && locked;
-        }
-        return {false, true,
-                locked
-                    ? std::nullopt
-                    : std::optional<QString>(QStringLiteral("The signature could not be locked, so Mail may "
-                                                            "change it."))};
-    }
-    return writeAll(entry, *plans, lock);
+    return CopyWriter::insert(entry, html, lock);
 }
 
 SignatureService::Outcome SignatureService::restore(const Entry &entry, const KeptVersions::Version &version)
 {
-    const std::optional<QByteArray> bytes = KeptVersions::read(version.file);
-    if (!bytes)
-        return {false, false, QStringLiteral("That version could not be read, so nothing was changed.")};
-    if (const std::optional<QString> missing = missingFile(entry))
-        return {false, false, missing};
-    const std::optional<AppleSignatureContent> kept = SignatureFileFormat::parse(*bytes);
-    const std::optional<QString> html = kept ? SignatureFileFormat::decodedBody(*kept) : std::nullopt;
-    QList<Plan> plans;
-    for (const Copy &copy : entry.copies) {
-        if (copy.store.kind == version.store) {
-            plans.append({copy, *bytes});
-            continue;
-        }
-        // Another store's copy keeps its own header and takes the version's HTML.
-        const Reading reading = readCopy(copy);
-        const std::optional<QByteArray> composed =
-            html && reading.content ? SignatureFileFormat::compose(reading.content->header, *html)
-                                    : std::nullopt;
-        if (composed)
-            plans.append({copy, *composed});
-    }
-    return writeAll(entry, plans, true);
+    return CopyWriter::restore(entry, version);
 }
 
 SignatureService::Outcome SignatureService::putBack(const Entry &entry)
 {
-    QList<Plan> plans;
-    for (const Copy &copy : entry.copies) {
-        if (!copy.isReplacedSinceInsert)
-            continue;
-        const std::optional<KeptVersions::Version> inserted =
-            KeptVersions::lastInserted(entry.signature.id, copy.store.kind);
-        const std::optional<QByteArray> bytes = inserted ? KeptVersions::read(inserted->file) : std::nullopt;
-        if (!bytes)
-            return {
-                false, false,
-                aboutCopy(entry, copy,
-                          QStringLiteral("What was inserted could not be read, so nothing was changed."))};
-        plans.append({copy, *bytes});
-    }
-    if (plans.isEmpty())
-        return {false, true, std::nullopt};
-    return writeAll(entry, plans, true);
+    return CopyWriter::putBack(entry);
 }
 
 std::optional<QString> SignatureService::unlock(const Entry &entry)
 {
-    if (const std::optional<QString> missing = missingFile(entry))
-        return missing;
-    QList<const Copy *> unlocked;
-    for (const Copy &copy : entry.copies) {
-        const bool wasLocked = Platform::fileFlags().isImmutable(copy.file);
-        if (const std::optional<QString> failure = SignatureWriter::unlock(targetOf(entry, copy))) {
-            // Half unlocked is no state the user asked for: the others are locked again.
-            for (const Copy *done : unlocked)
-                Platform::fileFlags().setImmutable(done->file, true);
-            return aboutCopy(entry, copy, *failure);
-        }
-        if (wasLocked)
-            unlocked.append(&copy);
-    }
-    return std::nullopt;
+    return CopyWriter::unlock(entry);
 }
 
 QList<KeptVersions::Version> SignatureService::versions(const Entry &entry)
@@ -524,78 +289,7 @@ std::optional<SignatureService::Failure> SignatureService::create(const QString 
                                                                   const QStringList &addresses,
                                                                   Created *created) const
 {
-    if (name.trimmed().isEmpty())
-        return Failure{Failure::Kind::Failed, QStringLiteral("A signature needs a name.")};
-    for (const Entry &entry : m_entries) {
-        if (canonicallyEqual(entry.signature.name, name))
-            return Failure{
-                Failure::Kind::NotFound,
-                QStringLiteral("A signature named %1 exists: insert into it, or choose another name.")
-                    .arg(quoted(name))};
-    }
-    // Each address names one account (by its id, which both stores share).
-    QList<QString> accountIds;
-    for (const QString &address : addresses) {
-        QStringList matches, known;
-        for (const SignatureStore &store : m_stores) {
-            for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
-                if (!known.contains(account.label()))
-                    known.append(account.label());
-                if (account.label().compare(address, Qt::CaseInsensitive) == 0 &&
-                    !matches.contains(account.id))
-                    matches.append(account.id);
-            }
-        }
-        if (matches.size() != 1)
-            return Failure{
-                Failure::Kind::NotFound,
-                QStringLiteral("%1 %2; the accounts are: %3.")
-                    .arg(address,
-                         matches.isEmpty() ? QStringLiteral("names no account")
-                                           : QStringLiteral("names %1 accounts").arg(matches.size()),
-                         known.isEmpty() ? QStringLiteral("none") : known.join(QStringLiteral(", ")))};
-        accountIds.append(matches.first());
-    }
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    // The header Mail gives a signature it makes.
-    const QString header =
-        QStringLiteral("Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n"
-                       "\tcharset=utf-8\nMessage-Id: <%1>\nMime-Version: 1.0 (Mac OS X Mail 16.0 "
-                       "\\(3826.400.131.1.6\\))")
-            .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(header, html);
-    if (!bytes)
-        return Failure{Failure::Kind::Failed, QStringLiteral("The HTML could not be encoded.")};
-    *created = Created{id, {}};
-    // The files first: a list never names a file that is not there yet.
-    for (const SignatureStore &store : m_stores) {
-        const QString file = *store.fileOf(id);
-        QSaveFile save(file);
-        if (!save.open(QIODevice::WriteOnly) || save.write(*bytes) != bytes->size() || !save.commit())
-            return Failure{Failure::Kind::Failed,
-                           QStringLiteral("%1 could not be saved: %2.").arg(file, save.errorString())};
-        RegularFile::syncFolder(store.folder);
-        if (!Platform::fileFlags().setImmutable(file, true))
-            return Failure{
-                Failure::Kind::Failed,
-                QStringLiteral("%1 was saved but could not be locked, so Mail may change it.").arg(file)};
-        created->files.append(file);
-    }
-    for (const SignatureStore &store : m_stores) {
-        if (const std::optional<QString> failure = ListFileWriter::appendSignature(store, id, name))
-            return Failure{Failure::Kind::Failed, *failure};
-        const QList<AccountsMap::Account> accounts = AccountsMap::read(store.folder);
-        for (const QString &accountId : accountIds) {
-            const bool here =
-                std::any_of(accounts.cbegin(), accounts.cend(),
-                            [&](const AccountsMap::Account &account) { return account.id == accountId; });
-            if (!here)
-                continue;
-            if (const std::optional<QString> failure = ListFileWriter::addToAccount(store, accountId, id))
-                return Failure{Failure::Kind::Failed, *failure};
-        }
-    }
-    return std::nullopt;
+    return SignatureCreator::create(m_stores, m_entries, name, html, addresses, created);
 }
 
 QString SignatureService::replacedSentence(const QString &name)
