@@ -42,13 +42,6 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<size_t>(fraction * double(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,7 +110,7 @@ int main(int argc, char *argv[])
             floor.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
     std::printf("floor, one colour changed by script: %d changes, median %.2f ms, p90 %.2f ms\n", switches,
-                percentile(floor, 0.5), percentile(floor, 0.9));
+                TargetReport::percentile(floor, 0.5), TargetReport::percentile(floor, 0.9));
     std::vector<double> all;
     for (const bool ownDark : {false, true}) {
         const int row = ownDark ? 1 : 0;
@@ -147,17 +140,18 @@ int main(int argc, char *argv[])
         std::vector<double> toDark, toLight;
         for (size_t k = 0; k < latencies.size(); ++k)
             (k % 2 == 0 ? toDark : toLight).push_back(latencies[k]);
-        std::printf("  to dark median %.2f ms, to light median %.2f ms\n", percentile(toDark, 0.5),
-                    percentile(toLight, 0.5));
+        std::printf("  to dark median %.2f ms, to light median %.2f ms\n",
+                    TargetReport::percentile(toDark, 0.5), TargetReport::percentile(toLight, 0.5));
         std::printf("%s: %d switches, median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms\n",
-                    ownDark ? "own dark colours" : "inverted", switches, percentile(latencies, 0.5),
-                    percentile(latencies, 0.9), percentile(latencies, 0.0), percentile(latencies, 1.0));
+                    ownDark ? "own dark colours" : "inverted", switches,
+                    TargetReport::percentile(latencies, 0.5), TargetReport::percentile(latencies, 0.9),
+                    TargetReport::percentile(latencies, 0.0), TargetReport::percentile(latencies, 1.0));
         all.insert(all.end(), latencies.begin(), latencies.end());
     }
-    const double median = percentile(all, 0.5);
+    const double median = TargetReport::percentile(all, 0.5);
     TargetReport::print("Light <-> Dark to the other rendering in the view, median (p90)",
                         TargetReport::milliseconds(median / 1e3) + " (" +
-                            TargetReport::milliseconds(percentile(all, 0.9) / 1e3) + ")",
+                            TargetReport::milliseconds(TargetReport::percentile(all, 0.9) / 1e3) + ")",
                         "<= 33 ms median (two frames)", median <= 33.0);
     return 0;
 }

@@ -58,13 +58,6 @@ bool pageHasElement(QWebEnginePage *page, const QString &id)
     return found;
 }
 
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<size_t>(fraction * double(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -130,12 +123,12 @@ int main(int argc, char *argv[])
             latencies.push_back(ms);
     }
 
-    const double median = percentile(latencies, 0.5);
-    const double p90 = percentile(latencies, 0.9);
+    const double median = TargetReport::percentile(latencies, 0.5);
+    const double p90 = TargetReport::percentile(latencies, 0.9);
     std::printf("click to preview: %d clicks, median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms, "
                 "page loads %d, %.2f page queries per click\n",
-                iterations, median, p90, percentile(latencies, 0.0), percentile(latencies, 1.0), pageLoads,
-                double(probes) / (warmup + iterations));
+                iterations, median, p90, TargetReport::percentile(latencies, 0.0),
+                TargetReport::percentile(latencies, 1.0), pageLoads, double(probes) / (warmup + iterations));
     TargetReport::print("click on a row to new content in the page, median (p90)",
                         TargetReport::milliseconds(median / 1e3) + " (" +
                             TargetReport::milliseconds(p90 / 1e3) + ")",

@@ -1,5 +1,7 @@
 #include "bench/TargetReport.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -109,3 +111,10 @@ int run(int argc, char **argv, TargetReporter &reporter)
 }
 
 } // namespace TargetReport
+
+double TargetReport::percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<size_t>(fraction * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}

@@ -59,4 +59,7 @@ bool isLinear(double smallSeconds, double smallN, double largeSeconds, double la
 // Runs every benchmark the command line selects through `reporter`.
 int run(int argc, char **argv, TargetReporter &reporter);
 
+// The value at fraction (0.5: the median) of values, nearest rank.
+double percentile(std::vector<double> values, double fraction);
+
 } // namespace TargetReport
