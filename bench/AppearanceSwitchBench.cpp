@@ -3,11 +3,11 @@
 // shown signature and the frame that reaches the view. Read from the view's
 // own pixels, on a signature without dark colours (inverted) and on one with
 // them (its own dark rules). Prints median and 90th percentile.
-#include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/SampleSignatures.h"
+#include "bench/SampleWindow.h"
 #include "bench/TargetReport.h"
 #include "store/SignaturesEngine.h"
 #include "ui/SignatureListView.h"
@@ -30,18 +30,6 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(1);
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -57,23 +45,20 @@ int main(int argc, char *argv[])
     home.enter();
     ApplicationSetup::prepare();
     QApplication application(argc, argv);
-    FolderAccess::saveFolderBookmark(home.home() + QStringLiteral("/Library/Mail"));
 
+    SampleWindow::authorise(home.home() + QStringLiteral("/Library/Mail"));
     Vellix_Mac_MailApp window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        std::fprintf(stderr, "window not exposed\n");
+    if (!SampleWindow::show(window))
         return 1;
-    }
     SignatureListView *list = window.contentView()->listPane();
     SignatureRenderTopbarAppearance *appearance = window.contentView()->previewPane()->topbar()->appearance();
     QWebEngineView *view = nullptr;
-    const bool ready = waitFor(
+    const bool ready = SampleWindow::waitFor(
         [&] {
             view = window.findChild<QWebEngineView *>();
             return view && view->isVisible() && list->rowsView()->model()->rowCount() == 2;
         },
-        30000);
+        30000, 1);
     if (!ready) {
         std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
         return 1;
@@ -101,8 +86,8 @@ int main(int argc, char *argv[])
         view->page()->runJavaScript(QStringLiteral("document.querySelector('iframe').style.background = '%1'")
                                         .arg(dark ? "#1e1e1e" : ""),
                                     QWebEngineScript::ApplicationWorld);
-        if (!waitFor([&] { return background() == (dark ? qRgb(30, 30, 30) : qRgb(255, 255, 255)); },
-                     10000)) {
+        if (!SampleWindow::waitFor(
+                [&] { return background() == (dark ? qRgb(30, 30, 30) : qRgb(255, 255, 255)); }, 10000, 1)) {
             std::fprintf(stderr, "the page's colour never reached the view\n");
             return 1;
         }
@@ -130,7 +115,7 @@ int main(int argc, char *argv[])
             QElapsedTimer clock;
             clock.start();
             QTest::mouseClick(button, Qt::LeftButton);
-            if (!waitFor([&] { return background() == expected; }, 10000)) {
+            if (!SampleWindow::waitFor([&] { return background() == expected; }, 10000, 1)) {
                 std::fprintf(stderr, "switch %d never reached the view\n", i);
                 return 1;
             }

@@ -2,11 +2,11 @@
 // the click, the engine's content load and split, the preview watch, the
 // script bridge and the web engine running the update, in a real web view.
 // Prints median and 90th percentile, and the page loads seen meanwhile.
-#include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/SampleSignatures.h"
+#include "bench/SampleWindow.h"
 #include "bench/TargetReport.h"
 #include "preview/PreviewPage.h"
 #include "ui/SignatureListView.h"
@@ -28,18 +28,6 @@ namespace {
 constexpr int signatureCount = 8;
 // A signature as people paste them: a few kilobytes of styled HTML.
 constexpr qsizetype signatureBytes = 4000;
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 // Asks the page whether the signature it shows holds the element with `id`.
 bool pageHasElement(QWebEnginePage *page, const QString &id)
@@ -74,25 +62,20 @@ int main(int argc, char *argv[])
     ApplicationSetup::prepare();
     QApplication application(argc, argv);
 
-    // As if the folder had been authorised on an earlier start.
-    FolderAccess::saveFolderBookmark(home.home() + QStringLiteral("/Library/Mail"));
-
+    SampleWindow::authorise(home.home() + QStringLiteral("/Library/Mail"));
     Vellix_Mac_MailApp window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        std::fprintf(stderr, "window not exposed\n");
+    if (!SampleWindow::show(window))
         return 1;
-    }
     SignatureListView *list = window.contentView()->listPane();
     QWebEnginePage *page = nullptr;
     // The preview's web view is shown once its page has loaded.
-    const bool ready = waitFor(
+    const bool ready = SampleWindow::waitFor(
         [&] {
             auto *view = window.findChild<QWebEngineView *>();
             page = view && view->isVisible() ? view->page() : nullptr;
             return page;
         },
-        30000);
+        30000, 5);
     if (!ready || list->rowsView()->model()->rowCount() < signatureCount) {
         std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
         return 1;

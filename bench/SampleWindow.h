@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+// What the window benchmarks share: the program's window opened on a sample
+// Mail folder, and a wait that keeps the events flowing.
+namespace SampleWindow {
+// Takes mailFolder as authorised on an earlier start: before the window is
+// built, which restores the access it finds.
+void authorise(const QString &mailFolder);
+
+// Shows window and waits until it is on screen; false, said on standard
+// error, when it is not.
+bool show(QWidget &window);
+
+// Runs the events until condition holds, looking every pollMs; false after timeoutMs.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs);
+} // namespace SampleWindow
