@@ -46,8 +46,8 @@ void BM_ListLoad(benchmark::State &state)
         engine->loadSignatures();
 }
 
-// One whole run of mailsig with arguments, its output thrown away, per iteration.
-void timeMailsig(benchmark::State &state, std::vector<std::string> arguments)
+// One whole run of mailsig with arguments, its output thrown away; whether it exited with 0.
+bool runMailsig(std::vector<std::string> arguments)
 {
     std::string program = BENCH_MAILSIG;
     std::vector<char *> argv{program.data()};
@@ -57,16 +57,23 @@ void timeMailsig(benchmark::State &state, std::vector<std::string> arguments)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int status = 0;
+    const bool done = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
+                      ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return done;
+}
+
+// One run of mailsig with arguments per iteration.
+void timeMailsig(benchmark::State &state, const std::vector<std::string> &arguments)
+{
     for (auto _ : state) {
-        pid_t pid = 0;
-        int status = 0;
-        if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0 ||
-            ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (!runMailsig(arguments)) {
             state.SkipWithError("mailsig failed");
             break;
         }
     }
-    posix_spawn_file_actions_destroy(&actions);
 }
 
 void BM_MailsigList(benchmark::State &state)
@@ -155,23 +162,13 @@ void BM_MailsigNew(benchmark::State &state)
     if (!enterBinaryHome(state))
         return;
     static int made = 0;
-    std::string program = BENCH_MAILSIG, command = "new",
-                file = (binaryHome->home() + QStringLiteral("/new.html")).toStdString();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::string file = (binaryHome->home() + QStringLiteral("/new.html")).toStdString();
     for (auto _ : state) {
-        std::string name = "New " + std::to_string(++made);
-        char *argv[] = {program.data(), command.data(), name.data(), file.data(), nullptr};
-        pid_t pid = 0;
-        int status = 0;
-        if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0 ||
-            ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (!runMailsig({"new", "New " + std::to_string(++made), file})) {
             state.SkipWithError("mailsig new failed");
             break;
         }
     }
-    posix_spawn_file_actions_destroy(&actions);
     const std::optional<PropertyList> list = PropertyList::fromFile(binaryHome->listFile());
     if (!list || !PropertyList::isBinary(TestHome::read(binaryHome->listFile())))
         state.SkipWithError("the list is no longer a binary property list");
