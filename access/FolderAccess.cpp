@@ -1,8 +1,8 @@
 #include "access/FolderAccess.h"
 
+#include "base/Diagnostics.h"
 #include "platform/FolderBookmark.h"
 #include "platform/Platform.h"
-#include "store/Diagnostics.h"
 #include "store/SignaturesEngine.h"
 
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #include "app/ApplicationSetup.h"
 
+#include "base/Diagnostics.h"
 #include "platform/Platform.h"
-#include "store/Diagnostics.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -5,13 +5,13 @@
 #include "store/EngineServices.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
-#include "ui/NewSignatureActions.h"
-#include "ui/NewSignatureSheet.h"
-#include "ui/RestoreVersionDialog.h"
-#include "ui/SignatureListView.h"
-#include "ui/SignatureRender.h"
-#include "ui/TopbarActions.h"
+#include "ui/SignatureActions.h"
 #include "ui/WindowEnvironment.h"
+#include "ui/list/NewSignatureActions.h"
+#include "ui/list/NewSignatureSheet.h"
+#include "ui/list/SignatureListView.h"
+#include "ui/render/SignatureRender.h"
+#include "ui/restore/KeptVersionDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -65,7 +65,7 @@ void ContentView::restorePreviousVersion()
 {
     if (!canRestorePreviousVersion())
         return;
-    auto *dialog = new RestoreVersionDialog(*m_model, m_previewPane->javascriptModel(), *m_mailMonitor, this);
+    auto *dialog = new KeptVersionDialog(*m_model, m_previewPane->javascriptModel(), *m_mailMonitor, this);
     // Over the list, which has no use while choosing: the preview beside it
     // shows each version as it is chosen.
     dialog->placeOver(m_listPane, m_previewPane);
@@ -95,7 +95,7 @@ void ContentView::insertFromFile()
     chooser->setObjectName(QStringLiteral("InsertFromFileChooser"));
     connect(chooser, &QFileDialog::fileSelected, this, [this](const QString &path) {
         if (const std::optional<QString> templateHtml =
-                TopbarActions::insertFromFile(path, *m_model, *m_mailMonitor))
+                SignatureActions::insertFromFile(path, *m_model, *m_mailMonitor))
             m_previewPane->askForFields(*templateHtml);
     });
     chooser->open();

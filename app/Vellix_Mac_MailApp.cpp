@@ -8,11 +8,11 @@
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "store/SignaturesEngineAccessAuthorize.h"
-#include "ui/NewSignatureActions.h"
-#include "ui/SignatureListView.h"
-#include "ui/TopbarActions.h"
+#include "ui/SignatureActions.h"
 #include "ui/TopbarState.h"
 #include "ui/WindowEnvironment.h"
+#include "ui/list/NewSignatureActions.h"
+#include "ui/list/SignatureListView.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -73,12 +73,12 @@ void Vellix_Mac_MailApp::buildMenus()
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
     SignaturesEngine &engine = m_contentView->engine();
     MailMonitor &mailMonitor = m_contentView->mailMonitor();
-    QAction *undo = edit->addAction(TopbarActions::undoText(engine));
+    QAction *undo = edit->addAction(SignatureActions::undoText(engine));
     undo->setShortcut(QKeySequence::Undo);
     connect(undo, &QAction::triggered, this,
-            [&engine, &mailMonitor] { TopbarActions::undo(engine, mailMonitor); });
+            [&engine, &mailMonitor] { SignatureActions::undo(engine, mailMonitor); });
     const auto refreshUndo = [undo, &engine] {
-        undo->setText(TopbarActions::undoText(engine));
+        undo->setText(SignatureActions::undoText(engine));
         undo->setEnabled(engine.selectedUndoName().has_value());
     };
     connect(&engine, &SignaturesEngine::undoChanged, undo, refreshUndo);

@@ -6,9 +6,9 @@
 #include "app/ContentView.h"
 #include "app/Vellix_Mac_MailApp.h"
 #include "bench/StartMarks.h"
-#include "ui/SignatureListView.h"
-#include "ui/SignatureRender.h"
-#include "ui/SignatureRenderWebView.h"
+#include "ui/list/SignatureListView.h"
+#include "ui/render/SignatureRender.h"
+#include "ui/render/SignatureRenderWebView.h"
 
 #include <QApplication>
 #include <QListView>

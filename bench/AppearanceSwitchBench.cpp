@@ -10,10 +10,10 @@
 #include "bench/SampleWindow.h"
 #include "bench/TargetReport.h"
 #include "store/SignaturesEngine.h"
-#include "ui/SignatureListView.h"
-#include "ui/SignatureRender.h"
-#include "ui/SignatureRenderTopbar.h"
-#include "ui/SignatureRenderTopbarAppearance.h"
+#include "ui/list/SignatureListView.h"
+#include "ui/render/SignatureRender.h"
+#include "ui/render/SignatureRenderTopbar.h"
+#include "ui/render/SignatureRenderTopbarAppearance.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 #include "bench/SampleWindow.h"
 #include "bench/TargetReport.h"
 #include "preview/PreviewPage.h"
-#include "ui/SignatureListView.h"
+#include "ui/list/SignatureListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "cli/Mailsig.h"
 
+#include "base/Diagnostics.h"
 #include "cli/SignatureCommands.h"
 #include "cli/StoreCommands.h"
-#include "store/Diagnostics.h"
 #include "store/MailFolders.h"
 
 #include <QFileInfo>

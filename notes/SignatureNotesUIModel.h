@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Cancellable.h"
+#include "base/Published.h"
 #include "notes/SignatureNote.h"
-#include "store/Cancellable.h"
-#include "store/Published.h"
 
 #include <QList>
 #include <QObject>

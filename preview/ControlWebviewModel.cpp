@@ -1,6 +1,6 @@
 #include "preview/ControlWebviewModel.h"
 
-#include "store/Diagnostics.h"
+#include "base/Diagnostics.h"
 #include "store/SignatureFileFormat.h"
 
 ControlWebviewModel::ControlWebviewModel(DarkRule declaresDark, QObject *parent)

@@ -1,7 +1,7 @@
 #include "preview/PreviewModuleLoader.h"
 
+#include "base/Diagnostics.h"
 #include "preview/PreviewModule.h"
-#include "store/Diagnostics.h"
 
 #include <QCoreApplication>
 #include <QDir>

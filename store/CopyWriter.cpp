@@ -1,9 +1,9 @@
 #include "store/CopyWriter.h"
 
+#include "base/Diagnostics.h"
 #include "platform/FileFlags.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
-#include "store/Diagnostics.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureLimits.h"
 #include "store/SignatureWriter.h"

@@ -1,9 +1,9 @@
 #include "store/MailFolders.h"
 
+#include "base/Diagnostics.h"
 #include "platform/Platform.h"
 #include "platform/PropertyList.h"
 #include "platform/RegularFile.h"
-#include "store/Diagnostics.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/PublishedModel.h"
 #include "store/AppleSignatureContent.h"
-#include "store/PublishedModel.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/PublishedModel.h"
+#include "base/PublishedModel.h"
 #include "store/SignatureModel.h"
 
 #include <optional>

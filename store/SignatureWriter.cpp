@@ -1,9 +1,9 @@
 #include "store/SignatureWriter.h"
 
+#include "base/Diagnostics.h"
 #include "platform/FileFlags.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
-#include "store/Diagnostics.h"
 #include "store/KeptVersions.h"
 #include "store/SignatureLimits.h"
 #include "store/WriteIntents.h"

@@ -1,9 +1,9 @@
 #include "store/SignaturesEngine.h"
 
+#include "base/Diagnostics.h"
 #include "platform/FileFlags.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
-#include "store/Diagnostics.h"
 #include "store/EngineServices.h"
 #include "store/KeptVersions.h"
 #include "store/MailFolders.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Cancellable.h"
 #include "store/AppleSignatureContent.h"
-#include "store/Cancellable.h"
 #include "store/KeptVersions.h"
 #include "store/SignatureModel.h"
 #include "store/SignatureService.h"

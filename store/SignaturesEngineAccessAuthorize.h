@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/PublishedModel.h"
+#include "base/PublishedModel.h"
 
 // Whether access to Mail's folder has been granted during this run.
 class SignaturesEngineAccessAuthorize : public PublishedModel<bool>

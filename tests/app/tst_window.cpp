@@ -11,26 +11,26 @@
 #include "tests/access/FolderChooserDriver.h"
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
-#include "ui/FieldsSheet.h"
-#include "ui/KeptVersionListModel.h"
-#include "ui/NewSignatureActions.h"
-#include "ui/NewSignatureSheet.h"
-#include "ui/RestoreVersionDialog.h"
-#include "ui/SignatureListModel.h"
-#include "ui/SignatureListView.h"
-#include "ui/SignatureNotesPopover.h"
-#include "ui/SignatureRender.h"
-#include "ui/SignatureRenderAppearanceLine.h"
-#include "ui/SignatureRenderNotes.h"
-#include "ui/SignatureRenderTopbar.h"
-#include "ui/SignatureRenderTopbarAppearance.h"
-#include "ui/SignatureRenderTopbarInsertButton.h"
-#include "ui/SignatureRenderTopbarMessageMailRunning.h"
-#include "ui/SignatureRenderTopbarPutBackButton.h"
-#include "ui/SignatureRenderWebView.h"
-#include "ui/SignatureRowDelegate.h"
-#include "ui/SignatureUnlockButton.h"
-#include "ui/TopbarActions.h"
+#include "ui/SignatureActions.h"
+#include "ui/list/NewSignatureActions.h"
+#include "ui/list/NewSignatureSheet.h"
+#include "ui/list/SignatureItemModel.h"
+#include "ui/list/SignatureListView.h"
+#include "ui/list/SignatureRowDelegate.h"
+#include "ui/list/SignatureUnlockButton.h"
+#include "ui/render/FieldsSheet.h"
+#include "ui/render/SignatureNotesPopover.h"
+#include "ui/render/SignatureRender.h"
+#include "ui/render/SignatureRenderAppearanceLine.h"
+#include "ui/render/SignatureRenderNotes.h"
+#include "ui/render/SignatureRenderTopbar.h"
+#include "ui/render/SignatureRenderTopbarAppearance.h"
+#include "ui/render/SignatureRenderTopbarInsertButton.h"
+#include "ui/render/SignatureRenderTopbarMessageMailRunning.h"
+#include "ui/render/SignatureRenderTopbarPutBackButton.h"
+#include "ui/render/SignatureRenderWebView.h"
+#include "ui/restore/KeptVersionDialog.h"
+#include "ui/restore/KeptVersionItemModel.h"
 
 #include <QClipboard>
 #include <QFileDialog>
@@ -72,7 +72,7 @@ public:
     }
     bool selected(int row) const
     {
-        return list()->model()->index(row).data(SignatureListModel::SelectedRole).toBool();
+        return list()->model()->index(row).data(SignatureItemModel::SelectedRole).toBool();
     }
     QString selectedName() const
     {
@@ -182,7 +182,7 @@ private slots:
         QFileDialog *chooser = FolderChooserDriver::openChoosers().first();
         QVERIFY(chooser->windowModality() == Qt::WindowModal && chooser->parentWidget() == m_window.get());
         QTest::mouseClick(button(), Qt::LeftButton);
-        TopbarActions::authorize(engine());
+        SignatureActions::authorize(engine());
         QCOMPARE(FolderChooserDriver::openChoosers(), QList<QFileDialog *>{chooser});
         // Cancelled, nothing changes; the button asks again.
         QVERIFY(FolderChooserDriver::cancel(FolderChooserDriver::openChoosers().first()));
@@ -319,7 +319,7 @@ private slots:
             const QByteArray before = TestHome::read(m_home->file(1));
             if (restoring)
                 restoreAction()->trigger();
-            const auto *dialog = m_window->findChild<RestoreVersionDialog *>();
+            const auto *dialog = m_window->findChild<KeptVersionDialog *>();
             QProcess mail;
             mail.start(TestHome::fakeApp(m_home->path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             // Before the once-a-second poll has seen Mail: the click or the key itself looks, and says so.
@@ -334,7 +334,7 @@ private slots:
                 QTest::mouseClick(button(), Qt::LeftButton);
             QVERIFY(TestHome::read(m_home->file(1)) == before && !sheet());
             QTRY_VERIFY_WITH_TIMEOUT(!message()->isHidden() && !button()->isEnabled(), 3000);
-            QCOMPARE(message()->text(), TopbarActions::mailRunningRefusal());
+            QCOMPARE(message()->text(), SignatureActions::mailRunningRefusal());
             click(1); // a new look at the signature: Mail's state is what is left to say
             QCOMPARE(message()->text(), u"Mail must be closed before inserting a signature"_s);
             mail.kill();
@@ -398,8 +398,8 @@ private slots:
             // middle; with room, away from it.
             m_window->move(restore ? 400 : 0, at.y());
             restoreAction()->trigger();
-            RestoreVersionDialog *dialog = nullptr;
-            QTRY_VERIFY((dialog = m_window->findChild<RestoreVersionDialog *>()) && dialog->isVisible());
+            KeptVersionDialog *dialog = nullptr;
+            QTRY_VERIFY((dialog = m_window->findChild<KeptVersionDialog *>()) && dialog->isVisible());
             const QRect frame = dialog->frameGeometry(),
                         listArea(list()->mapToGlobal(QPoint()), list()->size()),
                         previewArea(previewPane->mapToGlobal(QPoint()), previewPane->size());
@@ -436,7 +436,7 @@ private slots:
             QTest::keyClick(dialog->versions(), Qt::Key_End); // the original, as Mail wrote it
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
             QTest::keyClick(dialog->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
-            QTRY_VERIFY(!m_window->findChild<RestoreVersionDialog *>());
+            QTRY_VERIFY(!m_window->findChild<KeptVersionDialog *>());
             const QByteArray original =
                 TestHome::header(m_home->id(1)) +
                 "\n\n<body style=3D\"word-wrap: break-word;\"><div>Ada =E2=80=94 at home</div></body>";
@@ -528,7 +528,7 @@ private slots:
         QVERIFY(QFile::exists(fifo) || QProcess::execute(u"mkfifo"_s, {fifo}) == 0);
         const QByteArray file = *SignatureFileFormat::compose(TestHome::header(u"X"_s),
                                                               html.contains(u"%1") ? html.arg(fifo) : html);
-        QCOMPARE(KeptVersionListModel::firstWords(file), words);
+        QCOMPARE(KeptVersionItemModel::firstWords(file), words);
     }
     void namesShowAsTyped()
     {
@@ -542,8 +542,8 @@ private slots:
               {list()->unlockButton(0)->toolTip(), u"Unlock "_s + name}})
             QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), shown);
         click(0);
-        RestoreVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
-                                    content()->previewPane()->topbar()->mailMonitor(), nullptr);
+        KeptVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
+                                 content()->previewPane()->topbar()->mailMonitor(), nullptr);
         QCOMPARE(dialog.findChild<QLabel *>()->textFormat(), Qt::PlainText);
     }
     void iCloudRowsAreMarked()

@@ -3,10 +3,10 @@
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "tests/common/TestHome.h"
-#include "ui/KeptVersionListModel.h"
-#include "ui/PreviewUpdateWatch.h"
-#include "ui/SignatureListModel.h"
 #include "ui/TopbarState.h"
+#include "ui/list/SignatureItemModel.h"
+#include "ui/render/PreviewUpdateWatch.h"
+#include "ui/restore/KeptVersionItemModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -72,7 +72,7 @@ private slots:
         const auto cloud = SignatureStore::Kind::ICloud;
         for (const auto &[original, label] : {std::pair{false, u"Kept before a change (iCloud Drive)"_s},
                                               {true, u"Original (iCloud Drive)"_s}})
-            QCOMPARE(KeptVersionListModel::kindLabel({{}, {}, KeptVersions::Kind::Kept, cloud, original}),
+            QCOMPARE(KeptVersionItemModel::kindLabel({{}, {}, KeptVersions::Kind::Kept, cloud, original}),
                      label);
     }
     void previewUpdates_data()
@@ -110,7 +110,7 @@ private slots:
     {
         SignatureListUIModel list;
         SignatureSelectionUIModel selection;
-        SignatureListModel model(list, selection);
+        SignatureItemModel model(list, selection);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         const QList<SignatureModel> sample = {{u"A"_s, u"Work"_s, false}, {u"B"_s, u"Personal"_s, true}};
@@ -126,9 +126,9 @@ private slots:
             QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
             selection.signature().set(selected);
             QVERIFY(changed.size() == 1 &&
-                    changed[0][2].value<QList<int>>().contains(SignatureListModel::SelectedRole));
+                    changed[0][2].value<QList<int>>().contains(SignatureItemModel::SelectedRole));
             for (int row = 0; row < 2; ++row)
-                QCOMPARE(model.index(row).data(SignatureListModel::SelectedRole).toBool(),
+                QCOMPARE(model.index(row).data(SignatureItemModel::SelectedRole).toBool(),
                          row == selectedRow);
         }
     }

@@ -1,0 +1,53 @@
+#include "ui/render/SignatureRender.h"
+
+#include "notes/DarkScheme.h"
+#include "preview/ControlWebviewModel.h"
+#include "ui/render/FieldsSheet.h"
+#include "ui/render/SignatureRenderAppearanceLine.h"
+#include "ui/render/SignatureRenderNotes.h"
+#include "ui/render/SignatureRenderTopbar.h"
+#include "ui/render/SignatureRenderTopbarInsertButton.h"
+#include "ui/render/SignatureRenderWebView.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
+    : QWidget(parent), m_engine(environment.engine), m_mailMonitor(environment.mailMonitor),
+      m_javascriptModel(std::make_unique<ControlWebviewModel>(&DarkScheme::isDeclared)),
+      m_topbar(new SignatureRenderTopbar(environment, *m_javascriptModel, this)),
+      m_appearanceLine(new SignatureRenderAppearanceLine(*m_javascriptModel, this)),
+      m_notes(new SignatureRenderNotes(environment.engine, this)),
+      m_webView(new SignatureRenderWebView(environment, *m_javascriptModel, this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_topbar);
+    // One line under the bar, its place kept: the notes at the leading edge,
+    // under the Light / Dark control which dark is shown.
+    auto *line = new QHBoxLayout;
+    line->addWidget(m_notes, 0, Qt::AlignLeading | Qt::AlignVCenter);
+    line->addStretch(1);
+    line->addWidget(m_appearanceLine, 0, Qt::AlignTrailing | Qt::AlignVCenter);
+    layout->addLayout(line);
+    layout->addWidget(m_webView, 1);
+
+    connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,
+            &SignatureRender::askForFields);
+    connect(m_webView, &SignatureRenderWebView::fieldsAsked, this, &SignatureRender::askForFields);
+}
+
+void SignatureRender::askForFields(const QString &templateHtml)
+{
+    auto *sheet = new FieldsSheet(m_engine, m_mailMonitor, *m_javascriptModel, templateHtml, window());
+    sheet->placeAtFootOf(m_webView);
+    sheet->open();
+}
+
+SignatureRender::~SignatureRender()
+{
+    // These children refer to the bridge: they go first.
+    delete m_topbar;
+    delete m_appearanceLine;
+    delete m_webView;
+}
