@@ -10,8 +10,9 @@ class PasteModel;
 class QMimeData;
 class SignaturesEngine;
 
-// The actions of the top bar's buttons, in the order the user expects
-// them to take effect.
+// What the user's commands do to the selected signature, whichever control
+// gives them: the top bar's buttons, the menus, a drop, the list's context
+// menu, the restore dialog.
 namespace SignatureActions {
 // Reads the clipboard and, unless Mail runs at this very moment, writes
 // and locks it into the selected signature; the preview shows the file

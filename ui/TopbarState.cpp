@@ -1,14 +1,20 @@
 #include "ui/TopbarState.h"
 
+std::optional<QString> TopbarState::message(bool isMailRunning, const std::optional<QString> &status)
+{
+    // The answer to the user's last action comes first, until the next
+    // selection or success clears it; then Mail's running.
+    if (status)
+        return status;
+    if (isMailRunning)
+        return messageText();
+    return std::nullopt;
+}
+
 TopbarState TopbarState::compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent,
-                                 const std::optional<QString> &status, bool isReplaced)
+                                 bool isReplaced)
 {
     TopbarState state;
-    // The answer to the user's last action comes first, until the next
-    // selection or success clears it; then Mail's running, which keeps the
-    // button off.
-    state.messageVisible = isMailRunning || status.has_value();
-    state.message = status.value_or(isMailRunning ? messageText() : QString());
     if (isAuthorized) {
         state.action = Action::Insert;
         // Mail rewrites signature files it finds changed while it runs.

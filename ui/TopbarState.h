@@ -14,9 +14,6 @@ struct TopbarState
         Insert
     };
 
-    bool messageVisible = false;
-    // What the message slot says while visible.
-    QString message;
     Action action = Action::Authorize;
     bool buttonEnabled = true;
     // Put Back: offered only where there is something of ours to put back.
@@ -25,10 +22,12 @@ struct TopbarState
 
     QString buttonTitle() const;
 
-    // status: what became of the last action that did not succeed, if anything.
     // isReplaced: the selected signature, as last listed, no longer holds what was inserted.
     static TopbarState compute(bool isAuthorized, bool isMailRunning, bool hasPreviewedContent,
-                               const std::optional<QString> &status = std::nullopt, bool isReplaced = false);
+                               bool isReplaced);
+    // What the message slot says, if anything. status: what became of the
+    // last action that did not succeed, if anything.
+    static std::optional<QString> message(bool isMailRunning, const std::optional<QString> &status);
 
     static QString messageText();
     static QString insertTitle();

@@ -21,6 +21,6 @@ TopbarState WindowEnvironment::topbarState() const
     // The selection keeps the record it was made with; whether it was replaced is the last load's word.
     const std::optional<SignatureModel> listed = engine.selectedAsListed();
     return TopbarState::compute(authorize.isAuthorized().get(), mailMonitor.isMainRunning().get(),
-                                rendered.signature().get().has_value(), std::nullopt,
+                                rendered.signature().get().has_value(),
                                 listed && listed->isReplacedSinceInsert);
 }

@@ -21,10 +21,9 @@ SignatureRenderTopbarMessageMailRunning::SignatureRenderTopbarMessageMailRunning
 
 void SignatureRenderTopbarMessageMailRunning::refresh()
 {
-    // Only Mail's state and the last insert decide the message.
-    const TopbarState state =
-        TopbarState::compute(false, m_mailMonitor.isMainRunning().get(), false, m_status.message().get());
-    if (state.messageVisible)
-        setText(state.message);
-    setVisible(state.messageVisible);
+    const std::optional<QString> message =
+        TopbarState::message(m_mailMonitor.isMainRunning().get(), m_status.message().get());
+    if (message)
+        setText(*message);
+    setVisible(message.has_value());
 }
