@@ -185,7 +185,8 @@ private slots:
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QCoreApplication::applicationFilePath(),
                       {u"whatThePageShows:inline handler, both barriers"_s});
-        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(process.readAll()).contains(u" js: "_s), printed);
     }
     void nothingLeftOver_data()
@@ -386,7 +387,8 @@ private:
             QSignalSpy shown(host.get(), &ControlWebview::previewShown);
             host->resize(400, 480);
             host->QWidget::show();
-            QVERIFY(QTest::qWaitForWindowExposed(host.get()) && shown.wait(30000));
+            QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+            QVERIFY(shown.wait(30000));
         }
         m_host = host.get();
     }
