@@ -488,8 +488,7 @@ private slots:
             s.select(2);
             QVERIFY(!s.insert(u"<p>x</p>"_s));
             QVERIFY(s.message()->contains(why));
-            QCOMPARE(TestHome::read(s.home.file(2)), odd);
-            QVERIFY(!TestHome::isLocked(s.home.file(2)));
+            QCOMPARE(TestHome::state(s.home.file(2)), TestHome::State(odd, false));
         }
         QCOMPARE(listed.count(), 0);
     }
@@ -507,8 +506,8 @@ private slots:
         QVERIFY(TestHome::lock(s.home.signatures(), false));
         QCOMPARE(lines.size(), 1);
         QVERIFY(!lines[0].isEmpty()); // the write's error
-        QCOMPARE(TestHome::read(s.home.file(0)), old);
-        QVERIFY(TestHome::isLocked(s.home.file(0))); // locked again, so Mail cannot revert it
+        QCOMPARE(TestHome::state(s.home.file(0)),
+                 TestHome::State(old, true)); // locked again, so Mail cannot revert it
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
         QCOMPARE(rendered.count(), 1);
         QCOMPARE(listed.count(), 0);
@@ -584,8 +583,7 @@ private slots:
         QVERIFY(!s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(TestHome::lock(versions, false));
-        QCOMPARE(TestHome::read(file), before);
-        QVERIFY(TestHome::isLocked(file));
+        QCOMPARE(TestHome::state(file), TestHome::State(before, true));
         QVERIFY(s.message());
         for (const QString &hostile : {u".."_s, u"."_s, u"../x"_s, u"a/b"_s})
             QVERIFY(!KeptVersions::folderOf(hostile));
@@ -672,14 +670,13 @@ private slots:
         QCOMPARE(TestHome::printed([&] { QCOMPARE(withoutTheRight(insert), 1); }), QStringList());
         const auto unlock = [&s] { return s.engine->unlockSignature(s.home.id(0)), bool(s.message()); };
         QCOMPARE(withoutTheRight(unlock), 0);
-        QCOMPARE(TestHome::read(s.home.file(0)), old);
-        QVERIFY(TestHome::isLocked(s.home.file(0)));
+        QCOMPARE(TestHome::state(s.home.file(0)), TestHome::State(old, true));
         // An unlocked file is written but cannot be locked: it stays unlocked with the new text, and says so.
         s.select(1);
         QCOMPARE(TestHome::printed([&] { QCOMPARE(withoutTheRight(insert), 1); }),
                  QStringList{u"Failed to lock the signature file: "_s + s.home.file(1)});
-        QCOMPARE(TestHome::read(s.home.file(1)), TestHome::header(s.home.id(1)) + "\n\n<p>new</p>");
-        QVERIFY(!TestHome::isLocked(s.home.file(1)));
+        QCOMPARE(TestHome::state(s.home.file(1)),
+                 TestHome::State(TestHome::header(s.home.id(1)) + "\n\n<p>new</p>", false));
     }
 #endif
 };
