@@ -12,7 +12,6 @@
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
 #include "ui/SignatureActions.h"
-#include "ui/list/NewSignatureActions.h"
 #include "ui/list/NewSignatureSheet.h"
 #include "ui/list/SignatureItemModel.h"
 #include "ui/list/SignatureListView.h"
@@ -48,10 +47,8 @@
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTextDocumentFragment>
-#include <QToolButton>
 #include <QWebEngineView>
 
-#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -764,14 +761,10 @@ private slots:
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>Dropped</p>"_s});
         QTRY_COMPARE_WITH_TIMEOUT(preview(), u"<p>Dropped</p>"_s, 15000);
         // Dropped on another row: into that signature, which is selected.
-        int other = 0;
-        while (list()->model()->record(other)->name != u"Work"_s)
-            ++other;
-        const QString otherId = list()->model()->record(other)->id;
         mime.setUrls({QUrl::fromLocalFile(write(u"row.html"_s, "<p>On the row</p>"))});
-        QVERIFY(drop(list()->rowsView()->viewport(), list()->rowRect(other).center(), mime));
-        QCOMPARE(engine().selectionUiModel()->signature().get()->id, otherId);
-        QCOMPARE(TestHome::mimeDecoded({m_home->file(otherId)}), QStringList{u"<p>On the row</p>"_s});
+        QVERIFY(drop(list()->rowsView()->viewport(), list()->rowRect(rowOf(0)).center(), mime));
+        QCOMPARE(engine().selectionUiModel()->signature().get()->id, m_home->id(0));
+        QCOMPARE(TestHome::mimeDecoded({m_home->file(0)}), QStringList{u"<p>On the row</p>"_s});
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>Dropped</p>"_s});
     }
     void undoTakesBackTheLastChange()
