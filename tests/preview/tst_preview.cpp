@@ -373,10 +373,11 @@ private:
     {
         PageProbe::inSignature(page(), u"doc.documentElement.seen = true"_s);
         m_host->showSignature(html, appearance);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            PageProbe::inSignature(page(), u"!doc.documentElement.seen && doc.readyState === 'complete'"_s)
-                .toBool(),
-            10000);
+        // The new nodes, asked in the page (between documents it answers no); then loaded.
+        QTRY_VERIFY_WITH_TIMEOUT(PageProbe::inSignature(page(), u"!doc.documentElement.seen"_s).toBool(),
+                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(PageProbe::inSignature(page(), u"doc.readyState === 'complete'"_s).toBool(),
+                                 10000);
     }
     // Acts on a preview with these barriers from now on, made on first use.
     void use(Barriers barriers)
