@@ -55,8 +55,10 @@ private slots:
         const QByteArray situation = QTest::currentDataTag();
         if (situation != "none")
             FolderAccess::saveFolderBookmark(mail);
-        if (situation == "stale")
-            QVERIFY(QDir().rename(mail, mail + u".old"_s) && QDir().mkpath(mail));
+        if (situation == "stale") {
+            QVERIFY(QDir().rename(mail, mail + u".old"_s));
+            QVERIFY(QDir().mkpath(mail));
+        }
         if (situation == "gone")
             QVERIFY(QDir(mail).removeRecursively());
         if (situation == "garbage")
@@ -88,16 +90,19 @@ private slots:
         QString layout, answer, chosen, lines; // as plain variables: the answer's lambda takes them
         std::tie(layout, answer, chosen, lines) = fetch<QString, QString, QString, QString>();
         QDir(home->mail()).removeRecursively();
-        QVERIFY(layout.isEmpty() || QDir().mkpath(home->mail() + u'/' + layout));
+        if (!layout.isEmpty())
+            QVERIFY(QDir().mkpath(home->mail() + u'/' + layout));
         QVERIFY(QDir().mkpath(chosen.prepend(home->path())));
         // Outlives this function: a chooser left open is only answered at cleanup.
         auto granted = std::make_shared<QList<bool>>();
         FolderAccess::requestFolderAccess([granted](bool value) { granted->append(value); });
-        QVERIFY(granted->isEmpty() && FolderChooserDriver::openChoosers().size() == 1);
+        QVERIFY(granted->isEmpty());
+        QCOMPARE(FolderChooserDriver::openChoosers().size(), 1);
         QPointer<QFileDialog> chooser = FolderChooserDriver::openChoosers().first();
-        QVERIFY(!chooser->isModal() && chooser->fileMode() == QFileDialog::Directory);
-        QVERIFY(layout.isEmpty() ||
-                chooser->directory().absolutePath() == home->mail()); // it opens in Mail's folder
+        QVERIFY(!chooser->isModal());
+        QCOMPARE(chooser->fileMode(), QFileDialog::Directory);
+        if (!layout.isEmpty()) // it opens in Mail's folder
+            QCOMPARE(chooser->directory().absolutePath(), home->mail());
         const QStringList printed = TestHome::printed([&] {
             if (answer == u"close")
                 delete chooser;
@@ -123,20 +128,24 @@ private slots:
         auto engine = makeEngine();
         QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().value(0), home->mail()));
         auto *monitor = qobject_cast<FolderMonitor *>(engine->folderMonitor());
-        QVERIFY(engine->accessAuthorize()->isAuthorized().get() && monitor && monitor->isMonitoring());
-        QVERIFY(monitor->delegate() == engine.get() && monitor->folderURL() == home->signatures());
+        QVERIFY(engine->accessAuthorize()->isAuthorized().get());
+        QVERIFY(monitor);
+        QVERIFY(monitor->isMonitoring());
+        QCOMPARE(monitor->delegate(), engine.get());
+        QCOMPARE(monitor->folderURL(), home->signatures());
         QCOMPARE(engine->uiModel()->signatures().get().size(), 3);
         // The next start runs from the stored bookmark without asking.
         engine.reset();
         QCOMPARE(TestHome::printed([&engine] { engine = makeEngine(); }), QStringList{accessed});
-        QVERIFY(engine->accessAuthorize()->isAuthorized().get() &&
-                FolderChooserDriver::openChoosers().isEmpty());
+        QVERIFY(engine->accessAuthorize()->isAuthorized().get());
+        QVERIFY(FolderChooserDriver::openChoosers().isEmpty());
         // A stored grant that no longer opens the folder: why, the other way in, then the chooser.
         engine.reset();
         QSettings().setValue(FolderAccess::bookmarkKey, "\0{}"_ba);
         engine = makeEngine();
         auto *notice = QApplication::activeModalWidget();
-        QVERIFY(notice && notice->objectName() == QLatin1String(FolderAccess::grantLostObjectName));
+        QVERIFY(notice);
+        QCOMPARE(notice->objectName(), QLatin1String(FolderAccess::grantLostObjectName));
         const auto buttons = notice->findChildren<QPushButton *>();
         QVERIFY(qobject_cast<QMessageBox *>(notice)->text().startsWith(
             u"The access to Mail's folder granted at an earlier start no longer opens it: "_s));
@@ -177,11 +186,14 @@ private slots:
             watch->monitor->startMonitoring();
         }
         // A burst of changes is one batch.
-        QVERIFY(burst.write("a", false, u"A"_s) && burst.write("2") && burst.write("3"));
+        QVERIFY(burst.write("a", false, u"A"_s));
+        QVERIFY(burst.write("2"));
+        QVERIFY(burst.write("3"));
         QVERIFY(QFile::remove(burst.folder + u"/A"_s));
         QVERIFY(replaced.write("new"));
         orphaned.engine.reset(); // a monitor never keeps its engine
-        QVERIFY(!orphaned.monitor->delegate() && orphaned.write("nobody to tell", false));
+        QVERIFY(!orphaned.monitor->delegate());
+        QVERIFY(orphaned.write("nobody to tell", false));
         const int latency = FolderMonitor::latencyMilliseconds;
         QTest::qWait(latency * 7 / 10);
         QCOMPARE(burst.reloads.count(), 0);
@@ -204,7 +216,9 @@ private slots:
         others[0].start(TestHome::fakeApp(home->path(), u"Mailbox"_s, u"com.apple.mailbox"_s), {u"60"_s});
         others[1].start(home->path() + u"/Mail"_s, {u"60"_s});
         first.start(mail, {u"60"_s});
-        QVERIFY(others[0].waitForStarted() && others[1].waitForStarted() && first.waitForStarted());
+        QVERIFY(others[0].waitForStarted());
+        QVERIFY(others[1].waitForStarted());
+        QVERIFY(first.waitForStarted());
         MailMonitor monitor;
         QSignalSpy changes(&monitor, &MailMonitor::changed);
         QVERIFY(!monitor.isMainRunning().get()); // the first check comes with the timer

@@ -67,11 +67,13 @@ private slots:
         if (!flag.isEmpty())
             arguments.append(flag);
         const Run run = mailsig(arguments, fromFile ? QByteArray() : html.toUtf8());
-        QVERIFY2(run.code == 0 && run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.code, 0);
         if (flag == u"--dry-run"_s) {
-            QVERIFY(TestHome::read(file) == old && !TestHome::isLocked(file) &&
-                    versions(home.id(0)).isEmpty());
-            QVERIFY(run.out.contains(TestHome::header(u"X"_s)) && run.out.contains("body: "));
+            QCOMPARE(TestHome::state(file), TestHome::State(old, false));
+            QVERIFY(versions(home.id(0)).isEmpty());
+            QVERIFY(run.out.contains(TestHome::header(u"X"_s)));
+            QVERIFY(run.out.contains("body: "));
             return;
         }
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
@@ -99,11 +101,12 @@ private slots:
         QCOMPARE(versions(id).size(), 21);
         // Without a name, the file before the last insert comes back; a named one is that one.
         QCOMPARE(mailsig({u"restore"_s, id}).code, 0);
-        QVERIFY(TestHome::read(file) == previous && TestHome::isLocked(file));
+        QCOMPARE(TestHome::state(file), TestHome::State(previous, true));
         const QString oldest = versions(id).last()[u"version"_s].toString();
         QCOMPARE(mailsig({u"restore"_s, u"work"_s, oldest}).code, 0);
-        QVERIFY(TestHome::read(file) == original && TestHome::isLocked(file));
-        QVERIFY(mailsig({u"unlock"_s, id}).code == 0 && !TestHome::isLocked(file));
+        QCOMPARE(TestHome::state(file), TestHome::State(original, true));
+        QCOMPARE(mailsig({u"unlock"_s, id}).code, 0);
+        QVERIFY(!TestHome::isLocked(file));
     }
     void listJson()
     {
@@ -135,16 +138,19 @@ private slots:
         QStringList kinds;
         for (const QJsonValue note : QJsonDocument::fromJson(file.out)[u"notes"_s].toArray())
             kinds.append(note[u"kind"_s].toString());
-        QVERIFY(file.code == 0 && kinds == QStringList({u"plain-http"_s, u"script"_s}));
+        QCOMPARE(file.code, 0);
+        QCOMPARE(kinds, QStringList({u"plain-http"_s, u"script"_s}));
         // Inserted, they are told on standard error; the signature has them then, one without has none.
         const Run insert = mailsig({u"insert"_s, home.name(0), input});
-        QVERIFY(insert.code == 0 && insert.err.count(u"mailsig: note: "_s) == 2);
+        QCOMPARE(insert.code, 0);
+        QCOMPARE(insert.err.count(u"mailsig: note: "_s), 2);
         QCOMPARE(mailsig({u"check"_s, home.id(0)}).out.count('\n'), 2);
         const Run none = mailsig({u"check"_s, home.name(1)});
-        QVERIFY(none.code == 0 && none.out.isEmpty());
+        QCOMPARE(none.code, 0);
+        QVERIFY(none.out.isEmpty());
         // Empty text has no notes; only text that cannot be read fails.
-        QVERIFY(mailsig({u"check"_s, u"-"_s}, " ").code == 0 &&
-                mailsig({u"check"_s, u"-"_s}, "\xff").code == 1);
+        QCOMPARE(mailsig({u"check"_s, u"-"_s}, " ").code, 0);
+        QCOMPARE(mailsig({u"check"_s, u"-"_s}, "\xff").code, 1);
     }
     void badInput_data()
     {
@@ -206,8 +212,8 @@ private slots:
         if (setup.startsWith(u'-')) {
             // Root reads any folder and changes any flag; without those rights, as another user would.
             wrapper = QStringList{u"setpriv"_s, u"--bounding-set="_s + setup, u"--"_s};
-            QVERIFY(!setup.contains(u"read") ||
-                    QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
+            if (setup.contains(u"read"))
+                QVERIFY(QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
         }
         if (setup == u"MailRunning") {
             // A version to restore, so that restore gets as far as asking whether Mail runs.
@@ -220,10 +226,12 @@ private slots:
         mail.kill();
         mail.waitForFinished();
         QCOMPARE(run.code, code);
-        QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.count(u'\n') == 1 && run.err.contains(message),
-                 qPrintable(run.err));
-        QVERIFY(run.out.isEmpty() && snapshot(home.signatures()) == before &&
-                TestHome::isLocked(home.file(0)));
+        QVERIFY2(run.err.startsWith(u"mailsig: "_s), qPrintable(run.err));
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(snapshot(home.signatures()), before);
+        QVERIFY(TestHome::isLocked(home.file(0)));
     }
 };
 

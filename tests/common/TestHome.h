@@ -53,6 +53,9 @@ public:
     // The immutable flag through the system's own tools, as another program would change it.
     static bool lock(const QString &path, bool locked = true);
     static bool isLocked(const QString &path);
+    // A file's bytes and whether it is locked, compared as one: a failure prints both.
+    using State = std::pair<QByteArray, bool>;
+    static State state(const QString &path) { return {read(path), isLocked(path)}; }
 
     // A stand-in application: folder/<name>.app with a copy of sleep; its executable.
     static QString fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier);

@@ -115,12 +115,16 @@ private slots:
         const SignatureModel a{u"A"_s, u"Caf\u00e9"_s, false}, decomposed{u"A"_s, u"Cafe\u0301"_s, false};
         model.signature().set(a);
         model.signature().set(decomposed);
-        QVERIFY(seen.size() == 3 && seen[1].first == a && !seen[1].second && seen[2].second == a);
+        QCOMPARE(seen.size(), 3);
+        QCOMPARE(seen[1].first, a);
+        QVERIFY(!seen[1].second);
+        QCOMPARE(seen[2].second, a);
         QCOMPARE(announced.count(), 2);
-        QVERIFY(a == decomposed && qHash(a) == qHash(decomposed));
-        QVERIFY(a != (SignatureModel{a.id, a.name, true}) &&
-                qHash(a) != qHash(SignatureModel{a.id, a.name, true}) &&
-                a != (SignatureModel{a.id, a.name, false, false}));
+        QCOMPARE(a, decomposed);
+        QCOMPARE(qHash(a), qHash(decomposed));
+        QVERIFY(a != (SignatureModel{a.id, a.name, true}));
+        QVERIFY(qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
+        QVERIFY(a != (SignatureModel{a.id, a.name, false, false}));
         // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
         Published<int> value(1);
         QList<int> first, second;
@@ -132,7 +136,8 @@ private slots:
             value.set(v);
         secondToken.cancel();
         value.set(5);
-        QVERIFY(first == QList<int>({1, 2}) && second == QList<int>({1, 2, 3, 4}));
+        QCOMPARE(first, QList<int>({1, 2}));
+        QCOMPARE(second, QList<int>({1, 2, 3, 4}));
         Cancellable orphan = std::make_unique<Published<int>>(0)->sink([](int) {}); // outliving its publisher
     }
     void versionFolderChoice_data()
@@ -347,7 +352,8 @@ private slots:
         for (const QString &html : htmls) {
             const std::optional<QByteArray> bytes = SignatureFileFormat::compose(old.value().header, html);
             paths.append(dir.filePath(QString::number(paths.size())));
-            QVERIFY(bytes && TestHome::write(paths.last(), *bytes));
+            QVERIFY(bytes);
+            QVERIFY(TestHome::write(paths.last(), *bytes));
             // Read back whole, only the fields that had to change rewritten, previewed as inserted.
             const auto back = SignatureFileFormat::split(*SignatureFileFormat::decodeUtf8(*bytes));
             QCOMPARE(back.value().header, html.toUtf8() == html.toLatin1() ? asciiHeader : unicodeHeader);
@@ -360,18 +366,23 @@ private slots:
     {
         EngineSample s;
         QObject *monitor = s.engine->folderMonitor();
-        QVERIFY(s.authorized() && s.list().size() == 3 && !s.shown());
+        QVERIFY(s.authorized());
+        QCOMPARE(s.list().size(), 3);
+        QVERIFY(!s.shown());
         QCOMPARE(monitor->objectName(), s.home.signatures());
         // Locks come from the files: ".mailsignature" for an entry without id; a missing file is not locked.
         QVERIFY(TestHome::write(s.home.file(QString()), "H\n\n<b/>"));
-        QVERIFY(TestHome::lock(s.home.file(1)) && TestHome::lock(s.home.file(QString())));
+        QVERIFY(TestHome::lock(s.home.file(1)));
+        QVERIFY(TestHome::lock(s.home.file(QString())));
         s.home.writeList(TestHome::sample() +
                          QList<TestHome::Entry>{{QString(), u"No id"_s}, {u"GONE"_s, QString()}});
         // A second grant announces nothing, makes no second monitor, and loads again, as every load does.
         QSignalSpy authorized(s.engine->accessAuthorize(), &SignaturesEngineAccessAuthorize::changed);
         QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
         s.engine->accessGranted();
-        QVERIFY(authorized.count() == 0 && s.engine->folderMonitor() == monitor && listed.count() == 1);
+        QCOMPARE(authorized.count(), 0);
+        QCOMPARE(s.engine->folderMonitor(), monitor);
+        QCOMPARE(listed.count(), 1);
         // A store that appears is watched from the next load on, once.
         QVERIFY(s.home.makeICloud({}));
         s.engine->loadSignatures();
@@ -388,13 +399,14 @@ private slots:
             locked.append(signature.isFileLocked);
         QCOMPARE(locked, (QList<bool>{false, true, false, true, false}));
         QCOMPARE(s.list().at(1), (SignatureModel{s.home.id(1), s.home.name(1), true, true}));
-        QVERIFY(TestHome::lock(s.home.file(1), false) && TestHome::lock(s.home.file(QString()), false));
+        QVERIFY(TestHome::lock(s.home.file(1), false));
+        QVERIFY(TestHome::lock(s.home.file(QString()), false));
 
         QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
         s.select(0);
         const auto content = s.shown();
-        QVERIFY(content->header.toUtf8() == TestHome::header(s.home.id(0)) &&
-                content->htmlContent.startsWith("<body"));
+        QCOMPARE(content->header.toUtf8(), TestHome::header(s.home.id(0)));
+        QVERIFY(content->htmlContent.startsWith("<body"));
         s.select(0);                                                 // read and published again
         s.engine->selectionUiModel()->signature().set(std::nullopt); // cleared: the preview stays
         QCOMPARE(rendered.count(), 2);
@@ -404,12 +416,15 @@ private slots:
         QCOMPARE(s.shown(), content);
         TestHome::write(s.home.file(2), "H\n\n<b>caf\xe9</b>");
         QCOMPARE(TestHome::printed([&s] { s.select(2); }), QStringList());
-        QVERIFY(s.shown() == AppleSignatureContent{} && rendered.count() == 3);
+        QCOMPARE(s.shown(), AppleSignatureContent{});
+        QCOMPARE(rendered.count(), 3);
 
         // Granted, but Mail's folders are gone: authorised, no monitor, empty list.
         QDir(s.home.path() + u"/Library"_s).removeRecursively();
         s.engine = grantedEngine();
-        QVERIFY(s.authorized() && !s.engine->folderMonitor() && s.list().isEmpty());
+        QVERIFY(s.authorized());
+        QVERIFY(!s.engine->folderMonitor());
+        QVERIFY(s.list().isEmpty());
     }
     void insertWritesAndLocks()
     {
@@ -424,13 +439,17 @@ private slots:
         QVERIFY(s.insert(html));
         QCOMPARE(TestHome::read(file), s.composed(html));
         // Locked, in the list too; the selection keeps the record read before, unlocked.
-        QVERIFY(TestHome::isLocked(file) && s.list().at(0).isFileLocked && listed.count() == 1 &&
-                s.engine->selectionUiModel()->signature().get() != s.list().at(0));
+        QVERIFY(TestHome::isLocked(file));
+        QVERIFY(s.list().at(0).isFileLocked);
+        QCOMPARE(listed.count(), 1);
+        QVERIFY(s.engine->selectionUiModel()->signature().get() != s.list().at(0));
         QCOMPARE(QFile::permissions(file) & 0xf0ff, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(TestHome::read(file))));
         // With the same header it takes a second insert; nothing to insert writes nothing, and says so.
         QCOMPARE(s.shown()->header, before->header);
-        QVERIFY(s.insert(u"<p>second</p>"_s) && !s.message() && !s.insert(u" \n\t"_s));
+        QVERIFY(s.insert(u"<p>second</p>"_s));
+        QVERIFY(!s.message());
+        QVERIFY(!s.insert(u" \n\t"_s));
         QCOMPARE(s.message(), u"The clipboard holds only white space, so nothing was inserted."_s);
         QCOMPARE(TestHome::read(file), s.composed(u"<p>second</p>"_s));
         QCOMPARE(s.files(), 4); // no temporary files left
@@ -439,19 +458,23 @@ private slots:
     {
         EngineSample s;
         QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
-        QVERIFY(!s.insert(u"<p>nothing selected</p>"_s) && !s.message());
+        QVERIFY(!s.insert(u"<p>nothing selected</p>"_s));
+        QVERIFY(!s.message());
         // The file is gone: nothing is created, and the user is told until the next selection.
         s.select(0);
         QFile::remove(s.home.file(0));
-        QVERIFY(!s.insert(u"<p>x</p>"_s) && !QFile::exists(s.home.file(0)));
+        QVERIFY(!s.insert(u"<p>x</p>"_s));
+        QVERIFY(!QFile::exists(s.home.file(0)));
         QCOMPARE(s.message(), std::optional(u"The signature's file no longer exists."_s));
         s.select(2);
         QVERIFY(!s.message());
         // Signature 2's header must not go into unreadable signature 1; the preview shows 1 as it is.
         const QByteArray second = TestHome::read(s.home.file(1));
-        QVERIFY(QFile::remove(s.home.file(1)) && QDir().mkdir(s.home.file(1)));
+        QVERIFY(QFile::remove(s.home.file(1)));
+        QVERIFY(QDir().mkdir(s.home.file(1)));
         s.select(1);
-        QVERIFY(QDir().rmdir(s.home.file(1)) && TestHome::write(s.home.file(1), second));
+        QVERIFY(QDir().rmdir(s.home.file(1)));
+        QVERIFY(TestHome::write(s.home.file(1), second));
         QCOMPARE(TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>x</p>"_s)); }).size(), 1);
         QCOMPARE(TestHome::read(s.home.file(1)), second);
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(second)));
@@ -463,8 +486,9 @@ private slots:
                                        {QByteArray(), u"could not be read"_s}}) {
             QVERIFY(odd.isEmpty() ? QFile::remove(s.home.file(2)) : TestHome::write(s.home.file(2), odd));
             s.select(2);
-            QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message()->contains(why));
-            QVERIFY(TestHome::read(s.home.file(2)) == odd && !TestHome::isLocked(s.home.file(2)));
+            QVERIFY(!s.insert(u"<p>x</p>"_s));
+            QVERIFY(s.message()->contains(why));
+            QCOMPARE(TestHome::state(s.home.file(2)), TestHome::State(odd, false));
         }
         QCOMPARE(listed.count(), 0);
     }
@@ -480,14 +504,19 @@ private slots:
         QVERIFY(TestHome::lock(s.home.signatures()));
         const QStringList lines = TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>new</p>"_s)); });
         QVERIFY(TestHome::lock(s.home.signatures(), false));
-        QVERIFY(lines.size() == 1 && !lines[0].isEmpty()); // the write's error
-        QCOMPARE(TestHome::read(s.home.file(0)), old);
-        QVERIFY(TestHome::isLocked(s.home.file(0))); // locked again, so Mail cannot revert it
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(!lines[0].isEmpty()); // the write's error
+        QCOMPARE(TestHome::state(s.home.file(0)),
+                 TestHome::State(old, true)); // locked again, so Mail cannot revert it
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
-        QVERIFY(rendered.count() == 1 && listed.count() == 0 && s.files() == 4); // the preview read again
-        s.select(1); // a file that was not locked is not locked by a failed write either
-        QVERIFY(TestHome::lock(s.home.signatures()) && !s.insert(u"<p>new</p>"_s));
-        QVERIFY(TestHome::lock(s.home.signatures(), false) && !TestHome::isLocked(s.home.file(1)));
+        QCOMPARE(rendered.count(), 1);
+        QCOMPARE(listed.count(), 0);
+        QCOMPARE(s.files(), 4); // the preview read again
+        s.select(1);            // a file that was not locked is not locked by a failed write either
+        QVERIFY(TestHome::lock(s.home.signatures()));
+        QVERIFY(!s.insert(u"<p>new</p>"_s));
+        QVERIFY(TestHome::lock(s.home.signatures(), false));
+        QVERIFY(!TestHome::isLocked(s.home.file(1)));
         // Unlocking a vanished or hostile id changes nothing, and still reloads.
         s.engine->unlockSignature(u"GONE"_s);
         s.engine->unlockSignature(u"../x"_s);
@@ -526,10 +555,14 @@ private slots:
         const auto restore = [&](int i) {
             return s.engine->restoreKeptVersion(KeptVersions::list(id).at(i).file);
         };
-        QVERIFY(TestHome::write(file, mails) && restore(3));
+        QVERIFY(TestHome::write(file, mails));
+        QVERIFY(restore(3));
         QCOMPARE(TestHome::read(file), original);
         QCOMPARE(kept(), QList<QByteArray>({original, mails, two, two, one, original}));
-        QVERIFY(restore(1) && TestHome::read(file) == mails && restore(0) && TestHome::isLocked(file));
+        QVERIFY(restore(1));
+        QCOMPARE(TestHome::read(file), mails);
+        QVERIFY(restore(0));
+        QVERIFY(TestHome::isLocked(file));
         QCOMPARE(kinds(id), u"inserted inserted kept unlocked inserted inserted original"_s);
         QVERIFY(restore(1));
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(original)));
@@ -542,12 +575,16 @@ private slots:
         // Without a place to keep the version (of what Mail wrote since), nothing is replaced and nothing
         // unlocked.
         const QByteArray before = TestHome::header(id) + "\n\n<p>Mail's</p>";
-        QVERIFY(TestHome::lock(file, false) && TestHome::write(file, before) && TestHome::lock(file));
+        QVERIFY(TestHome::lock(file, false));
+        QVERIFY(TestHome::write(file, before));
+        QVERIFY(TestHome::lock(file));
         const QString versions = *KeptVersions::folderOf(id);
-        QVERIFY(TestHome::lock(versions) && !s.insert(u"<p>lost?</p>"_s));
+        QVERIFY(TestHome::lock(versions));
+        QVERIFY(!s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(TestHome::lock(versions, false));
-        QVERIFY(TestHome::read(file) == before && TestHome::isLocked(file) && s.message());
+        QCOMPARE(TestHome::state(file), TestHome::State(before, true));
+        QVERIFY(s.message());
         for (const QString &hostile : {u".."_s, u"."_s, u"../x"_s, u"a/b"_s})
             QVERIFY(!KeptVersions::folderOf(hostile));
     }
@@ -559,7 +596,8 @@ private slots:
         const QString victim = s.home.path() + u"/victim.mailsignature"_s;
         TestHome::write(victim, TestHome::header(u"victim"_s) + "\n\n<b>victim</b>");
         TestHome::write(s.home.mail() + u"/V10/MailData/x.mailsignature"_s, "H\n\n<b>x</b>");
-        QVERIFY(TestHome::lock(victim) && QFile::link(victim, s.home.file(u"link"_s)));
+        QVERIFY(TestHome::lock(victim));
+        QVERIFY(QFile::link(victim, s.home.file(u"link"_s)));
         const QStringList ids = {u"../../../../../victim"_s,   u"../x"_s,          u".."_s,  u"."_s,
                                  s.home.path() + u"/victim"_s, QString(300, u'A'), u"link"_s};
         QList<TestHome::Entry> entries;
@@ -584,7 +622,10 @@ private slots:
                 s.engine->unlockSignature(s.list().at(row).id);
             }
         });
-        QVERIFY(s.list().size() == ids.size() && !s.shown() && s.files() == 5 && snapshot() == before);
+        QCOMPARE(s.list().size(), ids.size());
+        QVERIFY(!s.shown());
+        QCOMPARE(s.files(), 5);
+        QCOMPARE(snapshot(), before);
         QCOMPARE(lines, QStringList(ids.size(), u"ERROR"_s)); // every failed read said so, and nothing else
     }
     void oddFiles()
@@ -592,22 +633,28 @@ private slots:
         EngineSample s;
         // A FIFO in place of a signature file: nothing blocks, nothing is written.
         s.select(0);
-        QVERIFY(QFile::remove(s.home.file(0)) && QProcess::execute(u"mkfifo"_s, {s.home.file(0)}) == 0);
+        QVERIFY(QFile::remove(s.home.file(0)));
+        QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.file(0)}), 0);
         QVERIFY(!s.insert(u"<p>mine</p>"_s));
         QCOMPARE(TestHome::printed([&s] { s.select(0); }), QStringList{u"ERROR"_s});
         QCOMPARE(s.files(), 4);
         // Too large, missing, a FIFO or a folder: an empty list, silently, without hanging.
         QFile list(s.home.listFile());
-        QVERIFY(list.open(QIODevice::Append) && list.write(QByteArray(65 << 20, ' ')) > 0);
+        QVERIFY(list.open(QIODevice::Append));
+        QVERIFY(list.write(QByteArray(65 << 20, ' ')) > 0);
         list.close();
         const auto emptyLoad = [&s] {
             s.engine->loadSignatures();
             return s.list().isEmpty() && QFile::remove(s.home.listFile());
         };
-        QVERIFY(emptyLoad() && !emptyLoad());
+        QVERIFY(emptyLoad());
+        QVERIFY(!emptyLoad());
         QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.listFile()}), 0);
-        QCOMPARE(TestHome::printed(
-                     [&] { QVERIFY(emptyLoad() && QDir().mkdir(s.home.listFile()) && !emptyLoad()); }),
+        QCOMPARE(TestHome::printed([&] {
+                     QVERIFY(emptyLoad());
+                     QVERIFY(QDir().mkdir(s.home.listFile()));
+                     QVERIFY(!emptyLoad());
+                 }),
                  QStringList());
     }
 #ifdef TESTS_ON_LINUX
@@ -623,13 +670,13 @@ private slots:
         QCOMPARE(TestHome::printed([&] { QCOMPARE(withoutTheRight(insert), 1); }), QStringList());
         const auto unlock = [&s] { return s.engine->unlockSignature(s.home.id(0)), bool(s.message()); };
         QCOMPARE(withoutTheRight(unlock), 0);
-        QVERIFY(TestHome::read(s.home.file(0)) == old && TestHome::isLocked(s.home.file(0)));
+        QCOMPARE(TestHome::state(s.home.file(0)), TestHome::State(old, true));
         // An unlocked file is written but cannot be locked: it stays unlocked with the new text, and says so.
         s.select(1);
         QCOMPARE(TestHome::printed([&] { QCOMPARE(withoutTheRight(insert), 1); }),
                  QStringList{u"Failed to lock the signature file: "_s + s.home.file(1)});
-        QCOMPARE(TestHome::read(s.home.file(1)), TestHome::header(s.home.id(1)) + "\n\n<p>new</p>");
-        QVERIFY(!TestHome::isLocked(s.home.file(1)));
+        QCOMPARE(TestHome::state(s.home.file(1)),
+                 TestHome::State(TestHome::header(s.home.id(1)) + "\n\n<p>new</p>", false));
     }
 #endif
 };

@@ -126,17 +126,19 @@ private slots:
         const QList<SignatureModel> sample = {{u"A"_s, u"Work"_s, false}, {u"B"_s, u"Personal"_s, true}};
         list.signatures().set(sample);
         list.signatures().set(sample);
-        QVERIFY(reset.size() == 2 && model.rowCount() == 2); // every publish, even an equal one
+        QCOMPARE(reset.size(), 2);
+        QCOMPARE(model.rowCount(), 2); // every publish, even an equal one
         // Rows take clicks, never the view's selection.
-        QVERIFY(!(model.flags(model.index(1)) & Qt::ItemIsSelectable) && model.rowOf(u"B"_s) == 1);
+        QVERIFY(!(model.flags(model.index(1)) & Qt::ItemIsSelectable));
+        QCOMPARE(model.rowOf(u"B"_s), 1);
         // A row is selected while the selection has its id, whatever a reload changed in the row since.
         for (const auto &[selected, selectedRow] : {std::pair{sample[1], 1},
                                                     {SignatureModel{u"B"_s, u"Personal"_s, false}, 1},
                                                     {SignatureModel{u"C"_s, u"Work"_s, false}, -1}}) {
             QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
             selection.signature().set(selected);
-            QVERIFY(changed.size() == 1 &&
-                    changed[0][2].value<QList<int>>().contains(SignatureItemModel::SelectedRole));
+            QCOMPARE(changed.size(), 1);
+            QVERIFY(changed[0][2].value<QList<int>>().contains(SignatureItemModel::SelectedRole));
             for (int row = 0; row < 2; ++row)
                 QCOMPARE(model.index(row).data(SignatureItemModel::SelectedRole).toBool(),
                          row == selectedRow);
