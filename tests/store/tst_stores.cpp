@@ -223,6 +223,10 @@ private slots:
         QCOMPARE(same.code, 0);
         QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
         QVERIFY(snapshot(home.path() + u"/.local"_s) == kept);
+        // Unlocked, the same HTML again writes nothing but locks it once more.
+        QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").code, 0);
+        QCOMPARE(TestHome::state(iCloud), TestHome::State(mine, true));
         // Handed back to Mail, a change is Mail's to make.
         QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
         QVERIFY(replaceAsSync(iCloud, TestHome::header(home.id(0)) + "\n\n<p>Mail's</p>"));
