@@ -1,6 +1,6 @@
 // A click on a row of the real window until the page shows that signature:
-// the click, the engine's content load and split, the preview watch, the
-// script bridge and the web engine running the update, in a real web view.
+// the click, the engine's content load, split and decode, the script bridge
+// following it and the web engine running the update, in a real web view.
 // Beside it, in turn with each click, the floor: a bare web view whose one
 // element takes the same signature through runJavaScript, seen by the same
 // questions to its page. Prints median and 90th percentile of both, and the
