@@ -103,10 +103,10 @@ private slots:
         recordUpdates();
         SignatureRenderUIModel rendered;
         rendered.signature().set(contents.value(before));
-        ControlWebviewModel model(rendered);
+        ControlWebviewModel javascriptModel(rendered);
         for (const QString &step : steps) {
             if (step == u"page")
-                model.attach(m_host);
+                javascriptModel.attach(m_host);
             else if (step.startsWith(u'='))
                 rendered.shownInstead().set(step.size() > 1 ? std::optional(step.sliced(1)) : std::nullopt);
             else
