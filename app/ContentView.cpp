@@ -65,7 +65,7 @@ void ContentView::restorePreviousVersion()
 {
     if (!canRestorePreviousVersion())
         return;
-    auto *dialog = new KeptVersionDialog(*m_model, m_previewPane->javascriptModel(), *m_mailMonitor, this);
+    auto *dialog = new KeptVersionDialog(*m_model, *m_mailMonitor, this);
     // Over the list, which has no use while choosing: the preview beside it
     // shows each version as it is chosen.
     dialog->placeOver(m_listPane, m_previewPane);

@@ -9,10 +9,11 @@
 #include <vector>
 
 // An observable value. Every set is announced, equal value or not: first each
-// subscriber receives the new value (the old one is still what get() returns),
-// then the value is stored, then the owner's announce callback runs so views
-// redraw from the stored value. A new subscriber receives the current value at
-// once. Subscriptions end when their Cancellable goes.
+// subscriber receives the new value, in the order they subscribed (the old one
+// is still what get() returns), then the value is stored, then the owner's
+// announce callback runs so views redraw from the stored value. A new
+// subscriber receives the current value at once. Subscriptions end when their
+// Cancellable goes.
 template <typename T> class Published
 {
 public:

@@ -1,7 +1,6 @@
 #include "notes/SignatureNotesUIModel.h"
 
 #include "notes/SignatureCheck.h"
-#include "store/SignatureFileFormat.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
@@ -33,7 +32,7 @@ void SignatureNotesUIModel::refresh()
     if (selected && content) {
         const QString html = m_inserted && m_inserted->first == selected->id
                                  ? m_inserted->second
-                                 : SignatureFileFormat::decodedBody(*content).value_or(content->htmlContent);
+                                 : m_engine.renderedUiModel()->html();
         // The selection keeps the record as it was clicked; the list has the flag as Mail last wrote it.
         std::optional<bool> isRich = selected->isRich;
         for (const SignatureModel &signature : m_engine.uiModel()->signatures().get()) {

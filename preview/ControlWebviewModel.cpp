@@ -1,28 +1,47 @@
 #include "preview/ControlWebviewModel.h"
 
 #include "base/Diagnostics.h"
-#include "store/SignatureFileFormat.h"
+#include "preview/PreviewSurface.h"
+#include "store/SignatureRenderUIModel.h"
 
-ControlWebviewModel::ControlWebviewModel(DarkRule declaresDark, QObject *parent)
-    : QObject(parent), m_declaresDark(std::move(declaresDark))
+ControlWebviewModel::ControlWebviewModel(SignatureRenderUIModel &rendered, DarkRule declaresDark,
+                                         QObject *parent)
+    : QObject(parent), m_rendered(rendered), m_declaresDark(std::move(declaresDark)),
+      m_signatureSubscription(rendered.signature().sink(
+          [this](const std::optional<AppleSignatureContent> &content) { followSignature(content); })),
+      m_insteadSubscription(
+          rendered.shownInstead().sink([this](const std::optional<QString> &html) { followInstead(html); }))
 {
+    // What there is when the model starts is where it starts from, not news.
+    m_started = true;
     Diagnostics::print(QStringLiteral("INIT WEBVIEWMODEL"));
 }
 
-void ControlWebviewModel::update(const QString &html)
+void ControlWebviewModel::followSignature(const std::optional<AppleSignatureContent> &content)
+{
+    // The published value is still the last one while its subscribers hear of the next.
+    if (content && content != m_rendered.signature().get())
+        show(m_rendered.html());
+}
+
+void ControlWebviewModel::followInstead(const std::optional<QString> &html)
+{
+    if (!m_started)
+        return;
+    if (html)
+        show(*html);
+    else if (m_rendered.signature().get())
+        show(m_rendered.html());
+}
+
+void ControlWebviewModel::show(const QString &html)
 {
     m_latest = html;
     const bool changed = refreshAppearance();
-    if (m_target)
-        m_target(html, m_appearance);
+    if (m_surface)
+        m_surface->showSignature(html, m_appearance);
     if (changed)
         emit appearanceChanged();
-}
-
-void ControlWebviewModel::update(const AppleSignatureContent &content)
-{
-    // A body that cannot be decoded is shown as the file holds it.
-    update(SignatureFileFormat::decodedBody(content).value_or(content.htmlContent));
 }
 
 void ControlWebviewModel::setDark(bool dark)
@@ -31,8 +50,8 @@ void ControlWebviewModel::setDark(bool dark)
         return;
     m_dark = dark;
     refreshAppearance();
-    if (m_appearanceTarget)
-        m_appearanceTarget(m_appearance);
+    if (m_surface)
+        m_surface->setAppearance(m_appearance);
     emit appearanceChanged();
 }
 
@@ -47,12 +66,13 @@ bool ControlWebviewModel::refreshAppearance()
     return changed;
 }
 
-void ControlWebviewModel::attach(Target target, AppearanceTarget appearanceTarget)
+void ControlWebviewModel::attach(PreviewSurface *surface)
 {
-    m_target = std::move(target);
-    m_appearanceTarget = std::move(appearanceTarget);
-    if (m_target && m_latest)
-        m_target(*m_latest, m_appearance);
-    else if (m_appearanceTarget)
-        m_appearanceTarget(m_appearance);
+    m_surface = surface;
+    if (!m_surface)
+        return;
+    if (m_latest)
+        m_surface->showSignature(*m_latest, m_appearance);
+    else
+        m_surface->setAppearance(m_appearance);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "preview/PreviewPage.h"
+#include "preview/PreviewSurface.h"
 
 #include <QWidget>
 
@@ -13,16 +14,18 @@ class WebView;
 // rounded rectangle with a faint outline, taking all the space it is given.
 // Until its page has loaded, the area shows the window's own background.
 // While the pointer is over a link, the link's address shows at the bottom.
-class ControlWebview : public QWidget
+// The script bridge talks to it as the module's PreviewSurface.
+class ControlWebview : public QWidget, public PreviewSurface
 {
     Q_OBJECT
 public:
     explicit ControlWebview(QWidget *parent = nullptr, PreviewPage::Barriers barriers = {});
 
+    QWidget *widget() override { return this; }
     // Shows html as the signature's whole document; only once previewShown.
-    void showSignature(const QString &html, PreviewPage::Appearance appearance = {});
+    void showSignature(const QString &html, PreviewPage::Appearance appearance = {}) override;
     // Shows the signature shown, and the next ones, with this appearance.
-    void setAppearance(PreviewPage::Appearance appearance);
+    void setAppearance(PreviewPage::Appearance appearance) override;
 
 signals:
     // The page has loaded, can show signatures and is on screen.

@@ -4,8 +4,8 @@
 
 PreviewWebModule::PreviewWebModule(QObject *parent) : QObject(parent) {}
 
-QWidget *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> ready,
-                                         std::function<void(const QUrl &)> refused)
+PreviewSurface *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> ready,
+                                                std::function<void(const QUrl &)> refused)
 {
     auto *host = new ControlWebview(parent);
     if (ready)
@@ -13,17 +13,4 @@ QWidget *PreviewWebModule::createPreview(QWidget *parent, std::function<void()> 
     if (refused)
         connect(host, &ControlWebview::linkRefused, host, std::move(refused));
     return host;
-}
-
-void PreviewWebModule::showSignature(QWidget *preview, const QString &html,
-                                     PreviewPage::Appearance appearance)
-{
-    if (auto *host = qobject_cast<ControlWebview *>(preview))
-        host->showSignature(html, appearance);
-}
-
-void PreviewWebModule::setAppearance(QWidget *preview, PreviewPage::Appearance appearance)
-{
-    if (auto *host = qobject_cast<ControlWebview *>(preview))
-        host->setAppearance(appearance);
 }

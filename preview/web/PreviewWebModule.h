@@ -5,7 +5,7 @@
 #include <QObject>
 
 // The preview module's entry point, which the program loads as a plugin: it
-// makes the framed web view and shows signatures in it.
+// makes the framed web view, which the script bridge then talks to.
 class PreviewWebModule : public QObject, public PreviewModule
 {
     Q_OBJECT
@@ -14,8 +14,6 @@ class PreviewWebModule : public QObject, public PreviewModule
 public:
     explicit PreviewWebModule(QObject *parent = nullptr);
 
-    QWidget *createPreview(QWidget *parent, std::function<void()> ready,
-                           std::function<void(const QUrl &)> refused) override;
-    void showSignature(QWidget *preview, const QString &html, PreviewPage::Appearance appearance) override;
-    void setAppearance(QWidget *preview, PreviewPage::Appearance appearance) override;
+    PreviewSurface *createPreview(QWidget *parent, std::function<void()> ready,
+                                  std::function<void(const QUrl &)> refused) override;
 };

@@ -593,8 +593,7 @@ private slots:
               {list()->unlockButton(0)->toolTip(), u"Unlock "_s + name}})
             QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), shown);
         click(0);
-        KeptVersionDialog dialog(engine(), content()->previewPane()->javascriptModel(),
-                                 content()->previewPane()->topbar()->mailMonitor(), nullptr);
+        KeptVersionDialog dialog(engine(), content()->previewPane()->topbar()->mailMonitor(), nullptr);
         QCOMPARE(dialog.findChild<QLabel *>()->textFormat(), Qt::PlainText);
     }
     void iCloudRowsAreMarked()

@@ -1,6 +1,11 @@
-// What the check notes on a signature's HTML and its rich flag; which dark rendering it gets.
+// What the check notes on a signature's HTML and its rich flag; which dark rendering it gets; the
+// selected signature's notes, on its body as the preview shows it.
 #include "notes/DarkScheme.h"
 #include "notes/SignatureCheck.h"
+#include "notes/SignatureNotesUIModel.h"
+#include "store/SignatureListUIModel.h"
+#include "store/SignatureSelectionUIModel.h"
+#include "store/SignaturesEngine.h"
 #include "tests/common/TestHome.h"
 
 using namespace Qt::StringLiterals;
@@ -77,6 +82,27 @@ private slots:
             u"<link rel=stylesheet href=s.css><img src=data:image/gif;base64,R0 src=x><a href=http://x>x</a>"_s +
                 QString(SignatureCheck::clippedSize, u' ') + u"<script></script>"_s,
             0, u"plain-font,embedded-image,plain-http,script,outside-styles,too-large"_s);
+    }
+    void selectedSignature_data()
+    {
+        columns<QByteArray, QString>(); // the quoted-printable body of a file; the notes on it
+        row("a script behind a soft line break", "<p>x</p><scr=\nipt>x()</script>"_ba,
+            SignatureNote::name(SignatureNote::Kind::Script));
+        row("an escaped equals sign", "<img src=3D\"http://x.example/a.png\">"_ba,
+            SignatureNote::name(SignatureNote::Kind::PlainHttp));
+    }
+    void selectedSignature()
+    {
+        const auto [body, notes] = fetch<QByteArray, QString>();
+        TestHome home;
+        QVERIFY(TestHome::write(home.file(0), TestHome::header(home.id(0)) + "\n\n" + body));
+        const std::unique_ptr<SignaturesEngine> engine = grantedEngine();
+        SignatureNotesUIModel model(*engine);
+        engine->selectionUiModel()->signature().set(engine->uiModel()->signatures().get().at(0));
+        QStringList names;
+        for (const SignatureNote &note : model.notes().get())
+            names.append(SignatureNote::name(note.kind));
+        QCOMPARE(names.join(u' '), notes);
     }
     void check()
     {

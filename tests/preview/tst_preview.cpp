@@ -3,6 +3,7 @@
 // or dark; and where its links go.
 #include "preview/ControlWebviewModel.h"
 #include "preview/web/ControlWebview.h"
+#include "store/SignatureRenderUIModel.h"
 #include "tests/common/TestHome.h"
 #include "tests/preview/PageProbe.h"
 
@@ -18,6 +19,7 @@
 using namespace Qt::StringLiterals;
 using Barriers = PreviewPage::Barriers;
 using Appearance = PreviewPage::Appearance;
+using Content = std::optional<AppleSignatureContent>;
 Q_DECLARE_METATYPE(Barriers)
 
 namespace {
@@ -51,39 +53,66 @@ private slots:
             QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     void init() { use({}); }
-    void bodyDecodedByItsHeader_data()
+    void startsOnce()
     {
-        columns<QString, QString, QString>(); // header, body, shown
-        const QString qp =
-            u"Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset="_s;
-        row("quoted-printable", qp + u"utf-8"_s, u"<p a=3D\"1\">caf=C3=A9 =\nit's</p>"_s,
-            u"<p a=\"1\">caf\u00e9 it's</p>"_s);
-        row("latin-1", qp + u"iso-8859-1"_s, u"caf=E9"_s, u"caf\u00e9"_s);
-        row("base64", u"Content-Transfer-Encoding: base64"_s, u"PHA+w6k8L3A+"_s, u"<p>\u00e9</p>"_s);
-        // Nothing declares it encoded, so nothing is decoded.
-        row("7bit", u"Content-Type: text/html"_s, u"a=3D\\b=\n"_s, u"a=3D\\b=\n"_s);
-        row("8bit", u"Content-Transfer-Encoding: 8bit"_s, u"caf\u00e9=C3=A9"_s, u"caf\u00e9=C3=A9"_s);
-        row("not UTF-8: as the file holds it", qp + u"utf-8"_s, u"caf=E9"_s, u"caf=E9"_s);
+        SignatureRenderUIModel rendered;
+        QCOMPARE(TestHome::printed([&rendered] { ControlWebviewModel another(rendered); }),
+                 QStringList{u"INIT WEBVIEWMODEL"_s});
     }
-    void bodyDecodedByItsHeader()
+    void whatThePageIsHanded_data()
     {
-        const auto [header, body, shown] = fetch<QString, QString, QString>();
-        ControlWebviewModel model;
-        QStringList pushed;
-        model.attach([&pushed](const QString &html, PreviewPage::Appearance) { pushed.append(html); });
-        model.update(AppleSignatureContent{header, body});
-        QCOMPARE(pushed, QStringList{shown});
+        // The signature before the model starts; then, in turn: "page" attaches the page, "a", "b", "a2"
+        // (a's body under another header), "empty" and "none" publish the signature, "=k" shows k instead
+        // and "=" clears that; what the page's update is handed.
+        columns<QString, QStringList, QStringList>();
+        const QString a = u"<b>a</b>"_s, b = u"<i>b</i>"_s;
+        const QStringList none;
+        row("first content", u"none"_s, QStringList{u"page"_s, u"a"_s}, QStringList{a});
+        row("same content again", u"none"_s, QStringList{u"page"_s, u"a"_s, u"a"_s}, QStringList{a});
+        row("another content", u"none"_s, QStringList{u"page"_s, u"a"_s, u"b"_s}, QStringList{a, b});
+        row("only the header changed", u"none"_s, QStringList{u"page"_s, u"a"_s, u"a2"_s}, QStringList{a, a});
+        row("back from none", u"none"_s, QStringList{u"page"_s, u"a"_s, u"none"_s, u"a"_s},
+            QStringList{a, a});
+        row("none again", u"none"_s, QStringList{u"page"_s, u"none"_s, u"none"_s}, none);
+        row("empty content is content", u"none"_s, QStringList{u"page"_s, u"empty"_s},
+            QStringList{QString()});
+        row("starting value not shown", u"a"_s, QStringList{u"page"_s, u"a"_s, u"b"_s}, QStringList{b});
+        row("shown instead", u"none"_s, QStringList{u"page"_s, u"a"_s, u"=k"_s}, QStringList{a, u"k"_s});
+        row("cleared: the signature again", u"none"_s, QStringList{u"page"_s, u"a"_s, u"=k"_s, u"="_s},
+            QStringList{a, u"k"_s, a});
+        row("cleared with nothing instead", u"a"_s, QStringList{u"page"_s, u"="_s}, QStringList{a});
+        row("cleared with no signature", u"none"_s, QStringList{u"page"_s, u"="_s}, none);
+        row("every choice shown", u"none"_s, QStringList{u"page"_s, u"=k"_s, u"=k"_s, u"=j"_s},
+            QStringList{u"k"_s, u"k"_s, u"j"_s});
+        row("the signature's own change over what is instead", u"none"_s,
+            QStringList{u"page"_s, u"a"_s, u"=k"_s, u"b"_s}, QStringList{a, u"k"_s, b});
+        row("its repeat keeps what is instead", u"none"_s, QStringList{u"page"_s, u"a"_s, u"=k"_s, u"a"_s},
+            QStringList{a, u"k"_s});
+        row("the page takes only the latest", u"none"_s, QStringList{u"a"_s, u"=k"_s, u"page"_s},
+            QStringList{u"k"_s});
+        row("nothing yet, nothing handed", u"a"_s, QStringList{u"page"_s}, none);
     }
-    void latestWaitsForThePage()
+    void whatThePageIsHanded()
     {
-        QCOMPARE(TestHome::printed([] { ControlWebviewModel another; }), QStringList{u"INIT WEBVIEWMODEL"_s});
-        ControlWebviewModel model;
-        QStringList pushed;
-        model.update(u"first"_s);
-        model.update(u"=3D second"_s);
-        model.attach([&pushed](const QString &html, PreviewPage::Appearance) { pushed.append(html); });
-        model.update(u"third"_s);
-        QCOMPARE(pushed, (QStringList{u"=3D second"_s, u"third"_s}));
+        const auto [before, steps, handed] = fetch<QString, QStringList, QStringList>();
+        const QMap<QString, Content> contents{{u"a"_s, AppleSignatureContent{u"H"_s, u"<b>a</b>"_s}},
+                                              {u"b"_s, AppleSignatureContent{u"H"_s, u"<i>b</i>"_s}},
+                                              {u"a2"_s, AppleSignatureContent{u"H2"_s, u"<b>a</b>"_s}},
+                                              {u"empty"_s, AppleSignatureContent{}},
+                                              {u"none"_s, std::nullopt}};
+        recordUpdates();
+        SignatureRenderUIModel rendered;
+        rendered.signature().set(contents.value(before));
+        ControlWebviewModel javascriptModel(rendered);
+        for (const QString &step : steps) {
+            if (step == u"page")
+                javascriptModel.attach(m_host);
+            else if (step.startsWith(u'='))
+                rendered.shownInstead().set(step.size() > 1 ? std::optional(step.sliced(1)) : std::nullopt);
+            else
+                rendered.signature().set(contents.value(step));
+        }
+        QCOMPARE(recordedUpdates(), handed);
     }
     void whatThePageShows_data()
     {
@@ -392,6 +421,24 @@ private:
             QVERIFY(shown.wait(30000));
         }
         m_host = host.get();
+    }
+    // From now on, each HTML that the page's update is handed is kept, in the program's own script world.
+    void recordUpdates()
+    {
+        inProgramWorld(u"if (!window.unrecordedUpdate) { window.unrecordedUpdate = update;"
+                       " update = function (html) { handed.push(html); unrecordedUpdate(html); }; }"
+                       " handed = []; true"_s);
+    }
+    // What the page's update was handed since recordUpdates(), once every script sent before has run.
+    QStringList recordedUpdates() { return inProgramWorld(u"handed"_s).toStringList(); }
+    QVariant inProgramWorld(const QString &script)
+    {
+        auto result = std::make_shared<std::optional<QVariant>>();
+        page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                              [result](const QVariant &value) { *result = value; });
+        for (QDeadlineTimer deadline(15000); !*result && !deadline.hasExpired();)
+            QTest::qWait(5);
+        return result->value_or(QVariant());
     }
     QWebEngineView *view() const { return m_host->findChild<QWebEngineView *>(); }
     QWebEnginePage *page() const { return view()->page(); }

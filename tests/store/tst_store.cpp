@@ -301,6 +301,29 @@ private slots:
         for (const QByteArray &invalid : {"caf\xe9"_ba, "\xc3"_ba, "\xed\xa0\x80"_ba})
             QVERIFY(!SignatureFileFormat::decodeUtf8(text.toUtf8() + invalid));
     }
+    void bodyDecodedByItsHeader_data()
+    {
+        columns<QString, QString, QString>(); // header, body, what the preview and the notes read
+        const QString qp =
+            u"Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n\tcharset="_s;
+        row("quoted-printable", qp + u"utf-8"_s, u"<p a=3D\"1\">caf=C3=A9 =\nit's</p>"_s,
+            u"<p a=\"1\">caf\u00e9 it's</p>"_s);
+        row("latin-1", qp + u"iso-8859-1"_s, u"caf=E9"_s, u"caf\u00e9"_s);
+        row("base64", u"Content-Transfer-Encoding: base64"_s, u"PHA+w6k8L3A+"_s, u"<p>\u00e9</p>"_s);
+        // Nothing declares it encoded, so nothing is decoded.
+        row("7bit", u"Content-Type: text/html"_s, u"a=3D\\b=\n"_s, u"a=3D\\b=\n"_s);
+        row("8bit", u"Content-Transfer-Encoding: 8bit"_s, u"caf\u00e9=C3=A9"_s, u"caf\u00e9=C3=A9"_s);
+        row("not UTF-8: as the file holds it", qp + u"utf-8"_s, u"caf=E9"_s, u"caf=E9"_s);
+    }
+    void bodyDecodedByItsHeader()
+    {
+        const auto [header, body, shown] = fetch<QString, QString, QString>();
+        SignatureRenderUIModel rendered;
+        rendered.signature().set(AppleSignatureContent{header, body});
+        QCOMPARE(rendered.html(), shown);
+        rendered.signature().set(std::nullopt);
+        QCOMPARE(rendered.html(), QString());
+    }
     // A signature file, and the header it must carry after inserting ASCII text, and other text.
     void written_data()
     {

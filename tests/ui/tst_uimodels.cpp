@@ -1,19 +1,15 @@
-// The rules behind the widgets: the top bar, pushes to the preview, the list's rows.
+// The rules behind the widgets: the top bar, the restore dialog's rows, the list's rows.
 #include "store/SignatureListUIModel.h"
-#include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "tests/common/TestHome.h"
 #include "ui/TopbarState.h"
 #include "ui/list/SignatureItemModel.h"
-#include "ui/render/PreviewUpdateWatch.h"
 #include "ui/restore/KeptVersionItemModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
-using Content = std::optional<AppleSignatureContent>;
-using Contents = QList<Content>;
 
 class TestUiModels : public QObject
 {
@@ -84,37 +80,6 @@ private slots:
                                               {true, u"Original (iCloud Drive)"_s}})
             QCOMPARE(KeptVersionItemModel::kindLabel({{}, {}, KeptVersions::Kind::Kept, cloud, original}),
                      label);
-    }
-    void previewUpdates_data()
-    {
-        columns<Content, Contents, QStringList>(); // before the watch starts, then published, pushed
-        const AppleSignatureContent a{u"H"_s, u"<b>a</b>"_s}, b{u"H"_s, u"<i>b</i>"_s},
-            a2{u"H2"_s, u"<b>a</b>"_s};
-        const Content none;
-        row("first content", none, Contents{a}, QStringList{a.htmlContent});
-        row("same content again", none, Contents{a, a}, QStringList{a.htmlContent});
-        row("another content", none, Contents{a, b}, QStringList{a.htmlContent, b.htmlContent});
-        row("only the header changed", none, Contents{a, a2}, QStringList{a.htmlContent, a2.htmlContent});
-        row("back from none", none, Contents{a, none, a}, QStringList{a.htmlContent, a.htmlContent});
-        row("none again", none, Contents{none, none}, QStringList{});
-        row("empty content is content", none, Contents{AppleSignatureContent{}}, QStringList{QString()});
-        row("starting value not pushed", Content(a), Contents{a, b}, QStringList{b.htmlContent});
-    }
-    void previewUpdates()
-    {
-        const auto [before, published, pushed] = fetch<Content, Contents, QStringList>();
-        SignatureRenderUIModel rendered;
-        rendered.signature().set(before);
-        QStringList received;
-        {
-            PreviewUpdateWatch watch(rendered, [&received](const AppleSignatureContent &content) {
-                received.append(content.htmlContent);
-            });
-            for (const Content &content : published)
-                rendered.signature().set(content);
-        }
-        rendered.signature().set(AppleSignatureContent{u"H"_s, u"after the watch"_s});
-        QCOMPARE(received, pushed);
     }
     void listRows()
     {

@@ -1,10 +1,10 @@
 #include "ui/render/FieldsSheet.h"
 
 #include "access/RememberedFields.h"
-#include "preview/ControlWebviewModel.h"
+#include "store/SignatureRenderUIModel.h"
 #include "store/SignatureTemplate.h"
+#include "store/SignaturesEngine.h"
 #include "ui/SignatureActions.h"
-#include "ui/restore/RestoreActions.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,10 +14,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, ControlWebviewModel &preview,
-                         const QString &templateHtml, QWidget *window)
-    : QDialog(window, Qt::Sheet), m_engine(engine), m_mailMonitor(mailMonitor), m_preview(preview),
-      m_template(templateHtml)
+FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, const QString &templateHtml,
+                         QWidget *window)
+    : QDialog(window, Qt::Sheet), m_engine(engine), m_mailMonitor(mailMonitor), m_template(templateHtml)
 {
     setWindowTitle(QStringLiteral("Fill In the Signature"));
     setWindowModality(Qt::WindowModal);
@@ -48,7 +47,7 @@ FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, Con
     setMinimumWidth(420);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &FieldsSheet::insert);
-    connect(this, &QDialog::rejected, this, &FieldsSheet::cancel);
+    connect(this, &QDialog::rejected, this, &FieldsSheet::showSignature);
     showFilled();
 }
 
@@ -74,7 +73,7 @@ void FieldsSheet::showFilled()
 {
     // Every field has a value, an empty one at worst: the template always fills.
     if (const std::optional<QString> filled = SignatureTemplate::fill(m_template, values()).html)
-        m_preview.update(*filled);
+        m_engine.renderedUiModel()->shownInstead().set(*filled);
 }
 
 void FieldsSheet::insert()
@@ -82,11 +81,11 @@ void FieldsSheet::insert()
     // The engine publishes the file as written (or the preview goes back to
     // it after a refusal told in the top bar).
     if (!SignatureActions::insertFilled(m_template, values(), m_engine, m_mailMonitor))
-        RestoreActions::showCurrent(m_engine, m_preview);
+        showSignature();
     accept();
 }
 
-void FieldsSheet::cancel()
+void FieldsSheet::showSignature()
 {
-    RestoreActions::showCurrent(m_engine, m_preview);
+    m_engine.renderedUiModel()->shownInstead().set(std::nullopt);
 }

@@ -4,7 +4,6 @@
 #include <QMap>
 #include <QString>
 
-class ControlWebviewModel;
 class MailMonitor;
 class QLineEdit;
 class QPushButton;
@@ -19,8 +18,8 @@ class FieldsSheet : public QDialog
 {
     Q_OBJECT
 public:
-    FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, ControlWebviewModel &preview,
-                const QString &templateHtml, QWidget *window);
+    FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, const QString &templateHtml,
+                QWidget *window);
 
     // At the foot of pane, centred on it: a signature starts at the top of
     // the preview, which stays in sight while the values are typed.
@@ -33,11 +32,11 @@ private:
     QMap<QString, QString> values() const;
     void showFilled();
     void insert();
-    void cancel();
+    // The preview shows the signature again.
+    void showSignature();
 
     SignaturesEngine &m_engine;
     MailMonitor &m_mailMonitor;
-    ControlWebviewModel &m_preview;
     const QString m_template;
     QMap<QString, QLineEdit *> m_fields;
     QPushButton *m_insert;

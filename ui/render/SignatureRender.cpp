@@ -14,7 +14,7 @@
 
 SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
     : QWidget(parent), m_engine(environment.engine), m_mailMonitor(environment.mailMonitor),
-      m_javascriptModel(std::make_unique<ControlWebviewModel>(&DarkScheme::isDeclared)),
+      m_javascriptModel(std::make_unique<ControlWebviewModel>(environment.rendered, &DarkScheme::isDeclared)),
       m_topbar(new SignatureRenderTopbar(environment, *m_javascriptModel, this)),
       m_appearanceLine(new SignatureRenderAppearanceLine(*m_javascriptModel, this)),
       m_notes(new SignatureRenderNotes(environment.engine, this)),
@@ -39,7 +39,7 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
 
 void SignatureRender::askForFields(const QString &templateHtml)
 {
-    auto *sheet = new FieldsSheet(m_engine, m_mailMonitor, *m_javascriptModel, templateHtml, window());
+    auto *sheet = new FieldsSheet(m_engine, m_mailMonitor, templateHtml, window());
     sheet->placeAtFootOf(m_webView);
     sheet->open();
 }

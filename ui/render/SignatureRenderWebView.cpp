@@ -3,6 +3,7 @@
 #include "preview/ControlWebviewModel.h"
 #include "preview/PreviewModule.h"
 #include "preview/PreviewModuleLoader.h"
+#include "preview/PreviewSurface.h"
 #include "store/SignatureStatusUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "ui/SignatureActions.h"
@@ -14,15 +15,19 @@
 SignatureRenderWebView::SignatureRenderWebView(const WindowEnvironment &environment,
                                                ControlWebviewModel &javascriptModel, QWidget *parent)
     : QWidget(parent), m_javascriptModel(javascriptModel), m_engine(environment.engine),
-      m_mailMonitor(environment.mailMonitor), m_status(*environment.engine.statusUiModel()),
-      m_watch(environment.rendered,
-              [&javascriptModel](const AppleSignatureContent &content) { javascriptModel.update(content); })
+      m_mailMonitor(environment.mailMonitor), m_status(*environment.engine.statusUiModel())
 {
     setAccessibleName(QStringLiteral("Signature preview"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAcceptDrops(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+}
+
+SignatureRenderWebView::~SignatureRenderWebView()
+{
+    // The page goes with this widget; the bridge outlives both.
+    m_javascriptModel.attach(nullptr);
 }
 
 QString SignatureRenderWebView::refusedLinkText(const QUrl &url)
@@ -45,24 +50,17 @@ void SignatureRenderWebView::loadPreview()
     PreviewModule *module = PreviewModuleLoader::module();
     if (!module)
         return; // the loader has said why
-    const auto ready = [this, module] {
+    const auto ready = [this] {
         // The page would open a dropped file itself: drops go past it to this widget.
         for (QWidget *inside : m_host->findChildren<QWidget *>())
             inside->setAcceptDrops(false);
         m_host->setAcceptDrops(false);
-        m_javascriptModel.attach(
-            [module, host = m_host](const QString &html, PreviewPage::Appearance appearance) {
-                if (host)
-                    module->showSignature(host, html, appearance);
-            },
-            [module, host = m_host](PreviewPage::Appearance appearance) {
-                if (host)
-                    module->setAppearance(host, appearance);
-            });
+        m_javascriptModel.attach(m_surface);
         emit previewShown();
     };
     const auto refused = [this](const QUrl &url) { m_status.message().set(refusedLinkText(url)); };
-    m_host = module->createPreview(this, ready, refused);
+    m_surface = module->createPreview(this, ready, refused);
+    m_host = m_surface->widget();
     layout()->addWidget(m_host);
 }
 

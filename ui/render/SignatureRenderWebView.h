@@ -1,28 +1,29 @@
 #pragma once
 
 #include "ui/WindowEnvironment.h"
-#include "ui/render/PreviewUpdateWatch.h"
 
 #include <QPointer>
 #include <QWidget>
 
 class ControlWebviewModel;
 class MailMonitor;
+class PreviewSurface;
 class SignaturesEngine;
 class SignatureStatusUIModel;
 
-// The framed web view of the preview pane, fed with every real change of the
-// previewed content. The web view comes from the preview module, which is
-// loaded once the window's first frame is on screen, so the list never waits
-// for the web engine; until its page has loaded, the area shows the window's
-// own background, and for good if the module cannot be loaded. A click on a
-// link that is not opened is told in the top bar.
+// The framed web view of the preview pane; once its page is ready, the script
+// bridge hands it what to show. The web view comes from the preview module,
+// which is loaded once the window's first frame is on screen, so the list
+// never waits for the web engine; until its page has loaded, the area shows
+// the window's own background, and for good if the module cannot be loaded. A
+// click on a link that is not opened is told in the top bar.
 class SignatureRenderWebView : public QWidget
 {
     Q_OBJECT
 public:
     SignatureRenderWebView(const WindowEnvironment &environment, ControlWebviewModel &javascriptModel,
                            QWidget *parent = nullptr);
+    ~SignatureRenderWebView() override;
 
     // The sentence for a clicked link that is not opened.
     static QString refusedLinkText(const QUrl &url);
@@ -47,7 +48,7 @@ private:
     SignaturesEngine &m_engine;
     MailMonitor &m_mailMonitor;
     SignatureStatusUIModel &m_status;
+    PreviewSurface *m_surface = nullptr;
     QPointer<QWidget> m_host;
     bool m_loadScheduled = false;
-    PreviewUpdateWatch m_watch;
 };

@@ -1,5 +1,6 @@
 #include "ui/restore/KeptVersionDialog.h"
 
+#include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
 #include "ui/ChoiceListView.h"
@@ -15,10 +16,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-KeptVersionDialog::KeptVersionDialog(SignaturesEngine &engine, ControlWebviewModel &preview,
-                                     MailMonitor &mailMonitor, QWidget *parent)
-    : QDialog(parent), m_engine(engine), m_preview(preview), m_mailMonitor(mailMonitor),
-      m_versions(new ChoiceListView(this)),
+KeptVersionDialog::KeptVersionDialog(SignaturesEngine &engine, MailMonitor &mailMonitor, QWidget *parent)
+    : QDialog(parent), m_engine(engine), m_mailMonitor(mailMonitor), m_versions(new ChoiceListView(this)),
       m_model(new KeptVersionItemModel(engine.selectedKeptVersions(), this))
 {
     const QString name = engine.selectionUiModel()->signature().get().value_or(SignatureModel{}).name;
@@ -51,12 +50,13 @@ KeptVersionDialog::KeptVersionDialog(SignaturesEngine &engine, ControlWebviewMod
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         if (chosenFile().isEmpty())
             return;
-        RestoreActions::restore(m_engine, m_preview, m_mailMonitor, chosenFile());
+        RestoreActions::restore(m_engine, m_mailMonitor, chosenFile());
         accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // Cancel, Escape and closing the window all put the preview back.
-    connect(this, &QDialog::rejected, this, [this] { RestoreActions::showCurrent(m_engine, m_preview); });
+    connect(this, &QDialog::rejected, this,
+            [this] { m_engine.renderedUiModel()->shownInstead().set(std::nullopt); });
 }
 
 QListView *KeptVersionDialog::versions() const
@@ -116,7 +116,7 @@ void KeptVersionDialog::choose(const QModelIndex &index)
 {
     m_versions->setChosenRow(index);
     m_restore->setEnabled(index.isValid());
-    RestoreActions::show(m_preview, chosenFile());
+    RestoreActions::show(m_engine, chosenFile());
 }
 
 QString KeptVersionDialog::chosenFile() const

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class ControlWebviewModel;
 class MailMonitor;
 class QListView;
 class QPushButton;
@@ -19,8 +18,7 @@ class KeptVersionDialog : public QDialog
 {
     Q_OBJECT
 public:
-    KeptVersionDialog(SignaturesEngine &engine, ControlWebviewModel &preview, MailMonitor &mailMonitor,
-                      QWidget *parent);
+    KeptVersionDialog(SignaturesEngine &engine, MailMonitor &mailMonitor, QWidget *parent);
 
     QListView *versions() const;
     QPushButton *restoreButton() const { return m_restore; }
@@ -39,7 +37,6 @@ private:
     QString chosenFile() const;
 
     SignaturesEngine &m_engine;
-    ControlWebviewModel &m_preview;
     MailMonitor &m_mailMonitor;
     ChoiceListView *m_versions;
     KeptVersionItemModel *m_model;

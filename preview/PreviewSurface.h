@@ -1,0 +1,23 @@
+#pragma once
+
+#include "preview/PreviewPage.h"
+
+#include <QString>
+
+class QWidget;
+
+// The page as the script bridge talks to it: the framed preview that the
+// preview module makes. Plain C++ and Qt's own types only, as everything that
+// crosses into the module.
+class PreviewSurface
+{
+public:
+    virtual ~PreviewSurface() = default;
+
+    // The widget that shows it; the surface goes with it.
+    virtual QWidget *widget() = 0;
+    // Shows html as the signature's whole document, with this appearance.
+    virtual void showSignature(const QString &html, PreviewPage::Appearance appearance) = 0;
+    // Shows the signature shown, and the next ones, with this appearance.
+    virtual void setAppearance(PreviewPage::Appearance appearance) = 0;
+};
