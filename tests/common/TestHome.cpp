@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,18 +32,16 @@ QByteArray run(const QString &program, const QStringList &arguments, bool *ok = 
 
 // The immutable flag's tool, and its arguments to set and to clear the flag.
 #if defined(Q_OS_MACOS)
-const QString flagTool = QStringLiteral("chflags"), setFlag = QStringLiteral("uchg"),
-              clearFlag = QStringLiteral("nouchg");
+const QString flagTool = u"chflags"_s, setFlag = u"uchg"_s, clearFlag = u"nouchg"_s;
 #else
-const QString flagTool = QStringLiteral("chattr"), setFlag = QStringLiteral("+i"),
-              clearFlag = QStringLiteral("-i");
+const QString flagTool = u"chattr"_s, setFlag = u"+i"_s, clearFlag = u"-i"_s;
 #endif
 
 } // namespace
 
 TestHome::TestHome() : m_oldHome(qgetenv("HOME"))
 {
-    const QString config = path() + QStringLiteral("/.config");
+    const QString config = path() + u"/.config"_s;
     qputenv("HOME", QFile::encodeName(path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
     // Where HOME does not decide which Library the program reads (macOS).
@@ -65,17 +64,16 @@ TestHome::TestHome() : m_oldHome(qgetenv("HOME"))
 TestHome::~TestHome()
 {
     // Locked files would make the temporary folder impossible to remove.
-    run(flagTool, {QStringLiteral("-R"), QStringLiteral("-f"), clearFlag, path()});
+    run(flagTool, {u"-R"_s, u"-f"_s, clearFlag, path()});
     qputenv("HOME", m_oldHome);
     Platform::redirectHomeFolder(std::nullopt);
 }
 
 const QList<TestHome::Entry> &TestHome::sample()
 {
-    static const QList<Entry> entries = {
-        {QStringLiteral("6F0A3C2E-5B1D-4C8A-9E7F-1A2B3C4D5E6F"), QStringLiteral("Work")},
-        {QStringLiteral("B2C4D6E8-1A3B-4C5D-8E9F-0A1B2C3D4E5F"), QStringLiteral("Personal")},
-        {QStringLiteral("0D9C8B7A-6F5E-4D3C-2B1A-0F9E8D7C6B5A"), QStringLiteral("Short")}};
+    static const QList<Entry> entries = {{u"6F0A3C2E-5B1D-4C8A-9E7F-1A2B3C4D5E6F"_s, u"Work"_s},
+                                         {u"B2C4D6E8-1A3B-4C5D-8E9F-0A1B2C3D4E5F"_s, u"Personal"_s},
+                                         {u"0D9C8B7A-6F5E-4D3C-2B1A-0F9E8D7C6B5A"_s, u"Short"_s}};
     return entries;
 }
 
@@ -97,19 +95,28 @@ QByteArray TestHome::listXml(const QList<Entry> &entries)
     return xml + "</array>\n</plist>\n";
 }
 
+QByteArray TestHome::account(const QString &id, const QString &url, const QStringList &signatures)
+{
+    QByteArray xml = "<key>" + id.toUtf8() + "</key><dict><key>AccountURL</key><string>" +
+                     url.toHtmlEscaped().toUtf8() + "</string>";
+    if (!signatures.isEmpty())
+        xml += "<key>Signatures</key><array><string>" + signatures.join(u"</string><string>"_s).toUtf8() +
+               "</string></array>";
+    return xml + "</dict>";
+}
+
 bool TestHome::makeICloud(const QList<Entry> &entries, bool binary) const
 {
-    bool ok =
-        QDir().mkpath(iCloud()) && write(iCloud() + QStringLiteral("/AllSignatures.plist"), listXml(entries));
+    bool ok = QDir().mkpath(iCloud()) && write(iCloud() + u"/AllSignatures.plist"_s, listXml(entries));
     for (const auto &[id, name] : entries)
         ok = ok && write(iCloudFile(id), header(id) + "\n\n<p>" + name.toUtf8() + " in iCloud</p>");
     // Python's plistlib writes the binary form: a writer independent of the program's.
     if (ok && binary)
-        run(QStringLiteral("python3"),
-            {QStringLiteral("-c"),
+        run(u"python3"_s,
+            {u"-c"_s,
              QStringLiteral("import plistlib,sys; p=sys.argv[1]; d=plistlib.load(open(p,'rb')); "
                             "plistlib.dump(d, open(p,'wb'), fmt=plistlib.FMT_BINARY)"),
-             iCloud() + QStringLiteral("/AllSignatures.plist")},
+             iCloud() + u"/AllSignatures.plist"_s},
             &ok);
     return ok;
 }
@@ -137,23 +144,30 @@ bool TestHome::isLocked(const QString &path)
 {
 #if defined(Q_OS_MACOS)
     // Mode, links, owner, group, then the flags: "-" or a list such as "uchg,hidden".
-    const QList<QByteArray> fields =
-        run(QStringLiteral("ls"), {QStringLiteral("-ldO"), path}).simplified().split(' ');
+    const QList<QByteArray> fields = run(u"ls"_s, {u"-ldO"_s, path}).simplified().split(' ');
     return fields.size() > 4 && fields.at(4).split(',').contains("uchg");
 #else
-    return run(QStringLiteral("lsattr"), {QStringLiteral("-d"), path}).split(' ').value(0).contains('i');
+    return run(u"lsattr"_s, {u"-d"_s, path}).split(' ').value(0).contains('i');
 #endif
+}
+
+TestHome::Snapshot TestHome::snapshot(const QString &folder, const QString &except)
+{
+    Snapshot files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        if (const QString file = it.next(); except.isEmpty() || !file.startsWith(except))
+            files.insert(file, {read(file), QFileInfo(file).lastModified()});
+    return files;
 }
 
 QString TestHome::fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier)
 {
-    const QString contents = folder + u'/' + name + QStringLiteral(".app/Contents");
-    const QString executable = contents + QStringLiteral("/MacOS/") + name;
-    QDir().mkpath(contents + QStringLiteral("/MacOS"));
-    write(contents + QStringLiteral("/Info.plist"), "<plist><dict><key>CFBundleIdentifier</key><string>" +
-                                                        bundleIdentifier.toUtf8() +
-                                                        "</string></dict></plist>");
-    QFile::copy(QStringLiteral("/bin/sleep"), executable);
+    const QString contents = folder + u'/' + name + u".app/Contents"_s;
+    const QString executable = contents + u"/MacOS/"_s + name;
+    QDir().mkpath(contents + u"/MacOS"_s);
+    write(contents + u"/Info.plist"_s, "<plist><dict><key>CFBundleIdentifier</key><string>" +
+                                           bundleIdentifier.toUtf8() + "</string></dict></plist>");
+    QFile::copy(u"/bin/sleep"_s, executable);
     return executable;
 }
 
@@ -161,8 +175,7 @@ TestHome::Run TestHome::runProgram(QStringList command, const QByteArray &input)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"),
-                       qEnvironmentVariable("HOME") + QStringLiteral("/.local/share"));
+    environment.insert(u"XDG_DATA_HOME"_s, qEnvironmentVariable("HOME") + u"/.local/share"_s);
     process.setProcessEnvironment(environment);
     process.start(command.takeFirst(), command);
     process.write(input);
@@ -177,7 +190,7 @@ QStringList TestHome::printed(const std::function<void()> &action)
 {
     QTemporaryFile capture;
     if (!capture.open())
-        return {QStringLiteral("<no capture>")};
+        return {u"<no capture>"_s};
     std::fflush(stdout);
     const int saved = ::dup(STDOUT_FILENO);
     ::dup2(capture.handle(), STDOUT_FILENO);
@@ -195,9 +208,8 @@ QStringList TestHome::printed(const std::function<void()> &action)
 QStringList TestHome::mimeDecoded(const QStringList &files)
 {
     QStringList texts;
-    const QByteArray json =
-        run(QStringLiteral("python3"), QStringList{QStringLiteral(TESTS_MIME_READER)} + files);
+    const QByteArray json = run(u"python3"_s, QStringList{QStringLiteral(TESTS_MIME_READER)} + files);
     for (const QJsonValue &value : QJsonDocument::fromJson(json).array())
-        texts.append(value.isString() ? value.toString() : QStringLiteral("<unreadable>"));
+        texts.append(value.isString() ? value.toString() : u"<unreadable>"_s);
     return texts;
 }

@@ -3,8 +3,11 @@
 #include "store/EngineServices.h"
 #include "store/SignaturesEngine.h"
 
+#include <QDateTime>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals; // for every suite
 
 // The one fixture of every suite: a throw-away home (HOME, settings, data folder) with Mail's sample.
 class TestHome
@@ -18,14 +21,11 @@ public:
     TestHome &operator=(const TestHome &) = delete;
 
     QString path() const { return m_dir.path(); }
-    QString mail() const { return path() + QStringLiteral("/Library/Mail"); }
+    QString mail() const { return path() + u"/Library/Mail"_s; }
     // Mail/V10/MailData/Signatures, made by the constructor.
-    QString signatures() const { return mail() + QStringLiteral("/V10/MailData/Signatures"); }
-    QString listFile() const { return signatures() + QStringLiteral("/AllSignatures.plist"); }
-    QString file(const QString &id) const
-    {
-        return signatures() + u'/' + id + QStringLiteral(".mailsignature");
-    }
+    QString signatures() const { return mail() + u"/V10/MailData/Signatures"_s; }
+    QString listFile() const { return signatures() + u"/AllSignatures.plist"_s; }
+    QString file(const QString &id) const { return signatures() + u'/' + id + u".mailsignature"_s; }
     // The sample signatures by row.
     QString id(int row) const { return sample().at(row).first; }
     QString name(int row) const { return sample().at(row).second; }
@@ -37,16 +37,19 @@ public:
     // The iCloud Drive store, as Mail keeps it when it syncs through iCloud Drive.
     QString iCloud() const
     {
-        return path() + QStringLiteral("/Library/Mobile Documents/com~apple~mail/Data/V4/Signatures");
+        return path() + u"/Library/Mobile Documents/com~apple~mail/Data/V4/Signatures"_s;
     }
-    QString iCloudFile(const QString &id) const
-    {
-        return iCloud() + u'/' + id + QStringLiteral(".mailsignature");
-    }
+    QString iCloudFile(const QString &id) const { return iCloud() + u'/' + id + u".mailsignature"_s; }
     // Makes that store with these entries, each file with a body naming it; a binary list when asked.
     bool makeICloud(const QList<Entry> &entries, bool binary = false) const;
     static QByteArray header(const QString &id);
     static QByteArray listXml(const QList<Entry> &entries);
+    // Mail's map of accounts (accounts as account() makes them); an account with the ids of its signatures.
+    static QByteArray accountsMap(const QByteArray &accounts)
+    {
+        return "<plist><dict>" + accounts + "</dict></plist>";
+    }
+    static QByteArray account(const QString &id, const QString &url, const QStringList &signatures);
 
     static bool write(const QString &path, const QByteArray &bytes);
     static QByteArray read(const QString &path);
@@ -56,6 +59,9 @@ public:
     // A file's bytes and whether it is locked, compared as one: a failure prints both.
     using State = std::pair<QByteArray, bool>;
     static State state(const QString &path) { return {read(path), isLocked(path)}; }
+    // Every file under folder (hidden ones too) but those under except: its bytes and modification time.
+    using Snapshot = QMap<QString, std::pair<QByteArray, QDateTime>>;
+    static Snapshot snapshot(const QString &folder, const QString &except = {});
 
     // A stand-in application: folder/<name>.app with a copy of sleep; its executable.
     static QString fakeApp(const QString &folder, const QString &name, const QString &bundleIdentifier);

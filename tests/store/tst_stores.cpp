@@ -4,15 +4,12 @@
 #include "tests/common/TestHome.h"
 
 #include <QCryptographicHash>
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUuid>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,23 +40,10 @@ QString rows(const QJsonObject &listing)
     return rows.join(u' ');
 }
 
-QStringList filesOf(const QJsonValue &signature)
+// The kept versions that mailsig reports for arguments (an id, or --list-file), newest first.
+QJsonArray versions(const QString &of)
 {
-    QStringList files;
-    for (const QJsonValue &copy : signature[u"stores"_s].toArray())
-        files.append(copy[u"file"_s].toString());
-    return files;
-}
-
-// Bytes and modification time of every file under folder.
-QMap<QString, QPair<QByteArray, QDateTime>> snapshot(const QString &folder)
-{
-    QMap<QString, QPair<QByteArray, QDateTime>> files;
-    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString file = it.next();
-        files.insert(file, {TestHome::read(file), QFileInfo(file).lastModified()});
-    }
-    return files;
+    return QJsonDocument::fromJson(mailsig({u"versions"_s, of, u"--json"_s}).out)[u"versions"_s].toArray();
 }
 
 // Replaces file as a sync does: a new file renamed over it, without the lock.
@@ -120,11 +104,10 @@ private slots:
         QList<TestHome::Entry> iCloud = TestHome::sample();
         if (setup == u"Other")
             iCloud = {{u"A1B2C3D4-0000-4000-8000-000000000001"_s, u"Home"_s}, TestHome::sample().at(0)};
-        if (!setup.isEmpty() && setup != u"Older")
-            QVERIFY(home.makeICloud(iCloud, setup == u"Binary"));
-        // A lower version folder beside it is one Mail no longer uses.
-        const QString stale = home.path() + u"/Library/Mobile Documents/com~apple~mail/Data/V2/Signatures"_s;
         if (!setup.isEmpty() && setup != u"Older") {
+            QVERIFY(home.makeICloud(iCloud, setup == u"Binary"));
+            // A lower version folder beside it is one Mail no longer uses.
+            const QString stale = home.iCloud().replace(u"/V4/"_s, u"/V2/"_s);
             QVERIFY(QDir().mkpath(stale));
             QVERIFY(TestHome::write(stale + u"/AllSignatures.plist"_s,
                                     TestHome::listXml({{u"S"_s, u"Stale"_s}})));
@@ -139,8 +122,7 @@ private slots:
             QVERIFY(QFile::setPermissions(home.iCloud(), QFileDevice::Permissions()));
         }
         if (setup == u"Older")
-            QVERIFY(QDir().mkpath(home.path() +
-                                  u"/Library/Mobile Documents/com~apple~mail/Data/V3/MailData/Signatures"_s));
+            QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V3/MailData/"_s)));
         const QJsonObject listed = listing();
         QCOMPARE(rows(listed), expected);
         const QString told = listed[u"problems"_s].toArray().toVariantList().value(0).toString();
@@ -151,18 +133,16 @@ private slots:
         const QString html = u"<p>Ada \u00e9 \U0001F600</p>\n"_s;
         const Run run = mailsig({u"insert"_s, first[u"id"_s].toString()}, html.toUtf8());
         QVERIFY2(run.code == 0, qPrintable(run.err));
-        const QStringList files = filesOf(first);
+        QStringList files;
+        for (const QJsonValue &copy : first[u"stores"_s].toArray())
+            files.append(copy[u"file"_s].toString());
         QCOMPARE(TestHome::mimeDecoded(files), QStringList(files.size(), html));
         for (const QString &file : files)
             QVERIFY2(TestHome::isLocked(file), qPrintable(file));
         QStringList stores;
-        for (const QJsonValue &version :
-             QJsonDocument::fromJson(
-                 mailsig({u"versions"_s, first[u"id"_s].toString(), u"--json"_s}).out)[u"versions"_s]
-                 .toArray()) {
+        for (const QJsonValue &version : versions(first[u"id"_s].toString()))
             if (version[u"kind"_s] == u"inserted"_s)
                 stores.prepend(version[u"store"_s].toString());
-        }
         QCOMPARE(u"%1:%2"_s.arg(first[u"name"_s].toString(), stores.join(u',')),
                  expected.section(u' ', 0, 0));
     }
@@ -196,10 +176,9 @@ private slots:
         const QByteArray mine = TestHome::read(iCloud);
         const auto replaced = [] {
             QStringList names;
-            for (const QJsonValue &signature : listing()[u"signatures"_s].toArray()) {
+            for (const QJsonValue &signature : listing()[u"signatures"_s].toArray())
                 if (signature[u"replacedSinceInsert"_s].toBool())
                     names.append(signature[u"name"_s].toString());
-            }
             return names;
         };
         QCOMPARE(replaced(), QStringList());
@@ -212,8 +191,8 @@ private slots:
         QCOMPARE(TestHome::state(iCloud), TestHome::State(mine, true));
         QCOMPARE(replaced(), QStringList());
         // Again, and an insert of what it already holds: nothing is written, nothing kept.
-        const auto before = snapshot(home.path() + u"/Library"_s);
-        const auto kept = snapshot(home.path() + u"/.local"_s);
+        const auto before = TestHome::snapshot(home.path() + u"/Library"_s);
+        const auto kept = TestHome::snapshot(home.path() + u"/.local"_s);
         QTest::qWait(20); // a rewrite would show in the modification times
         const Run again = mailsig({u"reapply"_s, u"--all"_s});
         QCOMPARE(again.code, 0);
@@ -221,8 +200,8 @@ private slots:
         const Run same = mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>");
         QCOMPARE(same.out, "\"Work\" already holds this HTML, so nothing was written.\n");
         QCOMPARE(same.code, 0);
-        QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
-        QVERIFY(snapshot(home.path() + u"/.local"_s) == kept);
+        QVERIFY(TestHome::snapshot(home.path() + u"/Library"_s) == before);
+        QVERIFY(TestHome::snapshot(home.path() + u"/.local"_s) == kept);
         // Unlocked, the same HTML again writes nothing but locks it once more.
         QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
         QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").code, 0);
@@ -237,34 +216,25 @@ private slots:
     {
         TestHome home;
         QVERIFY(home.makeICloud(TestHome::sample()));
-        const auto account = [](const QString &id, const QString &url, const QStringList &signatures) {
-            QByteArray xml = "<key>" + id.toUtf8() + "</key><dict><key>AccountURL</key><string>" +
-                             url.toHtmlEscaped().toUtf8() + "</string>";
-            if (!signatures.isEmpty())
-                xml += "<key>Signatures</key><array><string>" +
-                       signatures.join(u"</string><string>"_s).toUtf8() + "</string></array>";
-            return xml + "</dict>";
-        };
-        const auto map = [](const QByteArray &accounts) {
-            return "<plist><dict>" + accounts + "</dict></plist>";
-        };
         // IMAP with an address, Exchange without one, one with no signatures, an id Mail no longer lists; the
         // iCloud map names an address again, one more, and a user name that is no address.
         QVERIFY(TestHome::write(
             home.signatures() + u"/AccountsMap.plist"_s,
-            map(account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0), home.id(1)}) +
-                account(u"EWS-7"_s, u"ews://AAMkAGI2/"_s, {home.id(0), u"GONE"_s}) +
-                account(u"A3"_s, u"imap://idle%40example.com@imap.example.com/"_s, {}))));
+            TestHome::accountsMap(
+                TestHome::account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s,
+                                  {home.id(0), home.id(1)}) +
+                TestHome::account(u"EWS-7"_s, u"ews://AAMkAGI2/"_s, {home.id(0), u"GONE"_s}) +
+                TestHome::account(u"A3"_s, u"imap://idle%40example.com@imap.example.com/"_s, {}))));
         QVERIFY(TestHome::write(
             home.iCloud() + u"/AccountsMap.plist"_s,
-            map(account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0)}) +
-                account(u"B"_s, u"imap://bob%40example.org@mail.example.org/"_s, {home.id(2)}) +
-                account(u"C"_s, u"imap://carol@mail.example.org/"_s, {home.id(2)}))));
+            TestHome::accountsMap(
+                TestHome::account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {home.id(0)}) +
+                TestHome::account(u"B"_s, u"imap://bob%40example.org@mail.example.org/"_s, {home.id(2)}) +
+                TestHome::account(u"C"_s, u"imap://carol@mail.example.org/"_s, {home.id(2)}))));
         QStringList accounts;
-        for (const QJsonValue &signature : listing()[u"signatures"_s].toArray()) {
+        for (const QJsonValue &signature : listing()[u"signatures"_s].toArray())
             accounts.append(signature[u"name"_s].toString() + u':' +
                             signature[u"accounts"_s].toVariant().toStringList().join(u','));
-        }
         QCOMPARE(accounts, (QStringList{u"Work:jane@example.com,EWS-7"_s, u"Personal:jane@example.com"_s,
                                         u"Short:bob@example.org,C"_s}));
     }
@@ -295,11 +265,9 @@ private slots:
             folders.append(home.signatures());
         if (stores != u"local"_s)
             folders.prepend(home.iCloud());
-        const QByteArray accounts =
-            "<plist><dict><key>A1</key><dict><key>AccountURL</key><string>"
-            "imap://jane%40example.com@imap.example.com/</string><key>Signatures</key>"
-            "<array><string>S</string></array></dict><key>EWS-7</key><dict><key>AccountURL"
-            "</key><string>ews://AAMk/</string></dict></dict></plist>";
+        const QByteArray accounts = TestHome::accountsMap(
+            TestHome::account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {u"S"_s}) +
+            TestHome::account(u"EWS-7"_s, u"ews://AAMk/"_s, {}));
         QList<QJsonValue> lists, maps;
         QList<bool> binaries;
         for (const QString &folder : folders) {
@@ -313,7 +281,7 @@ private slots:
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }
-        const auto before = snapshot(home.path() + u"/Library"_s);
+        const auto before = TestHome::snapshot(home.path() + u"/Library"_s);
         const QString html = u"<p>Ada \u00e9</p>\n"_s;
         const QString address =
             told.startsWith(u"nobody"_s) ? u"nobody@example.com"_s : u"jane@example.com"_s;
@@ -323,7 +291,7 @@ private slots:
         QCOMPARE(run.code, code);
         if (code != 0) {
             QVERIFY2(run.err.contains(told), qPrintable(run.err));
-            QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
+            QVERIFY(TestHome::snapshot(home.path() + u"/Library"_s) == before);
             return;
         }
         // Each list has the new entry at its end and every other as it was, in its own form; the file holds
@@ -346,16 +314,12 @@ private slots:
             QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
             QVERIFY(TestHome::isLocked(file));
         }
-        const QJsonArray kept =
-            QJsonDocument::fromJson(
-                mailsig({u"versions"_s, u"--list-file"_s, u"--json"_s}).out)[u"versions"_s]
-                .toArray();
+        const QJsonArray kept = versions(u"--list-file"_s);
         QCOMPARE(kept.size(), 2 * folders.size());
         // A list file's version goes back whole.
-        for (const QJsonValue &version : kept) {
+        for (const QJsonValue &version : kept)
             if (version[u"version"_s].toString().startsWith(u"AllSignatures.plist/"_s))
                 QCOMPARE(mailsig({u"restore"_s, u"--list-file"_s, version[u"version"_s].toString()}).code, 0);
-        }
         for (qsizetype i = 0; i < folders.size(); ++i)
             QCOMPARE(plist(folders.at(i) + u"/AllSignatures.plist"_s), lists.at(i));
     }
@@ -367,7 +331,7 @@ private slots:
         QVERIFY(TestHome::write(fields, R"({"name": "Ada <& \u00e9", "title": "<b>Chief</b>"})"));
         QVERIFY(TestHome::write(notUtf8, "{\"name\": \"caf\xe9\"}"));
         const QByteArray html = "<p>{{name}}, {{{title}}}{{#phone}}, {{phone}}{{/phone}}</p>";
-        const auto before = snapshot(home.path() + u"/Library"_s);
+        const auto before = TestHome::snapshot(home.path() + u"/Library"_s);
         // A value missing, or not UTF-8: refused before anything is written.
         const Run missing = mailsig({u"insert"_s, u"Work"_s, u"--field"_s, u"name=Ada"_s}, html);
         QCOMPARE(missing.err, u"mailsig: No value for {{title}}: give --field title=\u2026\n"_s);
@@ -376,7 +340,7 @@ private slots:
         // A field without a name is a usage error.
         for (const QString &field : {u"name"_s, u"=Ada"_s})
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--field"_s, field}, html).code, 2);
-        QVERIFY(snapshot(home.path() + u"/Library"_s) == before);
+        QVERIFY(TestHome::snapshot(home.path() + u"/Library"_s) == before);
         // The file then holds exactly the filled HTML; --field wins over the file's value.
         const Run run = mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, fields, u"--field"_s,
                                  u"phone=+44 1"_s, u"--field"_s, u"title=CEO"_s},
@@ -388,8 +352,7 @@ private slots:
 
     void interruptedWrite_data()
     {
-        columns<QString, bool, bool, QString,
-                bool>(); // the file holds, was locked, locked after, told, window
+        columns<QString, bool, bool, QString, bool>(); // holds, was locked, locked after, told, window
         row("new bytes", u"new"_s, false, true, u"holds the new signature, locked again."_s, false);
         row("old bytes, was locked", u"old"_s, true, true, u"as it was before, locked again."_s, false);
         row("old bytes, was not locked", u"old"_s, false, false, u"as it was before."_s, false);
@@ -429,18 +392,14 @@ private slots:
                                      {u"wasLocked"_s, wasLocked},   {u"lockNew"_s, true}};
             QVERIFY(TestHome::write(data + u"/Intents/1.json"_s, QJsonDocument(intent).toJson()));
         }
-        QString sentence;
-        if (window) {
-            const auto engine = grantedEngine();
-            sentence = engine->statusUiModel()->message().get().value_or(QString());
-        } else {
-            const Run run = mailsig({u"list"_s});
-            QCOMPARE(run.code, 0);
-            sentence = run.err;
-        }
-        QVERIFY2(sentence.contains(u"A write to the local copy of \"Work\" was interrupted"_s),
-                 qPrintable(sentence));
-        QVERIFY2(sentence.contains(told), qPrintable(sentence));
+        // Told by the window's engine as it starts, or by mailsig on standard error.
+        const Run run =
+            window ? Run{0, {}, grantedEngine()->statusUiModel()->message().get().value_or(QString())}
+                   : mailsig({u"list"_s});
+        QCOMPARE(run.code, 0);
+        QVERIFY2(run.err.contains(u"A write to the local copy of \"Work\" was interrupted"_s),
+                 qPrintable(run.err));
+        QVERIFY2(run.err.contains(told), qPrintable(run.err));
         QCOMPARE(TestHome::isLocked(file), lockedAfter);
         QCOMPARE(TestHome::read(file), now);
         QVERIFY(QDir(data + u"/Intents"_s).isEmpty());
