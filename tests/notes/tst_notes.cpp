@@ -8,17 +8,13 @@
 #include "store/SignaturesEngine.h"
 #include "tests/common/TestHome.h"
 
-using namespace Qt::StringLiterals;
-
 class TestNotes : public QObject
 {
     Q_OBJECT
 private slots:
     void check_data()
     {
-        QTest::addColumn<QString>("html");
-        QTest::addColumn<int>("rich"); // the list entry's flag: 1, 0, or -1 when it says nothing
-        QTest::addColumn<QString>("kinds");
+        columns<QString, int, QString>(); // html, the entry's rich flag (1, 0, -1: none), the notes' kinds
         const QString card =
             u"<table><tr><td style=\"font: 13px Helvetica; background: url(https://x.example/bg.png)\">"
             "<img src=\"cid:logo@x\" srcset=\"https://x.example/a.png 1x, https://x.example/b.png 2x\">"
@@ -86,10 +82,8 @@ private slots:
     void selectedSignature_data()
     {
         columns<QByteArray, QString>(); // the quoted-printable body of a file; the notes on it
-        row("a script behind a soft line break", "<p>x</p><scr=\nipt>x()</script>"_ba,
-            SignatureNote::name(SignatureNote::Kind::Script));
-        row("an escaped equals sign", "<img src=3D\"http://x.example/a.png\">"_ba,
-            SignatureNote::name(SignatureNote::Kind::PlainHttp));
+        row("a script behind a soft line break", "<p>x</p><scr=\nipt>x()</script>"_ba, u"script"_s);
+        row("an escaped equals sign", "<img src=3D\"http://x.example/a.png\">"_ba, u"plain-http"_s);
     }
     void selectedSignature()
     {
@@ -106,9 +100,7 @@ private slots:
     }
     void check()
     {
-        QFETCH(QString, html);
-        QFETCH(int, rich);
-        QFETCH(QString, kinds);
+        const auto [html, rich, kinds] = fetch<QString, int, QString>();
         // What each note tells the user, in the order of the kinds.
         static const QStringList sentences = {
             u"Mail shows this signature in your default message font: untick \u201CAlways match my "

@@ -11,7 +11,6 @@
 #include "store/SignaturesEngineAccessAuthorize.h"
 #include "tests/common/TestHome.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QSignalSpy>
 
@@ -19,8 +18,6 @@
 #include <linux/capability.h>
 #include <sys/wait.h>
 #endif
-
-using namespace Qt::StringLiterals;
 
 // The sample home and an engine on it, with access granted.
 struct EngineSample
@@ -45,6 +42,7 @@ struct EngineSample
 
     TestHome home;
     std::unique_ptr<SignaturesEngine> engine = grantedEngine();
+    QSignalSpy listed{engine->uiModel(), &SignatureListUIModel::changed}; // each load's publication
 };
 
 // The kinds of the kept versions of id, newest first, as mailsig names them.
@@ -142,9 +140,7 @@ private slots:
     }
     void versionFolderChoice_data()
     {
-        QTest::addColumn<QStringList>("candidates");
-        QTest::addColumn<QString>("lastUsed");
-        QTest::addColumn<QString>("chosen");
+        columns<QStringList, QString, QString>(); // candidates, the one last used, the one chosen
         row("one folder, stale record", QStringList{"V10"}, u"V9"_s, u"V10"_s);
         row("highest number, not listing order", QStringList{"V9", "V10", "V2"}, QString(), u"V10"_s);
         row("last used wins", QStringList{"V9", "V10"}, u"V9"_s, u"V9"_s);
@@ -155,9 +151,7 @@ private slots:
     }
     void versionFolderChoice()
     {
-        QFETCH(QStringList, candidates);
-        QFETCH(QString, lastUsed);
-        QFETCH(QString, chosen);
+        const auto [candidates, lastUsed, chosen] = fetch<QStringList, QString, QString>();
         const auto last = lastUsed.isEmpty() ? std::nullopt : std::optional(lastUsed);
         QCOMPARE(MailFolders::chooseVersionFolder(candidates, last).value_or(QString()), chosen);
     }
@@ -184,8 +178,7 @@ private slots:
     }
     void templateFill_data()
     {
-        // template, what it fills to (or the refusal) with name, title and an empty phone, the fields it asks
-        // for
+        // template, what it fills to (or the refusal) with name, title and an empty phone, fields asked for
         columns<QString, QString, QString>();
         row("escaped", u"<p>{{name}}</p>"_s, u"<p>Ada &lt;&amp; &quot;\u00e9&apos;</p>"_s, u"name"_s);
         row("as it is", u"{{{title}}} {{&title}}"_s, u"<b>Chief</b> <b>Chief</b>"_s, u"title"_s);
@@ -214,9 +207,8 @@ private slots:
     }
     void listParse_data()
     {
-        QTest::addColumn<QByteArray>("data");
-        // "id:name|..." with "-" for a missing value, "~" after an entry not rich; "none": unusable
-        QTest::addColumn<QString>("entries");
+        // The data; "id:name|..." with "-" for a missing value, "~" after one not rich; "none": unusable.
+        columns<QByteArray, QString>();
         const QList<TestHome::Entry> two = {{"B", "Beta"}, {"A", "Alpha"}};
         const auto plist = [](const QByteArray &body) {
             return "<?xml version=\"1.0\"?><plist>" + body + "</plist>";
@@ -266,8 +258,7 @@ private slots:
     }
     void listParse()
     {
-        QFETCH(QByteArray, data);
-        QFETCH(QString, entries);
+        const auto [data, entries] = fetch<QByteArray, QString>();
         const auto parsed = SignatureListReader::parseEntries(data);
         QStringList got;
         for (qsizetype i = 0; parsed && i < parsed->size(); ++i)
@@ -277,8 +268,7 @@ private slots:
     }
     void split_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("split"); // header|body, or "none"
+        columns<QString, QString>(); // the text, and its header|body or "none"
         row("header and html", u"H: 1\nH: 2\n\n<body>x</body>"_s, u"H: 1\nH: 2|<body>x</body>"_s);
         row("starts with an empty line", u"\n<b>x</b>"_s, u"|<b>x</b>"_s);
         row("later empty lines are the body's", u"H\n\n\n<p>a</p>\n\n<p>b</p>"_s,
@@ -291,8 +281,7 @@ private slots:
     }
     void split()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, split);
+        const auto [text, split] = fetch<QString, QString>();
         const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(text);
         QCOMPARE(content ? content->header + u'|' + content->htmlContent : u"none"_s, split);
         // Strict UTF-8 that keeps a byte-order mark, so the header stays byte for byte.
@@ -324,12 +313,10 @@ private slots:
         rendered.signature().set(std::nullopt);
         QCOMPARE(rendered.html(), QString());
     }
-    // A signature file, and the header it must carry after inserting ASCII text, and other text.
     void written_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("asciiHeader");
-        QTest::addColumn<QString>("unicodeHeader");
+        // A signature file, and the header it must carry after inserting ASCII text, and other text.
+        columns<QString, QString, QString>();
         const QString mail = TestHome::header(u"A1@x"_s), type = u"Content-Type: text/html;"_s;
         const QString cte = u"Content-Transfer-Encoding: "_s, utf8 = type + u" charset=utf-8"_s;
         const QString qp = cte + u"quoted-printable\n"_s + type + u"\n\tcharset=us-ascii\nX: 1"_s;
@@ -358,9 +345,7 @@ private slots:
     }
     void written()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, asciiHeader);
-        QFETCH(QString, unicodeHeader);
+        const auto [file, asciiHeader, unicodeHeader] = fetch<QString, QString, QString>();
         const QStringList htmls = {
             u"<a href=\"https://x.example/?id=12345&utm_source=abc\"><img width=100></a>"_s,
             u"<p>Gr\u00fc\u00dfe aus K\u00f6ln \u2014 \U0001F600</p>"_s,
@@ -401,11 +386,10 @@ private slots:
                          QList<TestHome::Entry>{{QString(), u"No id"_s}, {u"GONE"_s, QString()}});
         // A second grant announces nothing, makes no second monitor, and loads again, as every load does.
         QSignalSpy authorized(s.engine->accessAuthorize(), &SignaturesEngineAccessAuthorize::changed);
-        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
         s.engine->accessGranted();
         QCOMPARE(authorized.count(), 0);
         QCOMPARE(s.engine->folderMonitor(), monitor);
-        QCOMPARE(listed.count(), 1);
+        QCOMPARE(s.listed.count(), 1);
         // A store that appears is watched from the next load on, once.
         QVERIFY(s.home.makeICloud({}));
         s.engine->loadSignatures();
@@ -456,7 +440,6 @@ private slots:
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         s.select(0);
         const auto before = s.shown();
-        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
         // Pretty-printed HTML: an empty line before a tag.
         const QString html = u"<table>\n\n<tr><td width=100>Ada \u00e9 \U0001F600</td></tr></table>"_s;
         QVERIFY(s.insert(html));
@@ -464,7 +447,7 @@ private slots:
         // Locked, in the list too; the selection keeps the record read before, unlocked.
         QVERIFY(TestHome::isLocked(file));
         QVERIFY(s.list().at(0).isFileLocked);
-        QCOMPARE(listed.count(), 1);
+        QCOMPARE(s.listed.count(), 1);
         QVERIFY(s.engine->selectionUiModel()->signature().get() != s.list().at(0));
         QCOMPARE(QFile::permissions(file) & 0xf0ff, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(TestHome::read(file))));
@@ -480,7 +463,6 @@ private slots:
     void insertRefusals()
     {
         EngineSample s;
-        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
         QVERIFY(!s.insert(u"<p>nothing selected</p>"_s));
         QVERIFY(!s.message());
         // The file is gone: nothing is created, and the user is told until the next selection.
@@ -513,7 +495,7 @@ private slots:
             QVERIFY(s.message()->contains(why));
             QCOMPARE(TestHome::state(s.home.file(2)), TestHome::State(odd, false));
         }
-        QCOMPARE(listed.count(), 0);
+        QCOMPARE(s.listed.count(), 0);
     }
     void failedWriteKeepsOldBytesAndLock()
     {
@@ -521,29 +503,25 @@ private slots:
         const QByteArray old = TestHome::read(s.home.file(0));
         QVERIFY(TestHome::lock(s.home.file(0)));
         s.select(0);
-        QSignalSpy listed(s.engine->uiModel(), &SignatureListUIModel::changed);
         QSignalSpy rendered(s.engine->renderedUiModel(), &SignatureRenderUIModel::changed);
         // An immutable folder refuses the temporary file even to root: read-only for everyone.
         QVERIFY(TestHome::lock(s.home.signatures()));
         const QStringList lines = TestHome::printed([&s] { QVERIFY(!s.insert(u"<p>new</p>"_s)); });
-        QVERIFY(TestHome::lock(s.home.signatures(), false));
         QCOMPARE(lines.size(), 1);
-        QVERIFY(!lines[0].isEmpty()); // the write's error
-        QCOMPARE(TestHome::state(s.home.file(0)),
-                 TestHome::State(old, true)); // locked again, so Mail cannot revert it
+        QVERIFY(!lines[0].isEmpty());                                          // the write's error
+        QCOMPARE(TestHome::state(s.home.file(0)), TestHome::State(old, true)); // locked again, for Mail
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
         QCOMPARE(rendered.count(), 1);
-        QCOMPARE(listed.count(), 0);
+        QCOMPARE(s.listed.count(), 0);
         QCOMPARE(s.files(), 4); // the preview read again
         s.select(1);            // a file that was not locked is not locked by a failed write either
-        QVERIFY(TestHome::lock(s.home.signatures()));
         QVERIFY(!s.insert(u"<p>new</p>"_s));
         QVERIFY(TestHome::lock(s.home.signatures(), false));
         QVERIFY(!TestHome::isLocked(s.home.file(1)));
         // Unlocking a vanished or hostile id changes nothing, and still reloads.
         s.engine->unlockSignature(u"GONE"_s);
         s.engine->unlockSignature(u"../x"_s);
-        QCOMPARE(listed.count(), 2);
+        QCOMPARE(s.listed.count(), 2);
     }
     void versionsKeepEveryReplacedFile()
     {
@@ -576,7 +554,7 @@ private slots:
         // unlock is kept first, even when it is not UTF-8, and comes back byte for byte.
         const QByteArray mails = TestHome::header(id) + "\n\n<p>caf\xe9</p>";
         const auto restore = [&](int i) {
-            return s.engine->restoreKeptVersion(KeptVersions::list(id).at(i).file);
+            return s.engine->restoreKeptVersion(KeptVersions::list(id)[i].file);
         };
         QVERIFY(TestHome::write(file, mails));
         QVERIFY(restore(3));
@@ -595,8 +573,7 @@ private slots:
         QCOMPARE(kept().size(), 21);
         QCOMPARE(kept().first(), s.composed(u"<p>34</p>"_s));
         QCOMPARE(kept().last(), original);
-        // Without a place to keep the version (of what Mail wrote since), nothing is replaced and nothing
-        // unlocked.
+        // Without a place to keep the version (of what Mail wrote since), nothing is replaced or unlocked.
         const QByteArray before = TestHome::header(id) + "\n\n<p>Mail's</p>";
         QVERIFY(TestHome::lock(file, false));
         QVERIFY(TestHome::write(file, before));
@@ -627,15 +604,7 @@ private slots:
         for (const QString &id : ids)
             entries.append({id, id.left(8)});
         s.home.writeList(entries);
-        const auto snapshot = [&s] {
-            QMap<QString, QByteArray> files;
-            for (QDirIterator it(s.home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-                 it.hasNext();)
-                if (const QString path = it.next(); !path.startsWith(s.home.signatures()))
-                    files.insert(path, TestHome::read(path));
-            return files;
-        };
-        const auto before = snapshot();
+        const auto before = TestHome::snapshot(s.home.path(), s.home.signatures());
         const QStringList lines = TestHome::printed([&s] {
             s.engine->loadSignatures();
             for (int row = 0; row < s.list().size(); ++row) {
@@ -648,7 +617,7 @@ private slots:
         QCOMPARE(s.list().size(), ids.size());
         QVERIFY(!s.shown());
         QCOMPARE(s.files(), 5);
-        QCOMPARE(snapshot(), before);
+        QVERIFY(TestHome::snapshot(s.home.path(), s.home.signatures()) == before);
         QCOMPARE(lines, QStringList(ids.size(), u"ERROR"_s)); // every failed read said so, and nothing else
     }
     void oddFiles()

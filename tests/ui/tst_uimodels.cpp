@@ -9,31 +9,38 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
-using namespace Qt::StringLiterals;
-
 class TestUiModels : public QObject
 {
     Q_OBJECT
 private slots:
     void topbar_data()
     {
-        // Authorised, Mail running, content; the button enabled.
-        columns<bool, bool, bool, bool>();
+        // Authorised, Mail running, content, the selection (as last listed) replaced since its insert; the
+        // button enabled; Put Back.
+        columns<bool, bool, bool, bool, bool, QString>();
         // Not authorised: whatever the preview holds, asking for access is offered.
-        row("unauthorized, Mail closed", false, false, true, true);
-        row("unauthorized, Mail running", false, true, false, true);
-        row("authorized, Mail closed, no content", true, false, false, false);
-        row("authorized, Mail closed, content", true, false, true, true);
-        row("authorized, Mail running", true, true, true, false);
+        row("unauthorized, Mail closed", false, false, true, false, true, u"hidden"_s);
+        row("unauthorized, Mail running", false, true, false, false, true, u"hidden"_s);
+        row("unauthorized, replaced", false, false, true, true, true, u"hidden"_s);
+        row("authorized, Mail closed, no content", true, false, false, false, false, u"hidden"_s);
+        row("authorized, Mail closed, content", true, false, true, false, true, u"hidden"_s);
+        row("authorized, Mail running", true, true, true, false, false, u"hidden"_s);
+        row("replaced, Mail closed", true, false, true, true, true, u"enabled"_s);
+        row("replaced, Mail running: a write like an insert", true, true, true, true, false, u"disabled"_s);
     }
     void topbar()
     {
-        const auto [authorized, mailRunning, content, enabled] = fetch<bool, bool, bool, bool>();
-        const TopbarState state = TopbarState::compute(authorized, mailRunning, content, false);
+        const auto [authorized, mailRunning, content, replaced, enabled, putBack] =
+            fetch<bool, bool, bool, bool, bool, QString>();
+        const TopbarState state = TopbarState::compute(authorized, mailRunning, content, replaced);
         QCOMPARE(state.buttonTitle(), authorized ? u"Insert Signature from Clipboard"_s
                                                  : u"Authorize Access to Mail Signature folder"_s);
         QCOMPARE(state.action == TopbarState::Action::Insert, authorized);
         QCOMPARE(state.buttonEnabled, enabled);
+        QCOMPARE(!state.putBackVisible  ? u"hidden"_s
+                 : state.putBackEnabled ? u"enabled"_s
+                                        : u"disabled"_s,
+                 putBack);
     }
     void message_data()
     {
@@ -53,24 +60,6 @@ private slots:
         QCOMPARE(TopbarState::message(mailRunning, status.isEmpty() ? std::nullopt : std::optional(status))
                      .value_or(QString()),
                  message);
-    }
-    void putBack_data()
-    {
-        // Authorised, Mail running, the selection (as last listed) replaced since its insert; Put Back.
-        columns<bool, bool, bool, QString>();
-        row("replaced, Mail closed", true, false, true, u"enabled"_s);
-        row("replaced, Mail running: a write like an insert", true, true, true, u"disabled"_s);
-        row("not replaced", true, false, false, u"hidden"_s);
-        row("unauthorized", false, false, true, u"hidden"_s);
-    }
-    void putBack()
-    {
-        const auto [authorized, mailRunning, replaced, shown] = fetch<bool, bool, bool, QString>();
-        const TopbarState state = TopbarState::compute(authorized, mailRunning, true, replaced);
-        QCOMPARE(!state.putBackVisible  ? u"hidden"_s
-                 : state.putBackEnabled ? u"enabled"_s
-                                        : u"disabled"_s,
-                 shown);
     }
     void keptVersionKinds()
     {
