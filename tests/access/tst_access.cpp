@@ -14,7 +14,6 @@
 #include <QMessageBox>
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
 using Read = std::optional<QString>;
 
 class TestAccess : public QObject
@@ -216,9 +215,8 @@ private slots:
         others[0].start(TestHome::fakeApp(home->path(), u"Mailbox"_s, u"com.apple.mailbox"_s), {u"60"_s});
         others[1].start(home->path() + u"/Mail"_s, {u"60"_s});
         first.start(mail, {u"60"_s});
-        QVERIFY(others[0].waitForStarted());
-        QVERIFY(others[1].waitForStarted());
-        QVERIFY(first.waitForStarted());
+        for (QProcess *started : {&others[0], &others[1], &first})
+            QVERIFY(started->waitForStarted());
         MailMonitor monitor;
         QSignalSpy changes(&monitor, &MailMonitor::changed);
         QVERIFY(!monitor.isMainRunning().get()); // the first check comes with the timer
