@@ -51,8 +51,6 @@
 
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
-
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -63,27 +61,18 @@ public:
     QPushButton *button() const { return content()->previewPane()->topbar()->button(); }
     QPushButton *putBack() const { return content()->previewPane()->topbar()->putBackButton(); }
     QLabel *message() const { return content()->previewPane()->topbar()->message(); }
-    QString preview() const
-    {
-        return PageProbe::containerHtml(m_window->findChild<QWebEngineView *>()->page());
-    }
-    bool selected(int row) const
-    {
-        return list()->model()->index(row).data(SignatureItemModel::SelectedRole).toBool();
-    }
-    QString selectedName() const
-    {
-        return engine().selectionUiModel()->signature().get().value_or(SignatureModel{}).name;
-    }
+    QWebEngineView *view() const { return m_window->findChild<QWebEngineView *>(); }
+    QString preview() const { return PageProbe::containerHtml(view()->page()); }
+    QModelIndex index(int row) const { return list()->model()->index(row); }
+    bool selected(int row) const { return index(row).data(SignatureItemModel::SelectedRole).toBool(); }
+    std::optional<SignatureModel> selection() const { return engine().selectionUiModel()->signature().get(); }
+    QString selectedName() const { return selection().value_or(SignatureModel{}).name; }
     void click(int row, QPoint at = {}) const
     {
         QTest::mouseClick(list()->rowsView()->viewport(), Qt::LeftButton, {},
                           at.isNull() ? list()->rowRect(row).center() : at);
     }
-    QString rowText(int row) const
-    {
-        return list()->model()->index(row).data(Qt::AccessibleTextRole).toString();
-    }
+    QString rowText(int row) const { return index(row).data(Qt::AccessibleTextRole).toString(); }
     // Whether anything is drawn in a row's mark slot: the row's background is all there is otherwise.
     bool inked(int row, int position) const
     {
@@ -110,6 +99,7 @@ public:
         mime->setHtml(html);
         QGuiApplication::clipboard()->setMimeData(mime);
     }
+    void insert(const QString &html) const { copy(html), QTest::mouseClick(button(), Qt::LeftButton); }
     QMessageBox *alert() const
     {
         const auto alerts = m_window->findChildren<QMessageBox *>();
@@ -130,7 +120,7 @@ public:
     int rowOf(int sample) const
     {
         const int row = list()->model()->rowOf(m_home->id(sample)).value_or(-1);
-        list()->rowsView()->scrollTo(list()->model()->index(row));
+        list()->rowsView()->scrollTo(index(row));
         return row;
     }
     // Drops mime at a point of the window where Qt would: on the innermost widget there that takes drops.
@@ -153,10 +143,10 @@ public:
     }
     QAction *newAction() const { return fileAction(u"New Signature from Clipboard\u2026"_s); }
     NewSignatureSheet *sheet() const { return m_window->findChild<NewSignatureSheet *>(); }
+    bool activate() const { return m_window->activateWindow(), QTest::qWaitForWindowActive(m_window.get()); }
 
 private slots:
-    // Each case starts alone: Mail's sample in a fresh home, the folder already authorised (but on the
-    // first start), an empty clipboard and a new window.
+    // Each case alone: Mail's sample in a new home, authorised (but on the first start), no clipboard.
     void init()
     {
         m_home = std::make_unique<TestHome>();
@@ -168,8 +158,8 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         // The web view comes after the first frame and shows once its page can take signatures.
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>(), 30000);
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->findChild<QWebEngineView *>()->isVisible(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(view(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(view()->isVisible(), 30000);
         if (authorised)
             QTRY_COMPARE(list()->model()->rowCount(), 3);
     }
@@ -203,7 +193,7 @@ private slots:
         QTRY_COMPARE(FolderChooserDriver::openChoosers().size(), 1);
         QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().first(), m_home->mail()));
         QTRY_COMPARE(list()->model()->rowCount(), 3);
-        QCOMPARE(list()->model()->index(2).data().toString(), m_home->name(2));
+        QCOMPARE(index(2).data().toString(), m_home->name(2));
         QCOMPARE(button()->text(), u"Insert Signature from Clipboard"_s);
         QVERIFY(!button()->isEnabled());
         QVERIFY(newAction()->isEnabled());
@@ -242,27 +232,22 @@ private slots:
         QVERIFY(TestHome::lock(m_home->signatures(), false));
         QTRY_VERIFY(message()->isVisible()); // in words the store suite pins
         QVERIFY(preview().contains(u"at home"_s));
-        // Pretty-printed, with a link a careless encoder would garble; previewed as inserted, nothing
-        // decoded.
+        // Pretty-printed, with a link a careless encoder would garble; previewed as inserted, undecoded.
         const QString file = u"file:///Applications/Calculator.app"_s;
         const QString html =
             u"<a href=\"%1\" style=\"display:block;height:40px\">f</a><div>\n\n<b>Katherine"
             " Johnson</b> it's =3D <a href=\"https://x.example/?id=12345\">NASA</a></div>"_s.arg(file);
-        copy(html);
-        QTest::mouseClick(button(), Qt::LeftButton);
+        insert(html);
         QCOMPARE(TestHome::read(m_home->file(1)), *SignatureFileFormat::compose(published->header, html));
         QVERIFY(message()->isHidden()); // the retry worked: the failure is no longer told
         QTRY_COMPARE_WITH_TIMEOUT(preview(), html, 15000);
         // A link the system is not asked to open is told in the top bar.
-        auto *web = m_window->findChild<QWebEngineView *>();
-        QTest::mouseClick(web->focusProxy(), Qt::LeftButton, {}, QPoint(100, 28));
+        QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {}, QPoint(100, 28));
         QTRY_COMPARE(message()->text(),
                      u"Links to \u201cfile:\u201d are not opened; only web, e-mail and phone links are."_s);
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Katherine Johnson"_s), 15000);
         QVERIFY(preview().contains(u"?id=12345"_s));
-        QVERIFY(TestHome::isLocked(m_home->file(1)));
-        QVERIFY(!TestHome::isLocked(m_home->file(0)));
-        QTRY_VERIFY(list()->unlockButton(1));
+        QTRY_VERIFY(list()->unlockButton(1)); // locked, as the store suite pins
         QVERIFY(!list()->unlockButton(0));
         // The list read again after the write still shows the row selected, with the focus elsewhere too.
         button()->setFocus();
@@ -299,8 +284,7 @@ private slots:
     }
     void previewModuleWhereTheProgramIs()
     {
-        // The program looks for its web part only beside itself and in its bundle's PlugIns; without it,
-        // one line and no preview. Qt's library log says what was loaded.
+        // Its web module only beside the program or in the bundle's PlugIns; else one line (Qt's log tells).
         const QString name = QFileInfo(QStringLiteral(SIGNATURES_PREVIEW_MODULE)).fileName();
         for (const bool inPlugIns : {false, true}) {
             QTemporaryDir bare;
@@ -378,8 +362,7 @@ private slots:
     void keyboardDrivesTheList()
     {
         QListView *view = list()->rowsView();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(activate());
         // With nothing chosen, the focus frame's row is no choice: Down lands on the first, Up on the last.
         for (const auto &[key, row] : {std::pair{Qt::Key_Down, 0}, {Qt::Key_Up, 2}}) {
             engine().selectionUiModel()->signature().set(std::nullopt);
@@ -404,8 +387,7 @@ private slots:
         QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(selectedName(), m_home->name(2));
         QCOMPARE(list()->unlockButton(2)->accessibleName(), u"Unlock Short"_s);
-        QCOMPARE(QApplication::focusWidget(),
-                 view); // an arrow onto a locked row leaves the focus in the list
+        QCOMPARE(QApplication::focusWidget(), view); // an arrow onto a locked row keeps the focus in the list
         QTest::keyClick(view, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list()->unlockButton(2));
         QTest::keyClick(list()->unlockButton(2), Qt::Key_Space);
@@ -421,19 +403,18 @@ private slots:
         QVERIFY(restoreAction());
         QVERIFY(!restoreAction()->isEnabled());
         click(1);
+        const QByteArray original = TestHome::read(m_home->file(1)); // as Mail wrote it
         // An insert and an unlock before, each kept as a version.
         QVERIFY(engine().insertSignature(u"<p>Katherine Johnson</p>"_s));
         engine().unlockSignature(m_home->id(1));
         QVERIFY(restoreAction()->isEnabled());
         // Inserted without a new look at the row: the dialog and Cancel show the file as it now is.
-        copy(u"<p>Grace Hopper</p>"_s);
-        QTest::mouseClick(button(), Qt::LeftButton);
+        insert(u"<p>Grace Hopper</p>"_s);
         const QByteArray current = TestHome::read(m_home->file(1));
         QWidget *previewPane = content()->previewPane();
         const QPoint at = m_window->pos();
         for (const bool restore : {false, true}) {
-            // Widened to be read whole: with no room left of the window over the preview, short of its
-            // middle; with room, away from it.
+            // Rows read whole; without room left of the window, under half the preview is covered, else none.
             m_window->move(restore ? 400 : 0, at.y());
             restoreAction()->trigger();
             KeptVersionDialog *dialog = nullptr;
@@ -449,8 +430,10 @@ private slots:
                 QVERIFY(!frame.intersects(previewArea));
             const QListView *versions = dialog->versions();
             const int textMargins = 2 * (versions->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            QStringList kinds; // newest first: each insert, the unlock, and the file before the first insert
             for (int row = 0; row < versions->model()->rowCount(); ++row) {
                 const QModelIndex index = versions->model()->index(row, 0);
+                kinds << index.data().toString().section(u',', 0, 0);
                 const QStringList lines = index.data().toString().split(u'\n');
                 QVERIFY(versions->visualRect(index).height() >=
                         lines.size() * versions->fontMetrics().height());
@@ -463,14 +446,9 @@ private slots:
             QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
             titleFont.setBold(true);
             const QFontMetrics title(titleFont);
-            QVERIFY(title.horizontalAdvance(dialog->windowTitle() + u" \u2014 "_s +
-                                            QGuiApplication::applicationDisplayName()) +
-                        6 * title.height() <=
-                    dialog->frameGeometry().width());
-            // Newest first: each insert, the unlock, and the file before the first insert.
-            QStringList kinds;
-            for (int row = 0; row < dialog->versions()->model()->rowCount(); ++row)
-                kinds << dialog->versions()->model()->index(row, 0).data().toString().section(u',', 0, 0);
+            const QString titled =
+                dialog->windowTitle() + u" \u2014 "_s + QGuiApplication::applicationDisplayName();
+            QVERIFY(title.horizontalAdvance(titled) + 6 * title.height() <= frame.width());
             QCOMPARE(kinds,
                      (QStringList{u"Inserted"_s, u"Kept when unlocked"_s, u"Inserted"_s, u"Original"_s}));
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Grace Hopper"_s), 15000);
@@ -479,9 +457,6 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"at home"_s), 15000);
             QTest::keyClick(dialog->versions(), restore ? Qt::Key_Return : Qt::Key_Escape);
             QTRY_VERIFY(!m_window->findChild<KeptVersionDialog *>());
-            const QByteArray original =
-                TestHome::header(m_home->id(1)) +
-                "\n\n<body style=3D\"word-wrap: break-word;\"><div>Ada =E2=80=94 at home</div></body>";
             QCOMPARE(TestHome::read(m_home->file(1)), restore ? original : current);
             QTRY_VERIFY_WITH_TIMEOUT(preview().contains(restore ? u"at home"_s : u"Grace Hopper"_s), 15000);
         }
@@ -494,8 +469,7 @@ private slots:
         click(2);
         QTRY_VERIFY(line->isHidden());
         const int top = previewTop();
-        copy(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
-        QTest::mouseClick(button(), Qt::LeftButton);
+        insert(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
         QTRY_VERIFY(line->isVisible());
         QCOMPARE(previewTop(), top); // the line moves nothing
         QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
@@ -557,8 +531,7 @@ private slots:
     }
     void versionWordsLoadNothing_data()
     {
-        QTest::addColumn<QString>("html"); // %1: a FIFO that blocks whoever opens it
-        QTest::addColumn<QString>("words");
+        columns<QString, QString>(); // html (%1: a FIFO that blocks whoever opens it), its first words
         row("/dev/zero as background and image",
             u"<img src=\"/dev/zero\"><p style=\"background-image:url(/dev/zero)\">Ada Lovelace</p>"_s,
             u"Ada Lovelace"_s);
@@ -572,8 +545,7 @@ private slots:
     }
     void versionWordsLoadNothing()
     {
-        QFETCH(QString, html);
-        QFETCH(QString, words);
+        const auto [html, words] = fetch<QString, QString>();
         const QString fifo = m_home->path() + u"/fifo"_s;
         QCOMPARE(QProcess::execute(u"mkfifo"_s, {fifo}), 0);
         const QByteArray file = *SignatureFileFormat::compose(TestHome::header(u"X"_s),
@@ -588,9 +560,8 @@ private slots:
         QVERIFY(TestHome::lock(m_home->file(1))); // for a padlock's tool tip
         engine().loadSignatures();
         QTRY_VERIFY(list()->unlockButton(0));
-        for (const auto &[toolTip, shown] :
-             {std::pair{list()->model()->index(0).data(Qt::ToolTipRole).toString(), name},
-              {list()->unlockButton(0)->toolTip(), u"Unlock "_s + name}})
+        for (const auto &[toolTip, shown] : {std::pair{index(0).data(Qt::ToolTipRole).toString(), name},
+                                             {list()->unlockButton(0)->toolTip(), u"Unlock "_s + name}})
             QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(), shown);
         click(0);
         KeptVersionDialog dialog(engine(), content()->previewPane()->topbar()->mailMonitor(), nullptr);
@@ -598,28 +569,19 @@ private slots:
     }
     void iCloudRowsAreMarked()
     {
-        const QString cloud =
-            m_home->path() + u"/Library/Mobile Documents/com~apple~mail/Data/V4/Signatures"_s;
-        QVERIFY(QDir().mkpath(cloud));
-        QVERIFY(
-            TestHome::write(cloud + u"/AllSignatures.plist"_s, TestHome::listXml({{u"C"_s, u"Cloud"_s}})));
-        QVERIFY(
-            TestHome::write(cloud + u"/C.mailsignature"_s, TestHome::header(u"C"_s) + "\n\n<p>Cloud</p>"));
+        QVERIFY(m_home->makeICloud({{u"C"_s, u"Cloud"_s}}));
         // Two accounts send it, as Mail's map of this Mac's store says.
-        const QString account =
-            u"<key>A%1</key><dict><key>AccountURL</key><string>imap://%2%40example.%3@imap."
-            "example.com/</string><key>Signatures</key><array><string>C</string></array></dict>"_s;
-        QVERIFY(TestHome::write(m_home->signatures() + u"/AccountsMap.plist"_s,
-                                (u"<plist><dict>"_s + account.arg(u"1"_s, u"jane"_s, u"com"_s) +
-                                 account.arg(u"2"_s, u"bob"_s, u"org"_s) + u"</dict></plist>"_s)
-                                    .toUtf8()));
+        QVERIFY(TestHome::write(
+            m_home->signatures() + u"/AccountsMap.plist"_s,
+            TestHome::accountsMap(TestHome::account(u"A1"_s, u"imap://jane%40example.com@x/"_s, {u"C"_s}) +
+                                  TestHome::account(u"A2"_s, u"imap://bob%40example.org@x/"_s, {u"C"_s}))));
         engine().loadSignatures();
         const int row = list()->model()->rowOf(u"C"_s).value_or(-1);
         const QString usedBy = u"Used by jane@example.com, bob@example.org"_s;
         QCOMPARE(rowText(row), u"Cloud, Kept in iCloud Drive"_s);
         QVERIFY(inked(row, 0));
-        QCOMPARE(list()->model()->index(row).data(Qt::AccessibleDescriptionRole).toString(), usedBy);
-        const QString toolTip = list()->model()->index(row).data(Qt::ToolTipRole).toString();
+        QCOMPARE(index(row).data(Qt::AccessibleDescriptionRole).toString(), usedBy);
+        const QString toolTip = index(row).data(Qt::ToolTipRole).toString();
         QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(),
                  u"Cloud\nKept in iCloud Drive\n"_s + usedBy);
     }
@@ -629,8 +591,7 @@ private slots:
         copy(html);
         const int rows = list()->model()->rowCount();
         for (const bool again : {false, true}) {
-            m_window->activateWindow(); // for the shortcut
-            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            QVERIFY(activate()); // for the shortcut
             if (again)
                 newAction()->trigger();
             else
@@ -648,10 +609,9 @@ private slots:
             QTRY_VERIFY(!sheet());
             QCOMPARE(list()->model()->rowCount(), rows + 1);
         }
-        // The second time the name was in use: nothing new, and the top bar says why (in words the stores
-        // suite pins).
+        // The second time the name was in use: nothing new, and the top bar says why (as the stores pin).
         QVERIFY(!message()->isHidden());
-        const QString id = engine().selectionUiModel()->signature().get().value_or(SignatureModel{}).id;
+        const QString id = selection().value_or(SignatureModel{}).id;
         const int row = list()->model()->rowOf(id).value_or(-1);
         QCOMPARE(selectedName(), u"Team"_s);
         QVERIFY(selected(row));
@@ -661,10 +621,8 @@ private slots:
     }
     void templateAsksForItsFields()
     {
-        const int row = list()->model()->rowOf(m_home->id(1)).value_or(-1);
-        list()->rowsView()->scrollTo(list()->model()->index(row)); // the new signature scrolled it away
-        click(row);
-        QCOMPARE(engine().selectionUiModel()->signature().get()->id, m_home->id(1));
+        click(rowOf(1));
+        QCOMPARE(selection()->id, m_home->id(1));
         const QString file = m_home->file(1);
         QTRY_VERIFY_WITH_TIMEOUT(!preview().isEmpty(), 15000);
         const QString shown = preview();
@@ -707,15 +665,13 @@ private slots:
         fields()->reject();
         QTRY_VERIFY(!fields());
         // Braces that make no template are inserted as they are.
-        copy(u"<p>{{ unclosed</p>"_s);
-        QTest::mouseClick(button(), Qt::LeftButton);
+        insert(u"<p>{{ unclosed</p>"_s);
         QVERIFY(!fields());
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>{{ unclosed</p>"_s});
     }
     void insertFromAFileOrADrop()
     {
-        const int row = rowOf(1);
-        click(row);
+        click(rowOf(1));
         const QString file = m_home->file(1);
         const QTemporaryDir dir;
         const auto write = [&](const QString &name, const QByteArray &bytes) {
@@ -760,7 +716,7 @@ private slots:
         // Dropped on another row: into that signature, which is selected.
         mime.setUrls({QUrl::fromLocalFile(write(u"row.html"_s, "<p>On the row</p>"))});
         QVERIFY(drop(list()->rowsView()->viewport(), list()->rowRect(rowOf(0)).center(), mime));
-        QCOMPARE(engine().selectionUiModel()->signature().get()->id, m_home->id(0));
+        QCOMPARE(selection()->id, m_home->id(0));
         QCOMPARE(TestHome::mimeDecoded({m_home->file(0)}), QStringList{u"<p>On the row</p>"_s});
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>Dropped</p>"_s});
     }
@@ -770,12 +726,10 @@ private slots:
         click(rowOf(1));
         const QString file = m_home->file(1);
         const QByteArray before = TestHome::read(file);
-        copy(u"<p>to be undone</p>"_s);
-        QTest::mouseClick(button(), Qt::LeftButton);
+        insert(u"<p>to be undone</p>"_s);
         QVERIFY(TestHome::read(file) != before); // written, as the next check undoes
         QCOMPARE(undoAction()->text(), u"Undo Insert into \"%1\""_s.arg(selectedName()));
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(activate());
         QTest::keySequence(m_window.get(), QKeySequence::Undo);
         QCOMPARE(TestHome::state(file), TestHome::State(before, true));
         QVERIFY(!undoAction()->isEnabled());
@@ -799,16 +753,15 @@ private slots:
     {
         SignatureRenderTopbarAppearance *appearance = content()->previewPane()->topbar()->appearance();
         SignatureRenderAppearanceLine *line = content()->previewPane()->appearanceLine();
-        auto *web = m_window->findChild<QWebEngineView *>();
-        const auto background = [web] { return web->grab().toImage().pixel(200, web->height() - 10); };
+        const auto background = [this] { return view()->grab().toImage().pixel(200, view()->height() - 10); };
         const QString ownColour = u"getComputedStyle(doc.querySelector('p')).color"_s;
         const QString inverted = u"getComputedStyle(document.querySelector('iframe')).filter"_s;
         // A signature with dark colours of its own, beside one without.
         click(2);
-        copy(u"<meta name=\"color-scheme\" content=\"light dark\"><style>@media (prefers-color-scheme: dark)"
-             " { p { color: rgb(200, 201, 202) } }</style><p>Dark-ready</p>"_s);
-        QTest::mouseClick(button(), Qt::LeftButton);
-        const QString file = m_home->file(engine().selectionUiModel()->signature().get()->id);
+        insert(
+            u"<meta name=\"color-scheme\" content=\"light dark\"><style>@media (prefers-color-scheme: dark)"
+            " { p { color: rgb(200, 201, 202) } }</style><p>Dark-ready</p>"_s);
+        const QString file = m_home->file(selection()->id);
         const QByteArray bytes = TestHome::read(file);
         QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Dark-ready"_s), 15000);
         QCOMPARE(appearance->accessibleName(), u"Appearance"_s);
@@ -821,14 +774,14 @@ private slots:
         QVERIFY(appearance->darkButton()->isChecked());
         QVERIFY(line->isVisible());
         QCOMPARE(line->text(), u"The signature's own dark colours, as Mail shows them."_s);
-        QTRY_COMPARE(PageProbe::inSignature(web->page(), ownColour).toString(), u"rgb(200, 201, 202)"_s);
+        QTRY_COMPARE(PageProbe::inSignature(view()->page(), ownColour).toString(), u"rgb(200, 201, 202)"_s);
         QTRY_COMPARE(background(), qRgb(30, 30, 30));
-        QCOMPARE(PageProbe::inSignature(web->page(), inverted).toString(), u"none"_s);
+        QCOMPARE(PageProbe::inSignature(view()->page(), inverted).toString(), u"none"_s);
         // One without: inverted, and said so.
         click(0);
-        const QString other = m_home->file(engine().selectionUiModel()->signature().get()->id);
+        const QString other = m_home->file(selection()->id);
         const QByteArray otherBytes = TestHome::read(other);
-        QTRY_COMPARE(PageProbe::inSignature(web->page(), inverted).toString(),
+        QTRY_COMPARE(PageProbe::inSignature(view()->page(), inverted).toString(),
                      u"invert(1) hue-rotate(180deg)"_s);
         QCOMPARE(line->text(), u"Colours inverted: the signature has no dark colours."_s);
         QVERIFY(line->geometry().top() < content()->previewPane()->webView()->geometry().top());
