@@ -99,7 +99,11 @@ public:
         mime->setHtml(html);
         QGuiApplication::clipboard()->setMimeData(mime);
     }
-    void insert(const QString &html) const { copy(html), QTest::mouseClick(button(), Qt::LeftButton); }
+    void insert(const QString &html) const
+    {
+        copy(html);
+        QTest::mouseClick(button(), Qt::LeftButton);
+    }
     QMessageBox *alert() const
     {
         const auto alerts = m_window->findChildren<QMessageBox *>();
@@ -143,7 +147,11 @@ public:
     }
     QAction *newAction() const { return fileAction(u"New Signature from Clipboard\u2026"_s); }
     NewSignatureSheet *sheet() const { return m_window->findChild<NewSignatureSheet *>(); }
-    bool activate() const { return m_window->activateWindow(), QTest::qWaitForWindowActive(m_window.get()); }
+    bool activate() const
+    {
+        m_window->activateWindow();
+        return QTest::qWaitForWindowActive(m_window.get());
+    }
 
 private slots:
     // Each case alone: Mail's sample in a new home, authorised (but on the first start), no clipboard.
