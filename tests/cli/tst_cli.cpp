@@ -148,6 +148,8 @@ private slots:
         row("empty", insert, no, none, 1, u"empty or only white space"_s);
         row("white space", insert, " \n\t"_ba, none, 1, u"empty or only white space"_s);
         row("unknown signature", u"insert Nobody"_s, x, none, 4, u"No signature is named \"Nobody\""_s);
+        row("inserted version cannot be kept", insert, x, u"VersionsLocked"_s, 1,
+            u"The new signature could not be kept as a version, so nothing was changed."_s);
         row("ambiguous name", u"insert WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
         row("no version kept", u"restore Work"_s, no, none, 4, u"No version"_s);
         row("unknown version", u"restore Work 1999"_s, no, none, 4, u"no kept version \"1999\""_s);
@@ -185,9 +187,13 @@ private slots:
             if (setup.contains(u"read"))
                 QVERIFY(QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
         }
-        if (setup == u"MailRunning") {
+        if (setup == u"MailRunning" || setup == u"VersionsLocked") {
             // A version to restore, so that restore gets as far as asking whether Mail runs.
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>kept</p>").code, 0);
+        }
+        if (setup == u"VersionsLocked") // the file before a write is what was inserted: only that is new
+            QVERIFY(TestHome::lock(QFileInfo(versions(home.id(0))[0][u"file"_s].toString()).path()));
+        if (setup == u"MailRunning") {
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }

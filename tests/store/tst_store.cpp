@@ -510,6 +510,7 @@ private slots:
         QVERIFY(!lines[0].isEmpty());                                          // the write's error
         QCOMPARE(TestHome::state(s.home.file(0)), TestHome::State(old, true)); // locked again, for Mail
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
+        QCOMPARE(kinds(s.home.id(0)), u"original"_s); // not recorded as inserted: it never was
         QCOMPARE(rendered.count(), 1);
         QCOMPARE(s.listed.count(), 0);
         QCOMPARE(s.files(), 4); // the preview read again
@@ -572,13 +573,17 @@ private slots:
         QCOMPARE(kept().size(), 21);
         QCOMPARE(kept().first(), s.composed(u"<p>34</p>"_s));
         QCOMPARE(kept().last(), original);
+        // Without a place to keep what is inserted (the file before is kept already), nothing is replaced.
+        const QString versions = *KeptVersions::folderOf(id);
+        QVERIFY(TestHome::lock(versions));
+        QVERIFY(!s.insert(u"<p>unrecorded</p>"_s));
+        QCOMPARE(s.message(), u"The new signature could not be kept as a version, so nothing was changed."_s);
+        QCOMPARE(TestHome::read(file), s.composed(u"<p>34</p>"_s));
         // Without a place to keep the version (of what Mail wrote since), nothing is replaced or unlocked.
         const QByteArray before = TestHome::header(id) + "\n\n<p>Mail's</p>";
         QVERIFY(TestHome::lock(file, false));
         QVERIFY(TestHome::write(file, before));
         QVERIFY(TestHome::lock(file));
-        const QString versions = *KeptVersions::folderOf(id);
-        QVERIFY(TestHome::lock(versions));
         QVERIFY(!s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(TestHome::lock(versions, false));

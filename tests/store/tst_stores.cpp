@@ -164,6 +164,8 @@ private slots:
         QVERIFY2(run.err.contains(u"The other copy was put back as it was."_s), qPrintable(run.err));
         QCOMPARE(TestHome::state(iCloud), TestHome::State(iCloudBefore, true));
         QCOMPARE(TestHome::state(local), TestHome::State(localBefore, false));
+        // What was put back is not recorded as inserted, or it would read as replaced.
+        QVERIFY(!listing()[u"signatures"_s][0][u"replacedSinceInsert"_s].toBool());
     }
 #endif
 
@@ -374,7 +376,7 @@ private slots:
         QVERIFY(TestHome::write(file, now));
         if (holds == u"killed"_s) {
             // A real kill in the middle of the write: the file size limit stops mailsig with SIGXFSZ while it
-            // writes the new file, after it has unlocked the old one.
+            // keeps the new file as a version, after it has unlocked the old one.
             QVERIFY(TestHome::lock(file));
             wrapper = {u"prlimit"_s, u"--fsize=65536"_s, u"--"_s};
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, QByteArray(100000, 'x')).code, -1);
