@@ -194,6 +194,20 @@ private slots:
         row("not a template", u"{{#name}}"_s,
             u"The HTML is not a template that can be filled: Unclosed section \"name\" at 0."_s, QString());
         row("no placeholders", u"<p>{ {x} }</p>"_s, u"<p>{ {x} }</p>"_s, QString());
+        // Sections deep enough to overflow the filler's stack, and partials, never reach it.
+        const QString tooDeep =
+            u"The template nests its sections more than 100 deep, so it was not filled."_s;
+        const auto nested = [](int depth, const QString &open, const QString &close) {
+            return open.repeated(depth) + u'x' + close.repeated(depth);
+        };
+        row("100 deep", nested(100, u"{{#name}}"_s, u"{{/name}}"_s), u"x"_s, u"name"_s);
+        row("101 deep, blanks in tags", nested(101, u"{{ #name }}"_s, u"{{/ name}}"_s), tooDeep, QString());
+        row("101 deep, delimiters set", u"{{=<% %>=}}"_s + nested(101, u"<%#name%>"_s, u"<%/name%>"_s),
+            tooDeep, QString());
+        row("a partial", u"<p>{{name}}{{> footer }}</p>"_s,
+            u"The template asks for the partial {{> footer}}, and there are no partials: put its HTML into "
+            u"the template."_s,
+            QString());
     }
     void templateFill()
     {
