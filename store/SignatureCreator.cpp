@@ -6,6 +6,7 @@
 #include "store/AccountsMap.h"
 #include "store/ListFileWriter.h"
 #include "store/SignatureFileFormat.h"
+#include "store/SignatureName.h"
 
 #include <QSaveFile>
 #include <QUuid>
@@ -22,15 +23,8 @@ std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &sto
                                                 const QStringList &addresses,
                                                 SignatureService::Created *created)
 {
-    if (name.trimmed().isEmpty())
-        return Failure{Failure::Kind::Failed, QStringLiteral("A signature needs a name.")};
-    for (const SignatureService::Entry &entry : entries) {
-        if (canonicallyEqual(entry.signature.name, name))
-            return Failure{
-                Failure::Kind::NotFound,
-                QStringLiteral("A signature named %1 exists: insert into it, or choose another name.")
-                    .arg(u'"' + name + u'"')};
-    }
+    if (std::optional<Failure> refused = SignatureName::refusal(name, entries))
+        return refused;
     // Each address names one account (by its id, which both stores share).
     QList<QString> accountIds;
     for (const QString &address : addresses) {

@@ -250,6 +250,11 @@ private slots:
         row("name in use", u"both"_s, false, u"Work"_s, 4,
             u"A signature named \"Work\" exists: insert into it, or choose another name."_s);
         row("no name", u"local"_s, false, u" "_s, 1, u"A signature needs a name."_s);
+        row("a line feed", u"local"_s, false, u"Te\nam"_s, 1, u"cannot hold a line break, a tab"_s);
+        row("a tab", u"local"_s, false, u"Te\tam"_s, 1, u"cannot hold a line break, a tab"_s);
+        row("a blank at the end", u"local"_s, false, u"Team "_s, 1, u"cannot begin or end with a blank."_s);
+        row("in use in another case", u"both"_s, false, u"WORK"_s, 4,
+            u"A signature named \"Work\" exists, and names that differ only in case are one name"_s);
         row("address of no account", u"local"_s, false, u"Team"_s, 4,
             u"nobody@example.com names no account; the accounts are: jane@example.com, EWS-7."_s);
         row("Mail running", u"both"_s, false, u"Team"_s, 3, u"Mail is running"_s);
