@@ -91,10 +91,8 @@ std::optional<QString> missingFile(const SignatureService::Entry &entry)
     if (entry.copies.isEmpty())
         return QStringLiteral("The signature's file could not be found.");
     for (const SignatureService::Copy &copy : entry.copies) {
-        if (copy.file.isEmpty())
-            return QStringLiteral("The signature's file could not be found.");
-        if (!QFileInfo::exists(copy.file))
-            return aboutCopy(entry, copy, QStringLiteral("The signature's file no longer exists."));
+        if (const std::optional<QString> problem = copy.store.fileProblem(entry.signature.id))
+            return aboutCopy(entry, copy, *problem);
     }
     return std::nullopt;
 }

@@ -25,6 +25,16 @@ std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &sto
 {
     if (std::optional<Failure> refused = SignatureName::refusal(name, entries))
         return refused;
+    // A list file that is a link is refused before its signature's file is written.
+    QList<const char *> lists{ListFileWriter::allSignaturesName};
+    if (!addresses.isEmpty())
+        lists.append(ListFileWriter::accountsMapName);
+    for (const SignatureStore &store : stores) {
+        for (const char *list : lists) {
+            if (const std::optional<QString> refusal = ListFileWriter::refusal(store, QLatin1String(list)))
+                return Failure{Failure::Kind::Failed, *refusal};
+        }
+    }
     // Each address names one account (by its id, which both stores share).
     QList<QString> accountIds;
     for (const QString &address : addresses) {

@@ -58,14 +58,11 @@ bool writeAtomically(const QString &file, const QByteArray &bytes, QString *erro
 
 std::optional<QString> existingFile(const SignatureWriter::Target &target, QString *failure)
 {
-    const std::optional<QString> file = target.store.fileOf(target.id);
-    if (!file)
-        *failure = QStringLiteral("The signature's file could not be found.");
-    else if (!QFileInfo::exists(*file))
-        *failure = QStringLiteral("The signature's file no longer exists.");
-    else
-        return file;
-    return std::nullopt;
+    if (const std::optional<QString> problem = target.store.fileProblem(target.id)) {
+        *failure = *problem;
+        return std::nullopt;
+    }
+    return target.store.fileOf(target.id);
 }
 
 } // namespace

@@ -148,6 +148,10 @@ private slots:
         row("empty", insert, no, none, 1, u"empty or only white space"_s);
         row("white space", insert, " \n\t"_ba, none, 1, u"empty or only white space"_s);
         row("unknown signature", u"insert Nobody"_s, x, none, 4, u"No signature is named \"Nobody\""_s);
+        row("signature file a link", u"insert Personal"_s, x, u"LinkedFile"_s, 1,
+            u".mailsignature is a symbolic link, so it was left as it is."_s);
+        row("list file a link", u"new Team"_s, x, u"LinkedList"_s, 1,
+            u"/AllSignatures.plist is a symbolic link, so it was left as it is."_s);
         row("inserted version cannot be kept", insert, x, u"VersionsLocked"_s, 1,
             u"The new signature could not be kept as a version, so nothing was changed."_s);
         row("ambiguous name", u"insert WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
@@ -186,6 +190,12 @@ private slots:
             wrapper = QStringList{u"setpriv"_s, u"--bounding-set="_s + setup, u"--"_s};
             if (setup.contains(u"read"))
                 QVERIFY(QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
+        }
+        if (setup.startsWith(u"Linked")) {
+            // The file moved out of Mail's folder, a link to it in its place.
+            const QString own = setup == u"LinkedList" ? home.listFile() : home.file(1);
+            QVERIFY(QFile::rename(own, home.path() + u"/outside"_s) &&
+                    QFile::link(home.path() + u"/outside"_s, own));
         }
         if (setup == u"MailRunning" || setup == u"VersionsLocked") {
             // A version to restore, so that restore gets as far as asking whether Mail runs.

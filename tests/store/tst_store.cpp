@@ -483,7 +483,7 @@ private slots:
         QFile::remove(s.home.file(0));
         QVERIFY(!s.insert(u"<p>x</p>"_s));
         QVERIFY(!QFile::exists(s.home.file(0)));
-        QCOMPARE(s.message(), std::optional(u"The signature's file no longer exists."_s));
+        QCOMPARE(s.message(), std::optional(u"The signature's file %1 is missing."_s.arg(s.home.file(0))));
         s.select(2);
         QVERIFY(!s.message());
         // Signature 2's header must not go into unreadable signature 1; the preview shows 1 as it is.
