@@ -166,10 +166,10 @@ SignatureService::Reading CopyWriter::readCopy(const SignatureService::Copy &cop
     return reading;
 }
 
-std::optional<QByteArray> CopyWriter::wouldWrite(const Entry &entry, const QString &html, QString *failure)
+std::optional<QByteArray> CopyWriter::wouldWrite(const Entry &entry, const QString &html, QString *failure,
+                                                 bool *unchanged)
 {
-    bool unchanged = false;
-    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, failure);
+    const std::optional<QList<Plan>> plans = planInsert(entry, html, unchanged, failure);
     return plans ? std::optional(plans->first().bytes) : std::nullopt;
 }
 

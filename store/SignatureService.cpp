@@ -248,9 +248,9 @@ SignatureService::Reading SignatureService::read(const Entry &entry)
 }
 
 std::optional<QByteArray> SignatureService::wouldWrite(const Entry &entry, const QString &html,
-                                                       QString *failure)
+                                                       QString *failure, bool *unchanged)
 {
-    return CopyWriter::wouldWrite(entry, html, failure);
+    return CopyWriter::wouldWrite(entry, html, failure, unchanged);
 }
 
 SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock)
@@ -308,7 +308,8 @@ QString SignatureService::replacedSentence(const QString &name)
     return QStringLiteral("Mail or another Mac replaced %1 after you inserted it.").arg(quoted(name));
 }
 
-QString SignatureService::unchangedSentence(const QString &name)
+QString SignatureService::unchangedSentence(const QString &name, bool lockedAgain)
 {
-    return QStringLiteral("%1 already holds this HTML, so nothing was written.").arg(quoted(name));
+    return QStringLiteral("%1 already holds this HTML, so nothing was written%2.")
+        .arg(quoted(name), lockedAgain ? QStringLiteral("; it was locked again") : QString());
 }

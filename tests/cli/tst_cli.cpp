@@ -96,18 +96,23 @@ private slots:
     {
         TestHome home;
         QVERIFY(TestHome::lock(home.file(1)));
-        // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file.
+        QVERIFY(QFile::remove(home.file(2)));
+        // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file, %5 whether
+        // that file is missing.
         const QString each = uR"({"id": "%1", "name": "%2", "locked": %3, "rich": true, "file": "%4",
-            "accounts": [], "replacedSinceInsert": false,
-            "stores": [{"store": "local", "file": "%4", "locked": %3, "replacedSinceInsert": false}]})"_s;
+            "accounts": [], "replacedSinceInsert": false, "missing": %5, "stores": [{"store": "local",
+            "file": "%4", "locked": %3, "replacedSinceInsert": false, "missing": %5}]})"_s;
         QJsonArray expected;
         for (int row = 0; row < 3; ++row) {
-            const QString locked = row == 1 ? u"true"_s : u"false"_s;
-            const QByteArray json = each.arg(home.id(row), home.name(row), locked, home.file(row)).toUtf8();
+            const QString locked = row == 1 ? u"true"_s : u"false"_s,
+                          missing = row == 2 ? u"true"_s : u"false"_s;
+            const QByteArray json =
+                each.arg(home.id(row), home.name(row), locked, home.file(row), missing).toUtf8();
             expected.append(QJsonDocument::fromJson(json).object());
         }
         QCOMPARE(QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out)[u"signatures"_s].toArray(),
                  expected);
+        QVERIFY(mailsig({u"list"_s}).out.endsWith(home.file(2).toUtf8() + "\tlocal\tmissing\n"));
     }
     void checkNotes()
     {
@@ -148,6 +153,7 @@ private slots:
         row("empty", insert, no, none, 1, u"empty or only white space"_s);
         row("white space", insert, " \n\t"_ba, none, 1, u"empty or only white space"_s);
         row("unknown signature", u"insert Nobody"_s, x, none, 4, u"No signature is named \"Nobody\""_s);
+        row("empty name", u"show \"\""_s, no, none, 2, u"An empty SIGNATURE names none"_s);
         row("signature file a link", u"insert Personal"_s, x, u"LinkedFile"_s, 1,
             u".mailsignature is a symbolic link, so it was left as it is."_s);
         row("list file a link", u"new Team"_s, x, u"LinkedList"_s, 1,
@@ -208,8 +214,9 @@ private slots:
             QVERIFY(mail.waitForStarted());
         }
         const auto before = TestHome::snapshot(home.signatures());
-        const Run run = mailsig(arguments.split(u' ', Qt::SkipEmptyParts), input,
-                                wrapper); // the fixture clears the rights and flags set
+        QStringList split = arguments.split(u' ', Qt::SkipEmptyParts);
+        split.replaceInStrings(u"\"\""_s, QString());   // "" stands for an empty argument
+        const Run run = mailsig(split, input, wrapper); // the fixture clears the rights and flags set
         mail.kill();
         mail.waitForFinished();
         QCOMPARE(run.code, code);

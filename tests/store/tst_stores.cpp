@@ -202,11 +202,14 @@ private slots:
         const Run same = mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>");
         QCOMPARE(same.out, "\"Work\" already holds this HTML, so nothing was written.\n");
         QCOMPARE(same.code, 0);
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--dry-run"_s}, "<p>mine</p>").out,
+                 "\"Work\" already holds this HTML, so nothing would be written.\n");
         QVERIFY(TestHome::snapshot(home.path() + u"/Library"_s) == before);
         QVERIFY(TestHome::snapshot(home.path() + u"/.local"_s) == kept);
         // Unlocked, the same HTML again writes nothing but locks it once more.
         QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
-        QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").code, 0);
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").out,
+                 "\"Work\" already holds this HTML, so nothing was written; it was locked again.\n");
         QCOMPARE(TestHome::state(iCloud), TestHome::State(mine, true));
         // Handed back to Mail, a change is Mail's to make.
         QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
