@@ -170,6 +170,7 @@ private slots:
         row("Mail running", insert, x, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, unlock", u"unlock Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, restore", u"restore Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
+        row("Mail running, reapply", u"reapply --all"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
 #ifdef TESTS_ON_LINUX
         row("folder cannot be read", insert, x, u"-dac_override,-dac_read_search"_s, 5,
             u"Permission denied"_s);
@@ -210,6 +211,10 @@ private slots:
         if (setup == u"VersionsLocked") // the file before a write is what was inserted: only that is new
             QVERIFY(TestHome::lock(QFileInfo(versions(home.id(0))[0][u"file"_s].toString()).path()));
         if (setup == u"MailRunning") {
+            // Replaced since, so that reapply gets as far too.
+            QVERIFY(TestHome::lock(home.file(0), false) &&
+                    TestHome::write(home.file(0), "H\n\n<p>Mail's</p>"));
+            QVERIFY(TestHome::lock(home.file(0)));
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }

@@ -1,4 +1,5 @@
 // The signature store on real files: its rules, the engine, odd input and failures from outside.
+#include "store/HtmlInput.h"
 #include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
@@ -13,6 +14,7 @@
 
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 
 #ifdef TESTS_ON_LINUX
 #include <linux/capability.h>
@@ -218,6 +220,16 @@ private slots:
         QCOMPARE(filled.html.value_or(filled.failure.value_or(u"<none>"_s)), expected);
         QCOMPARE(SignatureTemplate::hasPlaceholders(html), html != u"<p>{ {x} }</p>"_s);
         QCOMPARE(SignatureTemplate::fieldNames(html).join(u','), fields);
+    }
+    void inputOverItsLimit()
+    {
+        // Input that fills the limit is taken whole; one byte more is refused, never cut. A small limit
+        // stands in for the real one.
+        QTemporaryFile file;
+        QVERIFY(file.open() && file.write("<p>1234</p>") == 11 && file.flush());
+        QCOMPARE(HtmlInput::fromFile(file.fileName(), u"x.html"_s, false, 11).html, u"<p>1234</p>"_s);
+        QCOMPARE(HtmlInput::fromFile(file.fileName(), u"x.html"_s, false, 10).failure,
+                 u"Cannot read x.html: it is too large."_s);
     }
     void listParse_data()
     {
@@ -587,6 +599,15 @@ private slots:
         QCOMPARE(kept().size(), 21);
         QCOMPARE(kept().first(), s.composed(u"<p>34</p>"_s));
         QCOMPARE(kept().last(), original);
+        // Each store counts its own: twenty-five versions of an iCloud copy leave the local ones as they
+        // were.
+        const QList<QByteArray> local = kept();
+        QString error;
+        for (int i = 0; i < 25; ++i)
+            QVERIFY(KeptVersions::keep(id, SignatureStore::Kind::ICloud, QByteArray::number(i),
+                                       KeptVersions::Kind::Kept, &error));
+        QCOMPARE(KeptVersions::list(id, SignatureStore::Kind::ICloud).size(), 21);
+        QCOMPARE(kept().mid(21), local);
         // Without a place to keep what is inserted (the file before is kept already), nothing is replaced.
         const QString versions = *KeptVersions::folderOf(id);
         QVERIFY(TestHome::lock(versions));

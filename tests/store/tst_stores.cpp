@@ -96,6 +96,8 @@ private slots:
         row("iCloud folder unreadable", u"Unreadable"_s, local, u"Permission denied"_s);
 #endif
         row("older iCloud layout", u"Older"_s, local, u"older macOS"_s);
+        row("older iCloud layout beside a current one", u"OlderBeside"_s, both, QString());
+        row("newer iCloud folder without a list", u"NoListBeside"_s, both, QString());
     }
     void shapes()
     {
@@ -121,8 +123,10 @@ private slots:
             wrapper = {u"setpriv"_s, u"--bounding-set=-dac_override,-dac_read_search"_s, u"--"_s};
             QVERIFY(QFile::setPermissions(home.iCloud(), QFileDevice::Permissions()));
         }
-        if (setup == u"Older")
+        if (setup.startsWith(u"Older"))
             QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V3/MailData/"_s)));
+        if (setup == u"NoListBeside")
+            QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V5/"_s)));
         const QJsonObject listed = listing();
         QCOMPARE(rows(listed), expected);
         const QString told = listed[u"problems"_s].toArray().toVariantList().value(0).toString();
@@ -130,12 +134,13 @@ private slots:
         // An insert into the first row writes every copy of it: each decodes to exactly the HTML, locked, and
         // a version of each store is kept.
         const QJsonValue first = listed[u"signatures"_s].toArray().at(0);
-        const QString html = u"<p>Ada \u00e9 \U0001F600</p>\n"_s;
-        const Run run = mailsig({u"insert"_s, first[u"id"_s].toString()}, html.toUtf8());
-        QVERIFY2(run.code == 0, qPrintable(run.err));
         QStringList files;
         for (const QJsonValue &copy : first[u"stores"_s].toArray())
             files.append(copy[u"file"_s].toString());
+        const QString shown = TestHome::mimeDecoded(files).value(0),
+                      html = u"<p>Ada \u00e9 \U0001F600</p>\n"_s;
+        const Run run = mailsig({u"insert"_s, first[u"id"_s].toString()}, html.toUtf8());
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(TestHome::mimeDecoded(files), QStringList(files.size(), html));
         for (const QString &file : files)
             QVERIFY2(TestHome::isLocked(file), qPrintable(file));
@@ -145,6 +150,9 @@ private slots:
                 stores.prepend(version[u"store"_s].toString());
         QCOMPARE(u"%1:%2"_s.arg(first[u"name"_s].toString(), stores.join(u',')),
                  expected.section(u' ', 0, 0));
+        // A restore writes every copy too: the shown copy's version, its HTML into the other.
+        QCOMPARE(mailsig({u"restore"_s, first[u"id"_s].toString()}).code, 0);
+        QCOMPARE(TestHome::mimeDecoded(files), QStringList(files.size(), shown));
     }
 
 #ifdef TESTS_ON_LINUX
@@ -184,8 +192,8 @@ private slots:
             return names;
         };
         QCOMPARE(replaced(), QStringList());
-        // Another Mac's Mail syncs its own over the iCloud copy.
-        QVERIFY(replaceAsSync(iCloud, TestHome::header(home.id(0)) + "\n\n<p>theirs</p>"));
+        // Another Mac's Mail syncs its own over the iCloud copy, one character changed.
+        QVERIFY(replaceAsSync(iCloud, QByteArray(mine).replace("mine", "mind")));
         QCOMPARE(replaced(), QStringList{u"Work"_s});
         const Run put = mailsig({u"reapply"_s, u"--all"_s});
         QCOMPARE(put.out, "Put back what was inserted into \"Work\", locked.\n");
@@ -347,6 +355,10 @@ private slots:
         QCOMPARE(missing.err, u"mailsig: No value for {{title}}: give --field title=\u2026\n"_s);
         QCOMPARE(missing.code, 1);
         QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, notUtf8}, html).code, 1);
+        wrapper = {u"sh"_s, u"-c"_s, u"exec \"$@\" \"$(printf 'name=caf\\351')\""_s, u"sh"_s}; // no UTF-8
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--field"_s}, html).err,
+                 u"mailsig: The value of name is not UTF-8.\n"_s);
+        wrapper.clear();
         // A field without a name is a usage error.
         for (const QString &field : {u"name"_s, u"=Ada"_s})
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--field"_s, field}, html).code, 2);
