@@ -23,6 +23,12 @@ bool CliSession::loadSignatures(ExitCode *refusal)
 
 std::optional<SignatureService::Entry> CliSession::signature(const CliArguments &arguments, ExitCode *refusal)
 {
+    // Mail lets a signature's name be empty; an empty argument is a slip, not its name.
+    if (arguments.operands().at(0).isEmpty()) {
+        *refusal = m_output.fail(
+            ExitCode::Usage, QStringLiteral("An empty SIGNATURE names none: give a signature's name or id."));
+        return std::nullopt;
+    }
     if (!loadSignatures(refusal))
         return std::nullopt;
     SignatureService::Failure failure;

@@ -37,12 +37,23 @@ ExitCode SignatureCommands::insert(CliSession &session, const CliArguments &argu
         session.filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
     if (!html)
         return refused;
+    const bool lock = !arguments.has(QStringLiteral("--no-lock"));
     if (arguments.has(QStringLiteral("--dry-run"))) {
         // The header is read now, from the file as it is: Mail may have changed it since.
         QString failure;
-        const std::optional<QByteArray> bytes = SignatureService::wouldWrite(entry, *html, &failure);
+        bool unchanged = false;
+        const std::optional<QByteArray> bytes =
+            SignatureService::wouldWrite(entry, *html, &failure, &unchanged);
         if (!bytes)
             return output.fail(ExitCode::Failed, failure);
+        if (unchanged) {
+            output.print(QStringLiteral("%1 already holds this HTML, so nothing would be written%2.\n")
+                             .arg(CliOutput::quoted(entry.signature.name),
+                                  lock && !entry.signature.isFileLocked
+                                      ? QStringLiteral("; it would be locked again")
+                                      : QString()));
+            return ExitCode::Done;
+        }
         const AppleSignatureContent composed = *SignatureFileFormat::parse(*bytes);
         output.print(
             QStringLiteral("Would write %1 (%2 bytes; nothing written):\n%3\n\n[body: %4 bytes encoded]\n")
@@ -54,10 +65,11 @@ ExitCode SignatureCommands::insert(CliSession &session, const CliArguments &argu
     }
     if (!session.mailIsClosed())
         return ExitCode::MailRunning;
-    const bool lock = !arguments.has(QStringLiteral("--no-lock"));
     const SignatureService::Outcome outcome = SignatureService::insert(entry, *html, lock);
     if (outcome.unchanged && !outcome.failure) {
-        output.print(SignatureService::unchangedSentence(entry.signature.name) + u'\n');
+        output.print(
+            SignatureService::unchangedSentence(entry.signature.name, lock && !entry.signature.isFileLocked) +
+            u'\n');
         return ExitCode::Done;
     }
     if (outcome.failure)

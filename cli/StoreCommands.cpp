@@ -18,6 +18,12 @@ ExitCode StoreCommands::list(CliSession &session, const CliArguments &arguments)
     ExitCode refusal = ExitCode::Failed;
     if (!session.loadSignatures(&refusal))
         return refusal;
+    // A path listed for a file that is not there says so, or it reads as one that is.
+    const auto missing = [](const QString &file) { return !file.isEmpty() && !QFileInfo::exists(file); };
+    const auto anyMissing = [&missing](const SignatureService::Entry &entry) {
+        return std::any_of(entry.copies.cbegin(), entry.copies.cend(),
+                           [&missing](const SignatureService::Copy &copy) { return missing(copy.file); });
+    };
     const bool asJson = arguments.has(QStringLiteral("--json"));
     if (asJson) {
         QJsonArray signatures;
@@ -28,6 +34,7 @@ ExitCode StoreCommands::list(CliSession &session, const CliArguments &arguments)
                     QJsonObject{{QStringLiteral("store"), copy.store.kindName()},
                                 {QStringLiteral("file"), copy.file},
                                 {QStringLiteral("locked"), copy.isLocked},
+                                {QStringLiteral("missing"), missing(copy.file)},
                                 {QStringLiteral("replacedSinceInsert"), copy.isReplacedSinceInsert}});
             signatures.append(QJsonObject{
                 {QStringLiteral("id"), entry.signature.id},
@@ -35,6 +42,7 @@ ExitCode StoreCommands::list(CliSession &session, const CliArguments &arguments)
                 {QStringLiteral("locked"), entry.signature.isFileLocked},
                 {QStringLiteral("rich"), entry.signature.isRich.value_or(false)},
                 {QStringLiteral("file"), entry.file()},
+                {QStringLiteral("missing"), anyMissing(entry)},
                 {QStringLiteral("replacedSinceInsert"), entry.signature.isReplacedSinceInsert},
                 {QStringLiteral("stores"), stores},
                 {QStringLiteral("accounts"), QJsonArray::fromStringList(entry.signature.accounts)}});
@@ -66,7 +74,8 @@ ExitCode StoreCommands::list(CliSession &session, const CliArguments &arguments)
              (entry.signature.isFileLocked ? QStringLiteral("locked") : QStringLiteral("unlocked")) + u'\t' +
              (entry.signature.isRich.value_or(false) ? QStringLiteral("rich") : QStringLiteral("plain")) +
              u'\t' + entry.file() + u'\t' + stores.join(u',') +
-             (entry.signature.isReplacedSinceInsert ? QStringLiteral("\treplaced") : QString()) + u'\n')
+             (entry.signature.isReplacedSinceInsert ? QStringLiteral("\treplaced") : QString()) +
+             (anyMissing(entry) ? QStringLiteral("\tmissing") : QString()) + u'\n')
                 .toUtf8();
     }
     output.print(text);

@@ -1,6 +1,5 @@
 #include "store/CopyWriter.h"
 
-#include "base/Diagnostics.h"
 #include "platform/FileFlags.h"
 #include "platform/Platform.h"
 #include "platform/RegularFile.h"
@@ -39,9 +38,10 @@ struct Plan
     QByteArray bytes;
 };
 
-// Writes each plan's bytes into its copy; on the first copy that cannot be
-// written, puts back the ones already written, locked as they were. What was
-// written is kept as an inserted version, so a later replacement is seen.
+// Writes each plan's bytes into its copy, each kept as an inserted version
+// before it is written, so a later replacement is seen; on the first copy
+// that cannot be written, puts back the ones already written, locked as they
+// were, and takes back what they recorded as inserted.
 SignatureService::Outcome writeAll(const SignatureService::Entry &entry, const QList<Plan> &plans, bool lock)
 {
     struct Written
@@ -49,6 +49,7 @@ SignatureService::Outcome writeAll(const SignatureService::Entry &entry, const Q
         const Plan *plan;
         QByteArray old;
         bool wasLocked;
+        QString inserted;
     };
     QList<Written> written;
     QList<QString> warnings;
@@ -58,13 +59,15 @@ SignatureService::Outcome writeAll(const SignatureService::Entry &entry, const Q
         const std::optional<QByteArray> old = RegularFile::read(copy.file, SignatureLimits::maximumFileSize);
         const bool wasLocked = flags.isImmutable(copy.file);
         const SignatureWriter::Outcome outcome =
-            SignatureWriter::replace(targetOf(entry, copy), plan.bytes, lock);
+            SignatureWriter::replace(targetOf(entry, copy), plan.bytes, lock, true);
         if (!outcome.written) {
             QString failure = aboutCopy(entry, copy, outcome.failure.value_or(QString()));
             bool putBack = true;
             for (auto done = written.crbegin(); done != written.crend(); ++done) {
-                const SignatureWriter::Outcome undone =
-                    SignatureWriter::replace(targetOf(entry, done->plan->copy), done->old, done->wasLocked);
+                const SignatureWriter::Outcome undone = SignatureWriter::replace(
+                    targetOf(entry, done->plan->copy), done->old, done->wasLocked, false);
+                if (undone.written)
+                    KeptVersions::discard(done->inserted);
                 putBack = putBack && undone.written && !undone.failure;
             }
             if (!written.isEmpty())
@@ -75,14 +78,7 @@ SignatureService::Outcome writeAll(const SignatureService::Entry &entry, const Q
         }
         if (outcome.failure)
             warnings.append(aboutCopy(entry, copy, *outcome.failure));
-        written.append({&plan, old.value_or(QByteArray()), wasLocked});
-    }
-    for (const Plan &plan : plans) {
-        QString error;
-        if (!KeptVersions::keep(entry.signature.id, plan.copy.store.kind, plan.bytes,
-                                KeptVersions::Kind::Inserted, &error))
-            Diagnostics::print(
-                QStringLiteral("Failed to keep what was written to %1: %2").arg(plan.copy.file, error));
+        written.append({&plan, old.value_or(QByteArray()), wasLocked, outcome.insertedVersion});
     }
     SignatureService::Outcome outcome{true, false, std::nullopt};
     if (!warnings.isEmpty())
@@ -95,10 +91,8 @@ std::optional<QString> missingFile(const SignatureService::Entry &entry)
     if (entry.copies.isEmpty())
         return QStringLiteral("The signature's file could not be found.");
     for (const SignatureService::Copy &copy : entry.copies) {
-        if (copy.file.isEmpty())
-            return QStringLiteral("The signature's file could not be found.");
-        if (!QFileInfo::exists(copy.file))
-            return aboutCopy(entry, copy, QStringLiteral("The signature's file no longer exists."));
+        if (const std::optional<QString> problem = copy.store.fileProblem(entry.signature.id))
+            return aboutCopy(entry, copy, *problem);
     }
     return std::nullopt;
 }
@@ -172,10 +166,10 @@ SignatureService::Reading CopyWriter::readCopy(const SignatureService::Copy &cop
     return reading;
 }
 
-std::optional<QByteArray> CopyWriter::wouldWrite(const Entry &entry, const QString &html, QString *failure)
+std::optional<QByteArray> CopyWriter::wouldWrite(const Entry &entry, const QString &html, QString *failure,
+                                                 bool *unchanged)
 {
-    bool unchanged = false;
-    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, failure);
+    const std::optional<QList<Plan>> plans = planInsert(entry, html, unchanged, failure);
     return plans ? std::optional(plans->first().bytes) : std::nullopt;
 }
 

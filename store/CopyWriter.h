@@ -19,7 +19,7 @@ SignatureService::Reading readCopy(const SignatureService::Copy &copy);
 
 // See SignatureService, which each of these serves.
 std::optional<QByteArray> wouldWrite(const SignatureService::Entry &entry, const QString &html,
-                                     QString *failure);
+                                     QString *failure, bool *unchanged);
 SignatureService::Outcome insert(const SignatureService::Entry &entry, const QString &html, bool lock);
 SignatureService::Outcome restore(const SignatureService::Entry &entry, const KeptVersions::Version &version);
 SignatureService::Outcome putBack(const SignatureService::Entry &entry);

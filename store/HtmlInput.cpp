@@ -1,14 +1,13 @@
 #include "store/HtmlInput.h"
 
 #include "store/SignatureFileFormat.h"
-#include "store/SignatureLimits.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-HtmlInput::Read HtmlInput::fromDevice(QFile &file, const QString &name, bool allowEmpty)
+HtmlInput::Read HtmlInput::fromDevice(QFile &file, const QString &name, bool allowEmpty, qint64 limit)
 {
-    const qint64 limit = SignatureLimits::maximumFileSize;
+    // One byte more than the limit tells a file over it from one that fills it.
     const QByteArray bytes = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > limit)
         return {std::nullopt, QStringLiteral("Cannot read %1: %2.")
@@ -24,12 +23,12 @@ HtmlInput::Read HtmlInput::fromDevice(QFile &file, const QString &name, bool all
     return {html, QString()};
 }
 
-HtmlInput::Read HtmlInput::fromFile(const QString &path, const QString &name, bool allowEmpty)
+HtmlInput::Read HtmlInput::fromFile(const QString &path, const QString &name, bool allowEmpty, qint64 limit)
 {
     QFile file(path);
     if (QFileInfo(path).isDir())
         return {std::nullopt, QStringLiteral("Cannot read %1: it is a folder.").arg(name)};
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt, QStringLiteral("Cannot read %1: %2.").arg(name, file.errorString())};
-    return fromDevice(file, name, allowEmpty);
+    return fromDevice(file, name, allowEmpty, limit);
 }

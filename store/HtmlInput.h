@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SignatureLimits.h"
+
 #include <QString>
 
 #include <optional>
@@ -17,8 +19,12 @@ struct Read
 };
 
 // The HTML of an opened file; name is what the sentences call it. Text that
-// is empty or only white space is refused unless allowEmpty.
-Read fromDevice(QFile &file, const QString &name, bool allowEmpty = false);
+// is empty or only white space is refused unless allowEmpty, and so is more
+// than limit bytes, never cut (only a test passes a smaller limit: it reaches
+// it without a file of the real size, which nothing a user gives can change).
+Read fromDevice(QFile &file, const QString &name, bool allowEmpty = false,
+                qint64 limit = SignatureLimits::maximumFileSize);
 // The same for the file at path, named name.
-Read fromFile(const QString &path, const QString &name, bool allowEmpty = false);
+Read fromFile(const QString &path, const QString &name, bool allowEmpty = false,
+              qint64 limit = SignatureLimits::maximumFileSize);
 } // namespace HtmlInput

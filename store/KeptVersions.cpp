@@ -163,8 +163,10 @@ std::optional<QByteArray> KeptVersions::read(const QString &versionFile)
 }
 
 bool KeptVersions::keep(const QString &id, SignatureStore::Kind store, const QByteArray &bytes, Kind kind,
-                        QString *error)
+                        QString *error, QString *made)
 {
+    if (made)
+        made->clear();
     const std::optional<QString> folder = folderOf(id);
     if (!folder) {
         *error = QStringLiteral("no place to keep it");
@@ -193,8 +195,16 @@ bool KeptVersions::keep(const QString &id, SignatureStore::Kind store, const QBy
     }
     // The rename is durable only once the folder's entry is on the disk too.
     RegularFile::syncFolder(*folder);
+    if (made)
+        *made = file.fileName();
     // The original is the one most users want back: it stays.
     for (qsizetype i = maximumKept - 1; i < kept.size() - 1; ++i)
         QFile::remove(kept.at(i).file);
     return true;
+}
+
+void KeptVersions::discard(const QString &made)
+{
+    if (!made.isEmpty())
+        QFile::remove(made);
 }

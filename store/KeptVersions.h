@@ -67,7 +67,12 @@ std::optional<QByteArray> read(const QString &versionFile);
 
 // Keeps bytes as the newest version of id in store, unless the newest one
 // holds the same bytes and is of the same kind (any kind, for a version kept
-// before a write). False, with the
-// reason, when it could not be stored: the file must then not be replaced.
-bool keep(const QString &id, SignatureStore::Kind store, const QByteArray &bytes, Kind kind, QString *error);
+// before a write); made, when given, gets the version's file (empty when none
+// was needed). False, with the reason, when it could not be stored: the file
+// must then not be replaced.
+bool keep(const QString &id, SignatureStore::Kind store, const QByteArray &bytes, Kind kind, QString *error,
+          QString *made = nullptr);
+// Takes back a version keep() made moments ago for bytes that never reached
+// the file (its write failed, or was put back): it would say they did.
+void discard(const QString &made);
 } // namespace KeptVersions

@@ -32,6 +32,8 @@ std::optional<QString> edit(const SignatureStore &store, const QString &fileName
 std::optional<QString> ListFileWriter::replace(const SignatureStore &store, const QString &fileName,
                                                const QByteArray &bytes)
 {
+    if (const std::optional<QString> refused = refusal(store, fileName))
+        return refused;
     const QString path = store.folder + u'/' + fileName;
     QString error;
     const std::optional<QByteArray> old = RegularFile::read(path, PropertyList::maximumFileSize);
@@ -44,6 +46,15 @@ std::optional<QString> ListFileWriter::replace(const SignatureStore &store, cons
         file.write(bytes) != bytes.size() || !file.commit())
         return QStringLiteral("%1 could not be saved: %2.").arg(path, file.errorString());
     RegularFile::syncFolder(store.folder);
+    return std::nullopt;
+}
+
+std::optional<QString> ListFileWriter::refusal(const SignatureStore &store, const QString &fileName)
+{
+    // A save through a link would replace its target, outside Mail's folder.
+    const QString path = store.folder + u'/' + fileName;
+    if (RegularFile::isSymbolicLink(path))
+        return QStringLiteral("%1 is a symbolic link, so it was left as it is.").arg(path);
     return std::nullopt;
 }
 

@@ -23,4 +23,8 @@ std::optional<QString> addToAccount(const SignatureStore &store, const QString &
                                     const QString &signatureId);
 // Writes bytes back as the list file named fileName in store, the file kept first.
 std::optional<QString> replace(const SignatureStore &store, const QString &fileName, const QByteArray &bytes);
+// Why the list file named fileName in store must not be written, in one
+// sentence: it is a symbolic link, whose target may lie anywhere. None when
+// it may be.
+std::optional<QString> refusal(const SignatureStore &store, const QString &fileName);
 } // namespace ListFileWriter

@@ -6,6 +6,7 @@
 #include "store/AccountsMap.h"
 #include "store/ListFileWriter.h"
 #include "store/SignatureFileFormat.h"
+#include "store/SignatureName.h"
 
 #include <QSaveFile>
 #include <QUuid>
@@ -22,14 +23,17 @@ std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &sto
                                                 const QStringList &addresses,
                                                 SignatureService::Created *created)
 {
-    if (name.trimmed().isEmpty())
-        return Failure{Failure::Kind::Failed, QStringLiteral("A signature needs a name.")};
-    for (const SignatureService::Entry &entry : entries) {
-        if (canonicallyEqual(entry.signature.name, name))
-            return Failure{
-                Failure::Kind::NotFound,
-                QStringLiteral("A signature named %1 exists: insert into it, or choose another name.")
-                    .arg(u'"' + name + u'"')};
+    if (std::optional<Failure> refused = SignatureName::refusal(name, entries))
+        return refused;
+    // A list file that is a link is refused before its signature's file is written.
+    QList<const char *> lists{ListFileWriter::allSignaturesName};
+    if (!addresses.isEmpty())
+        lists.append(ListFileWriter::accountsMapName);
+    for (const SignatureStore &store : stores) {
+        for (const char *list : lists) {
+            if (const std::optional<QString> refusal = ListFileWriter::refusal(store, QLatin1String(list)))
+                return Failure{Failure::Kind::Failed, *refusal};
+        }
     }
     // Each address names one account (by its id, which both stores share).
     QList<QString> accountIds;

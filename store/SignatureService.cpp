@@ -189,9 +189,18 @@ std::optional<SignatureService::Entry> SignatureService::entry(const QString &id
 
 std::optional<SignatureService::Entry> SignatureService::find(const QString &nameOrId, Failure *failure) const
 {
+    // A file that is a symbolic link is there but is neither read nor written: it fails, it is not missing.
+    const auto linked = [failure](const Entry &entry) {
+        if (entry.copies.isEmpty() || !entry.copies.first().store.linkOf(entry.signature.id))
+            return false;
+        *failure = {Failure::Kind::Failed, *entry.copies.first().store.fileProblem(entry.signature.id)};
+        return true;
+    };
     for (const Entry &entry : m_entries) {
         if (entry.signature.id == nameOrId && !entry.file().isEmpty())
             return entry;
+        if (entry.signature.id == nameOrId && linked(entry))
+            return std::nullopt;
     }
     for (const Qt::CaseSensitivity sensitivity : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
         QList<const Entry *> named;
@@ -201,6 +210,8 @@ std::optional<SignatureService::Entry> SignatureService::find(const QString &nam
         }
         if (named.size() == 1 && !named.first()->file().isEmpty())
             return *named.first();
+        if (named.size() == 1 && linked(*named.first()))
+            return std::nullopt;
         if (named.size() == 1) {
             *failure = {Failure::Kind::NotFound,
                         QStringLiteral("The signature \"%1\" has an id that names no file in the signatures "
@@ -237,9 +248,9 @@ SignatureService::Reading SignatureService::read(const Entry &entry)
 }
 
 std::optional<QByteArray> SignatureService::wouldWrite(const Entry &entry, const QString &html,
-                                                       QString *failure)
+                                                       QString *failure, bool *unchanged)
 {
-    return CopyWriter::wouldWrite(entry, html, failure);
+    return CopyWriter::wouldWrite(entry, html, failure, unchanged);
 }
 
 SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock)
@@ -297,7 +308,8 @@ QString SignatureService::replacedSentence(const QString &name)
     return QStringLiteral("Mail or another Mac replaced %1 after you inserted it.").arg(quoted(name));
 }
 
-QString SignatureService::unchangedSentence(const QString &name)
+QString SignatureService::unchangedSentence(const QString &name, bool lockedAgain)
 {
-    return QStringLiteral("%1 already holds this HTML, so nothing was written.").arg(quoted(name));
+    return QStringLiteral("%1 already holds this HTML, so nothing was written%2.")
+        .arg(quoted(name), lockedAgain ? QStringLiteral("; it was locked again") : QString());
 }

@@ -94,8 +94,10 @@ public:
     // (unless lock is false). HTML every copy already holds writes nothing.
     static Outcome insert(const Entry &entry, const QString &html, bool lock = true);
     // The bytes an insert of html would write into the shown copy; none, with
-    // the refusal in failure, when it would refuse.
-    static std::optional<QByteArray> wouldWrite(const Entry &entry, const QString &html, QString *failure);
+    // the refusal in failure, when it would refuse. unchanged: every copy
+    // already holds html, so the insert would write nothing.
+    static std::optional<QByteArray> wouldWrite(const Entry &entry, const QString &html, QString *failure,
+                                                bool *unchanged);
     // Writes a kept version back: byte for byte into the copy of its store,
     // its HTML into the others.
     static Outcome restore(const Entry &entry, const KeptVersions::Version &version);
@@ -127,7 +129,8 @@ public:
 
     // "Mail or another Mac replaced "Work" after you inserted it."
     static QString replacedSentence(const QString &name);
-    static QString unchangedSentence(const QString &name);
+    // lockedAgain: the insert locked a copy that was not locked.
+    static QString unchangedSentence(const QString &name, bool lockedAgain);
 
 private:
     std::optional<Failure> m_failure;

@@ -24,6 +24,12 @@ struct SignatureStore
     // The file of signature id here; none when id could name something outside
     // the folder, or when the file is a symbolic link.
     std::optional<QString> fileOf(const QString &id) const;
+    // The file of id here when it is a symbolic link: a file that is never
+    // read or written through, wherever it points.
+    std::optional<QString> linkOf(const QString &id) const;
+    // Why the file of id here cannot be read or written, in one sentence
+    // naming it; none when it is there.
+    std::optional<QString> fileProblem(const QString &id) const;
 
     // "local" or "iCloud": the word mailsig prints and kept versions record.
     static QString kindName(Kind kind);

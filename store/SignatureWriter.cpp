@@ -16,7 +16,7 @@ namespace {
 
 SignatureWriter::Outcome failed(const QString &message)
 {
-    return SignatureWriter::Outcome{false, message};
+    return SignatureWriter::Outcome{false, message, QString()};
 }
 
 // None when the file's bytes are kept; otherwise what to tell the user.
@@ -58,19 +58,17 @@ bool writeAtomically(const QString &file, const QByteArray &bytes, QString *erro
 
 std::optional<QString> existingFile(const SignatureWriter::Target &target, QString *failure)
 {
-    const std::optional<QString> file = target.store.fileOf(target.id);
-    if (!file)
-        *failure = QStringLiteral("The signature's file could not be found.");
-    else if (!QFileInfo::exists(*file))
-        *failure = QStringLiteral("The signature's file no longer exists.");
-    else
-        return file;
-    return std::nullopt;
+    if (const std::optional<QString> problem = target.store.fileProblem(target.id)) {
+        *failure = *problem;
+        return std::nullopt;
+    }
+    return target.store.fileOf(target.id);
 }
 
 } // namespace
 
-SignatureWriter::Outcome SignatureWriter::replace(const Target &target, const QByteArray &bytes, bool lock)
+SignatureWriter::Outcome SignatureWriter::replace(const Target &target, const QByteArray &bytes, bool lock,
+                                                  bool asInserted)
 {
     QString failure;
     const std::optional<QString> file = existingFile(target, &failure);
@@ -81,7 +79,7 @@ SignatureWriter::Outcome SignatureWriter::replace(const Target &target, const QB
         return failed(QStringLiteral("The signature's current version could not be kept, so nothing was "
                                      "changed."));
     if (const std::optional<QString> error = keepVersion(target, *old, KeptVersions::Kind::Kept))
-        return Outcome{false, *error};
+        return failed(*error);
     const FileFlags &flags = Platform::fileFlags();
     const bool wasLocked = flags.isImmutable(*file);
     QString error;
@@ -92,30 +90,43 @@ SignatureWriter::Outcome SignatureWriter::replace(const Target &target, const QB
     if (!intent) {
         Diagnostics::print(QStringLiteral("Failed to record the write to ") + *file + QStringLiteral(": ") +
                            error);
-        return Outcome{false,
-                       QStringLiteral("The write could not be recorded first, so nothing was changed.")};
+        return failed(QStringLiteral("The write could not be recorded first, so nothing was changed."));
     }
     if (!flags.setImmutable(*file, false)) {
         WriteIntents::clear(*intent);
         return failed(QStringLiteral("The signature's file could not be unlocked, so it was left as it is."));
     }
-    if (!writeAtomically(*file, bytes, &error)) {
-        Diagnostics::print(error);
-        // Unlocked, the user's signature would be Mail's to revert.
+    // Unlocked: a step that fails locks the file again as it was (a kill leaves that to the record), and
+    // takes back the inserted version of what never reached the file.
+    QString inserted;
+    const auto notWritten = [&](const QString &message) {
         if (wasLocked && !flags.setImmutable(*file, true))
             Diagnostics::print(QStringLiteral("Failed to lock the signature file again: ") + *file);
         else
             WriteIntents::clear(*intent);
-        return Outcome{false, QStringLiteral("The signature could not be saved: %1.").arg(error)};
+        KeptVersions::discard(inserted);
+        return failed(message);
+    };
+    // Recorded before the file changes: a replacement by Mail is then always seen, and put back with this.
+    if (asInserted && !KeptVersions::keep(target.id, target.store.kind, bytes, KeptVersions::Kind::Inserted,
+                                          &error, &inserted)) {
+        Diagnostics::print(QStringLiteral("Failed to keep what is written to %1: %2").arg(*file, error));
+        return notWritten(
+            QStringLiteral("The new signature could not be kept as a version, so nothing was changed."));
+    }
+    if (!writeAtomically(*file, bytes, &error)) {
+        Diagnostics::print(error);
+        return notWritten(QStringLiteral("The signature could not be saved: %1.").arg(error));
     }
     if (lock && !flags.setImmutable(*file, true)) {
         WriteIntents::clear(*intent);
         Diagnostics::print(QStringLiteral("Failed to lock the signature file: ") + *file);
-        return Outcome{true, QStringLiteral("The signature was saved but could not be locked, so Mail "
-                                            "may change it.")};
+        return Outcome{
+            true, QStringLiteral("The signature was saved but could not be locked, so Mail may change it."),
+            inserted};
     }
     WriteIntents::clear(*intent);
-    return Outcome{true, std::nullopt};
+    return Outcome{true, std::nullopt, inserted};
 }
 
 std::optional<QString> SignatureWriter::unlock(const Target &target)

@@ -20,6 +20,9 @@ struct Outcome
     bool written = false;
     // What to tell the user; none when everything asked for was done.
     std::optional<QString> failure;
+    // The inserted version this write kept of the new bytes, if it made one:
+    // a later put back of the old bytes takes it back (KeptVersions::discard).
+    QString insertedVersion;
 };
 
 struct Target
@@ -31,9 +34,12 @@ struct Target
 };
 
 // Replaces the whole file of the target with bytes: version kept, intent
-// recorded, unlocked, written atomically, then locked (or left unlocked when
-// lock is false). After a failed write a lock that was there is put back.
-Outcome replace(const Target &target, const QByteArray &bytes, bool lock = true);
+// recorded, unlocked, the new bytes kept as the inserted version when
+// asInserted (before the file changes: a replacement by Mail is then always
+// seen, and put back with what was really written), written atomically, then
+// locked (or left unlocked when lock is false). After a failed write a lock
+// that was there is put back, and the inserted version taken back.
+Outcome replace(const Target &target, const QByteArray &bytes, bool lock, bool asInserted);
 
 // Keeps the file of the target as a version, then clears its flag. Without a
 // kept version the file stays locked: Mail would put its own back unseen.

@@ -163,7 +163,9 @@ bool SignaturesEngine::insertSignature(const QString &html)
         return refuse(*selected, QStringLiteral("The signature's file could not be found."));
     const SignatureService::Outcome outcome = SignatureService::insert(*entry, html);
     if (outcome.unchanged && !outcome.failure)
-        return refuse(*selected, SignatureService::unchangedSentence(selected->name)), true;
+        return refuse(*selected,
+                      SignatureService::unchangedSentence(selected->name, !entry->signature.isFileLocked)),
+               true;
     if (!tell(*selected, outcome))
         return false;
     rememberUndo(*selected, QStringLiteral("Insert into \"%1\""));

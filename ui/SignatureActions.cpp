@@ -14,6 +14,11 @@
 namespace {
 std::optional<QString> insertOrAsk(const QString &html, SignaturesEngine &engine)
 {
+    // A template that cannot be filled safely is refused as mailsig refuses it.
+    if (const std::optional<QString> refusal = SignatureTemplate::refusal(html)) {
+        engine.statusUiModel()->message().set(*refusal);
+        return std::nullopt;
+    }
     // Braces that do not make a template are text like any other.
     if (!SignatureTemplate::fieldNames(html).isEmpty())
         return html;

@@ -676,6 +676,12 @@ private slots:
         insert(u"<p>{{ unclosed</p>"_s);
         QVERIFY(!fields());
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>{{ unclosed</p>"_s});
+        // A template too deep to fill is refused as mailsig refuses it: no sheet, nothing written.
+        insert(u"{{#name}}"_s.repeated(101) + u"{{/name}}"_s.repeated(101));
+        QCOMPARE(message()->text(),
+                 u"The template nests its sections more than 100 deep, so it was not filled."_s);
+        QVERIFY(!fields());
+        QCOMPARE(TestHome::mimeDecoded({file}), QStringList{u"<p>{{ unclosed</p>"_s});
     }
     void insertFromAFileOrADrop()
     {

@@ -96,18 +96,23 @@ private slots:
     {
         TestHome home;
         QVERIFY(TestHome::lock(home.file(1)));
-        // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file.
+        QVERIFY(QFile::remove(home.file(2)));
+        // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file, %5 whether
+        // that file is missing.
         const QString each = uR"({"id": "%1", "name": "%2", "locked": %3, "rich": true, "file": "%4",
-            "accounts": [], "replacedSinceInsert": false,
-            "stores": [{"store": "local", "file": "%4", "locked": %3, "replacedSinceInsert": false}]})"_s;
+            "accounts": [], "replacedSinceInsert": false, "missing": %5, "stores": [{"store": "local",
+            "file": "%4", "locked": %3, "replacedSinceInsert": false, "missing": %5}]})"_s;
         QJsonArray expected;
         for (int row = 0; row < 3; ++row) {
-            const QString locked = row == 1 ? u"true"_s : u"false"_s;
-            const QByteArray json = each.arg(home.id(row), home.name(row), locked, home.file(row)).toUtf8();
+            const QString locked = row == 1 ? u"true"_s : u"false"_s,
+                          missing = row == 2 ? u"true"_s : u"false"_s;
+            const QByteArray json =
+                each.arg(home.id(row), home.name(row), locked, home.file(row), missing).toUtf8();
             expected.append(QJsonDocument::fromJson(json).object());
         }
         QCOMPARE(QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out)[u"signatures"_s].toArray(),
                  expected);
+        QVERIFY(mailsig({u"list"_s}).out.endsWith(home.file(2).toUtf8() + "\tlocal\tmissing\n"));
     }
     void checkNotes()
     {
@@ -148,6 +153,13 @@ private slots:
         row("empty", insert, no, none, 1, u"empty or only white space"_s);
         row("white space", insert, " \n\t"_ba, none, 1, u"empty or only white space"_s);
         row("unknown signature", u"insert Nobody"_s, x, none, 4, u"No signature is named \"Nobody\""_s);
+        row("empty name", u"show \"\""_s, no, none, 2, u"An empty SIGNATURE names none"_s);
+        row("signature file a link", u"insert Personal"_s, x, u"LinkedFile"_s, 1,
+            u".mailsignature is a symbolic link, so it was left as it is."_s);
+        row("list file a link", u"new Team"_s, x, u"LinkedList"_s, 1,
+            u"/AllSignatures.plist is a symbolic link, so it was left as it is."_s);
+        row("inserted version cannot be kept", insert, x, u"VersionsLocked"_s, 1,
+            u"The new signature could not be kept as a version, so nothing was changed."_s);
         row("ambiguous name", u"insert WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
         row("no version kept", u"restore Work"_s, no, none, 4, u"No version"_s);
         row("unknown version", u"restore Work 1999"_s, no, none, 4, u"no kept version \"1999\""_s);
@@ -158,6 +170,7 @@ private slots:
         row("Mail running", insert, x, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, unlock", u"unlock Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, restore", u"restore Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
+        row("Mail running, reapply", u"reapply --all"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
 #ifdef TESTS_ON_LINUX
         row("folder cannot be read", insert, x, u"-dac_override,-dac_read_search"_s, 5,
             u"Permission denied"_s);
@@ -185,15 +198,30 @@ private slots:
             if (setup.contains(u"read"))
                 QVERIFY(QFile::setPermissions(home.mail(), QFileDevice::Permissions()));
         }
-        if (setup == u"MailRunning") {
+        if (setup.startsWith(u"Linked")) {
+            // The file moved out of Mail's folder, a link to it in its place.
+            const QString own = setup == u"LinkedList" ? home.listFile() : home.file(1);
+            QVERIFY(QFile::rename(own, home.path() + u"/outside"_s) &&
+                    QFile::link(home.path() + u"/outside"_s, own));
+        }
+        if (setup == u"MailRunning" || setup == u"VersionsLocked") {
             // A version to restore, so that restore gets as far as asking whether Mail runs.
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>kept</p>").code, 0);
+        }
+        if (setup == u"VersionsLocked") // the file before a write is what was inserted: only that is new
+            QVERIFY(TestHome::lock(QFileInfo(versions(home.id(0))[0][u"file"_s].toString()).path()));
+        if (setup == u"MailRunning") {
+            // Replaced since, so that reapply gets as far too.
+            QVERIFY(TestHome::lock(home.file(0), false) &&
+                    TestHome::write(home.file(0), "H\n\n<p>Mail's</p>"));
+            QVERIFY(TestHome::lock(home.file(0)));
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }
         const auto before = TestHome::snapshot(home.signatures());
-        const Run run = mailsig(arguments.split(u' ', Qt::SkipEmptyParts), input,
-                                wrapper); // the fixture clears the rights and flags set
+        QStringList split = arguments.split(u' ', Qt::SkipEmptyParts);
+        split.replaceInStrings(u"\"\""_s, QString());   // "" stands for an empty argument
+        const Run run = mailsig(split, input, wrapper); // the fixture clears the rights and flags set
         mail.kill();
         mail.waitForFinished();
         QCOMPARE(run.code, code);

@@ -1,4 +1,5 @@
 // The signature store on real files: its rules, the engine, odd input and failures from outside.
+#include "store/HtmlInput.h"
 #include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
@@ -13,6 +14,7 @@
 
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 
 #ifdef TESTS_ON_LINUX
 #include <linux/capability.h>
@@ -194,6 +196,20 @@ private slots:
         row("not a template", u"{{#name}}"_s,
             u"The HTML is not a template that can be filled: Unclosed section \"name\" at 0."_s, QString());
         row("no placeholders", u"<p>{ {x} }</p>"_s, u"<p>{ {x} }</p>"_s, QString());
+        // Sections deep enough to overflow the filler's stack, and partials, never reach it.
+        const QString tooDeep =
+            u"The template nests its sections more than 100 deep, so it was not filled."_s;
+        const auto nested = [](int depth, const QString &open, const QString &close) {
+            return open.repeated(depth) + u'x' + close.repeated(depth);
+        };
+        row("100 deep", nested(100, u"{{#name}}"_s, u"{{/name}}"_s), u"x"_s, u"name"_s);
+        row("101 deep, blanks in tags", nested(101, u"{{ #name }}"_s, u"{{/ name}}"_s), tooDeep, QString());
+        row("101 deep, delimiters set", u"{{=<% %>=}}"_s + nested(101, u"<%#name%>"_s, u"<%/name%>"_s),
+            tooDeep, QString());
+        row("a partial", u"<p>{{name}}{{> footer }}</p>"_s,
+            u"The template asks for the partial {{> footer}}, and there are no partials: put its HTML into "
+            u"the template."_s,
+            QString());
     }
     void templateFill()
     {
@@ -204,6 +220,16 @@ private slots:
         QCOMPARE(filled.html.value_or(filled.failure.value_or(u"<none>"_s)), expected);
         QCOMPARE(SignatureTemplate::hasPlaceholders(html), html != u"<p>{ {x} }</p>"_s);
         QCOMPARE(SignatureTemplate::fieldNames(html).join(u','), fields);
+    }
+    void inputOverItsLimit()
+    {
+        // Input that fills the limit is taken whole; one byte more is refused, never cut. A small limit
+        // stands in for the real one.
+        QTemporaryFile file;
+        QVERIFY(file.open() && file.write("<p>1234</p>") == 11 && file.flush());
+        QCOMPARE(HtmlInput::fromFile(file.fileName(), u"x.html"_s, false, 11).html, u"<p>1234</p>"_s);
+        QCOMPARE(HtmlInput::fromFile(file.fileName(), u"x.html"_s, false, 10).failure,
+                 u"Cannot read x.html: it is too large."_s);
     }
     void listParse_data()
     {
@@ -469,7 +495,7 @@ private slots:
         QFile::remove(s.home.file(0));
         QVERIFY(!s.insert(u"<p>x</p>"_s));
         QVERIFY(!QFile::exists(s.home.file(0)));
-        QCOMPARE(s.message(), std::optional(u"The signature's file no longer exists."_s));
+        QCOMPARE(s.message(), std::optional(u"The signature's file %1 is missing."_s.arg(s.home.file(0))));
         s.select(2);
         QVERIFY(!s.message());
         // Signature 2's header must not go into unreadable signature 1; the preview shows 1 as it is.
@@ -510,6 +536,7 @@ private slots:
         QVERIFY(!lines[0].isEmpty());                                          // the write's error
         QCOMPARE(TestHome::state(s.home.file(0)), TestHome::State(old, true)); // locked again, for Mail
         QVERIFY(s.message()->startsWith(u"The signature could not be saved: "_s));
+        QCOMPARE(kinds(s.home.id(0)), u"original"_s); // not recorded as inserted: it never was
         QCOMPARE(rendered.count(), 1);
         QCOMPARE(s.listed.count(), 0);
         QCOMPARE(s.files(), 4); // the preview read again
@@ -572,13 +599,26 @@ private slots:
         QCOMPARE(kept().size(), 21);
         QCOMPARE(kept().first(), s.composed(u"<p>34</p>"_s));
         QCOMPARE(kept().last(), original);
+        // Each store counts its own: twenty-five versions of an iCloud copy leave the local ones as they
+        // were.
+        const QList<QByteArray> local = kept();
+        QString error;
+        for (int i = 0; i < 25; ++i)
+            QVERIFY(KeptVersions::keep(id, SignatureStore::Kind::ICloud, QByteArray::number(i),
+                                       KeptVersions::Kind::Kept, &error));
+        QCOMPARE(KeptVersions::list(id, SignatureStore::Kind::ICloud).size(), 21);
+        QCOMPARE(kept().mid(21), local);
+        // Without a place to keep what is inserted (the file before is kept already), nothing is replaced.
+        const QString versions = *KeptVersions::folderOf(id);
+        QVERIFY(TestHome::lock(versions));
+        QVERIFY(!s.insert(u"<p>unrecorded</p>"_s));
+        QCOMPARE(s.message(), u"The new signature could not be kept as a version, so nothing was changed."_s);
+        QCOMPARE(TestHome::read(file), s.composed(u"<p>34</p>"_s));
         // Without a place to keep the version (of what Mail wrote since), nothing is replaced or unlocked.
         const QByteArray before = TestHome::header(id) + "\n\n<p>Mail's</p>";
         QVERIFY(TestHome::lock(file, false));
         QVERIFY(TestHome::write(file, before));
         QVERIFY(TestHome::lock(file));
-        const QString versions = *KeptVersions::folderOf(id);
-        QVERIFY(TestHome::lock(versions));
         QVERIFY(!s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(TestHome::lock(versions, false));

@@ -96,6 +96,8 @@ private slots:
         row("iCloud folder unreadable", u"Unreadable"_s, local, u"Permission denied"_s);
 #endif
         row("older iCloud layout", u"Older"_s, local, u"older macOS"_s);
+        row("older iCloud layout beside a current one", u"OlderBeside"_s, both, QString());
+        row("newer iCloud folder without a list", u"NoListBeside"_s, both, QString());
     }
     void shapes()
     {
@@ -121,8 +123,10 @@ private slots:
             wrapper = {u"setpriv"_s, u"--bounding-set=-dac_override,-dac_read_search"_s, u"--"_s};
             QVERIFY(QFile::setPermissions(home.iCloud(), QFileDevice::Permissions()));
         }
-        if (setup == u"Older")
+        if (setup.startsWith(u"Older"))
             QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V3/MailData/"_s)));
+        if (setup == u"NoListBeside")
+            QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V5/"_s)));
         const QJsonObject listed = listing();
         QCOMPARE(rows(listed), expected);
         const QString told = listed[u"problems"_s].toArray().toVariantList().value(0).toString();
@@ -130,12 +134,13 @@ private slots:
         // An insert into the first row writes every copy of it: each decodes to exactly the HTML, locked, and
         // a version of each store is kept.
         const QJsonValue first = listed[u"signatures"_s].toArray().at(0);
-        const QString html = u"<p>Ada \u00e9 \U0001F600</p>\n"_s;
-        const Run run = mailsig({u"insert"_s, first[u"id"_s].toString()}, html.toUtf8());
-        QVERIFY2(run.code == 0, qPrintable(run.err));
         QStringList files;
         for (const QJsonValue &copy : first[u"stores"_s].toArray())
             files.append(copy[u"file"_s].toString());
+        const QString shown = TestHome::mimeDecoded(files).value(0),
+                      html = u"<p>Ada \u00e9 \U0001F600</p>\n"_s;
+        const Run run = mailsig({u"insert"_s, first[u"id"_s].toString()}, html.toUtf8());
+        QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(TestHome::mimeDecoded(files), QStringList(files.size(), html));
         for (const QString &file : files)
             QVERIFY2(TestHome::isLocked(file), qPrintable(file));
@@ -145,6 +150,9 @@ private slots:
                 stores.prepend(version[u"store"_s].toString());
         QCOMPARE(u"%1:%2"_s.arg(first[u"name"_s].toString(), stores.join(u',')),
                  expected.section(u' ', 0, 0));
+        // A restore writes every copy too: the shown copy's version, its HTML into the other.
+        QCOMPARE(mailsig({u"restore"_s, first[u"id"_s].toString()}).code, 0);
+        QCOMPARE(TestHome::mimeDecoded(files), QStringList(files.size(), shown));
     }
 
 #ifdef TESTS_ON_LINUX
@@ -164,6 +172,8 @@ private slots:
         QVERIFY2(run.err.contains(u"The other copy was put back as it was."_s), qPrintable(run.err));
         QCOMPARE(TestHome::state(iCloud), TestHome::State(iCloudBefore, true));
         QCOMPARE(TestHome::state(local), TestHome::State(localBefore, false));
+        // What was put back is not recorded as inserted, or it would read as replaced.
+        QVERIFY(!listing()[u"signatures"_s][0][u"replacedSinceInsert"_s].toBool());
     }
 #endif
 
@@ -182,8 +192,8 @@ private slots:
             return names;
         };
         QCOMPARE(replaced(), QStringList());
-        // Another Mac's Mail syncs its own over the iCloud copy.
-        QVERIFY(replaceAsSync(iCloud, TestHome::header(home.id(0)) + "\n\n<p>theirs</p>"));
+        // Another Mac's Mail syncs its own over the iCloud copy, one character changed.
+        QVERIFY(replaceAsSync(iCloud, QByteArray(mine).replace("mine", "mind")));
         QCOMPARE(replaced(), QStringList{u"Work"_s});
         const Run put = mailsig({u"reapply"_s, u"--all"_s});
         QCOMPARE(put.out, "Put back what was inserted into \"Work\", locked.\n");
@@ -200,11 +210,14 @@ private slots:
         const Run same = mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>");
         QCOMPARE(same.out, "\"Work\" already holds this HTML, so nothing was written.\n");
         QCOMPARE(same.code, 0);
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--dry-run"_s}, "<p>mine</p>").out,
+                 "\"Work\" already holds this HTML, so nothing would be written.\n");
         QVERIFY(TestHome::snapshot(home.path() + u"/Library"_s) == before);
         QVERIFY(TestHome::snapshot(home.path() + u"/.local"_s) == kept);
         // Unlocked, the same HTML again writes nothing but locks it once more.
         QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
-        QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").code, 0);
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>mine</p>").out,
+                 "\"Work\" already holds this HTML, so nothing was written; it was locked again.\n");
         QCOMPARE(TestHome::state(iCloud), TestHome::State(mine, true));
         // Handed back to Mail, a change is Mail's to make.
         QCOMPARE(mailsig({u"unlock"_s, u"Work"_s}).code, 0);
@@ -248,6 +261,11 @@ private slots:
         row("name in use", u"both"_s, false, u"Work"_s, 4,
             u"A signature named \"Work\" exists: insert into it, or choose another name."_s);
         row("no name", u"local"_s, false, u" "_s, 1, u"A signature needs a name."_s);
+        row("a line feed", u"local"_s, false, u"Te\nam"_s, 1, u"cannot hold a line break, a tab"_s);
+        row("a tab", u"local"_s, false, u"Te\tam"_s, 1, u"cannot hold a line break, a tab"_s);
+        row("a blank at the end", u"local"_s, false, u"Team "_s, 1, u"cannot begin or end with a blank."_s);
+        row("in use in another case", u"both"_s, false, u"WORK"_s, 4,
+            u"A signature named \"Work\" exists, and names that differ only in case are one name"_s);
         row("address of no account", u"local"_s, false, u"Team"_s, 4,
             u"nobody@example.com names no account; the accounts are: jane@example.com, EWS-7."_s);
         row("Mail running", u"both"_s, false, u"Team"_s, 3, u"Mail is running"_s);
@@ -337,6 +355,10 @@ private slots:
         QCOMPARE(missing.err, u"mailsig: No value for {{title}}: give --field title=\u2026\n"_s);
         QCOMPARE(missing.code, 1);
         QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--fields"_s, notUtf8}, html).code, 1);
+        wrapper = {u"sh"_s, u"-c"_s, u"exec \"$@\" \"$(printf 'name=caf\\351')\""_s, u"sh"_s}; // no UTF-8
+        QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--field"_s}, html).err,
+                 u"mailsig: The value of name is not UTF-8.\n"_s);
+        wrapper.clear();
         // A field without a name is a usage error.
         for (const QString &field : {u"name"_s, u"=Ada"_s})
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s, u"--field"_s, field}, html).code, 2);
@@ -374,7 +396,7 @@ private slots:
         QVERIFY(TestHome::write(file, now));
         if (holds == u"killed"_s) {
             // A real kill in the middle of the write: the file size limit stops mailsig with SIGXFSZ while it
-            // writes the new file, after it has unlocked the old one.
+            // keeps the new file as a version, after it has unlocked the old one.
             QVERIFY(TestHome::lock(file));
             wrapper = {u"prlimit"_s, u"--fsize=65536"_s, u"--"_s};
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, QByteArray(100000, 'x')).code, -1);
