@@ -98,7 +98,7 @@ private slots:
         QVERIFY(TestHome::lock(home.file(1)));
         // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file.
         const QString each = uR"({"id": "%1", "name": "%2", "locked": %3, "rich": true, "file": "%4",
-            "accounts": [], "replacedSinceInsert": false,
+            "accounts": [], "chosenFor": [], "replacedSinceInsert": false,
             "stores": [{"store": "local", "file": "%4", "locked": %3, "replacedSinceInsert": false}]})"_s;
         QJsonArray expected;
         for (int row = 0; row < 3; ++row) {
@@ -153,8 +153,8 @@ private slots:
         row("unknown version", u"restore Work 1999"_s, no, none, 4, u"no kept version \"1999\""_s);
         row("no Mail folder", u"--mail-folder /nonexistent list"_s, no, none, 5,
             u"No Mail folder at /nonexistent."_s);
-        row("no version folder", u"--mail-folder=/ list"_s, no, none, 5, u"No version folder"_s);
-        row("no list of signatures", insert, x, u"NoList"_s, 5, u"make a signature in Mail first"_s);
+        row("no version folder", u"--mail-folder=/ list"_s, no, none, 7, u"No version folder"_s);
+        row("no list of signatures", insert, x, u"NoList"_s, 7, u"make a signature in Mail first"_s);
         row("Mail running", insert, x, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, unlock", u"unlock Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, restore", u"restore Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);

@@ -248,7 +248,7 @@ private slots:
         row("name in use", u"both"_s, false, u"Work"_s, 4,
             u"A signature named \"Work\" exists: insert into it, or choose another name."_s);
         row("no name", u"local"_s, false, u" "_s, 1, u"A signature needs a name."_s);
-        row("address of no account", u"local"_s, false, u"Team"_s, 4,
+        row("address of no account", u"local"_s, false, u"Team"_s, 6,
             u"nobody@example.com names no account; the accounts are: jane@example.com, EWS-7."_s);
         row("Mail running", u"both"_s, false, u"Team"_s, 3, u"Mail is running"_s);
     }
