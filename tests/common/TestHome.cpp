@@ -125,7 +125,7 @@ QStringList TestHome::prepareStores(const QString &stores, bool binary, const QL
     for (const QString &folder : folders) {
         write(folder + u"/AccountsMap.plist"_s,
               accountsMap(account(u"A1"_s, u"imap://jane%40example.com@x/"_s, {id(0)}) +
-                          account(u"A2"_s, u"imap://bob%40example.org@x/"_s, {})));
+                          account(u"A2"_s, u"imap://bob%40example.org@x/"_s, {id(1)})));
         if (binary)
             toBinary(folder + u"/AccountsMap.plist"_s);
     }

@@ -51,7 +51,8 @@ public:
     }
     // The stores a table's row names ("local", "iCloud", "both"; the iCloud one with iCloudOnly too), their
     // lists binary when asked, each with Mail's map of two accounts (A1 jane@example.com, which sends Work,
-    // and A2 bob@example.org), and Mail's preferences with bob's choice and a key of their own; the folders.
+    // A2 bob@example.org, which sends Personal), and Mail's preferences with bob's choice and a key of their
+    // own; the folders.
     QStringList prepareStores(const QString &stores, bool binary, const QList<Entry> &iCloudOnly = {}) const;
     // A property list rewritten in the binary form by Python's plistlib, a writer independent of the
     // program's.
