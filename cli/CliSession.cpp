@@ -47,9 +47,9 @@ bool CliSession::mailIsClosed()
             m_output.fail(ExitCode::MailRunning,
                           m_wait == 0
                               ? QStringLiteral("Mail is running: quit Mail, then try again.")
-                              : QStringLiteral("Mail is still running after %1 seconds: quit Mail, then "
-                                               "try again.")
-                                    .arg(m_wait));
+                              : QStringLiteral("Mail is still running after %1: quit Mail, then try again.")
+                                    .arg(m_wait == 1 ? QStringLiteral("1 second")
+                                                     : QStringLiteral("%1 seconds").arg(m_wait)));
             return false;
         }
         QThread::sleep(1);

@@ -6,7 +6,7 @@
 std::optional<QMap<QString, QString>> NixManagedPreferences::dictionary(const QString &key,
                                                                         QString *failure) const
 {
-    QSettings settings(QSettings::IniFormat, QSettings::SystemScope, QCoreApplication::organizationName(),
+    QSettings settings(QSettings::NativeFormat, QSettings::SystemScope, QCoreApplication::organizationName(),
                        QCoreApplication::applicationName());
     QMap<QString, QString> texts;
     settings.beginGroup(key);

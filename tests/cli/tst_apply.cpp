@@ -113,6 +113,14 @@ private slots:
         }
         QCOMPARE(TestHome::plist(home.preferences()), QJsonValue(preferences));
         QCOMPARE(isBinary(home.preferences()), binary);
+        // Listed as each account's choice.
+        const QJsonObject listed = QJsonDocument::fromJson(mailsig(u"list --json"_s).out).object();
+        QCOMPARE(
+            listed[u"accounts"_s].toArray(),
+            (QJsonArray{
+                QJsonObject{{u"id"_s, u"A1"_s}, {u"address"_s, u"jane@example.com"_s}, {u"chosen"_s, id}},
+                QJsonObject{
+                    {u"id"_s, u"A2"_s}, {u"address"_s, u"bob@example.org"_s}, {u"chosen"_s, u"OLD"_s}}}));
         // Again: not a byte changes, nothing is kept, and it says so.
         const TestHome::Snapshot before = TestHome::snapshot(home.path());
         QTest::qWait(20); // a rewrite would show in the modification times
@@ -217,6 +225,10 @@ private slots:
         for (const QString &command : {u"apply Team"_s, u"new Team"_s, u"insert Work"_s})
             row(qPrintable(u"a placeholder without a value, "_s + command.section(u' ', 0, 0)), command,
                 placeholder, none, 1, u"No value for {{name}}: give --field name=\u2026"_s);
+#ifdef TESTS_ON_LINUX
+        row("a folder that takes no new file, the other store's taken back", u"new Team"_s, x,
+            u"LockedFolder"_s, 1, u"could not be saved"_s);
+#endif
         row("a name of two signatures", u"apply WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
         row("remove, no such signature", u"remove Nobody"_s, x, none, 4,
             u"No signature is named \"Nobody\""_s);
@@ -240,6 +252,8 @@ private slots:
             QVERIFY(QDir(home.path() + u"/Library/Containers"_s).removeRecursively());
         if (setup == u"BrokenPreferences"_s)
             QVERIFY(TestHome::write(home.preferences(), "<plist><dict>"));
+        if (setup == u"LockedFolder"_s) // the iCloud copy is written first
+            QVERIFY(home.makeICloud(TestHome::sample()) && TestHome::lock(home.signatures()));
         if (setup == u"TwoWork"_s)
             QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"work"_s}}));
         if (setup == u"ManagedList"_s) {
@@ -274,6 +288,7 @@ private slots:
         run.write(html);
         run.closeWriteChannel();
         QTest::qWait(1500);
+        QCOMPARE(run.state(), QProcess::Running);
         mail.kill();
         mail.waitForFinished();
         QVERIFY(run.waitForFinished(15000));
