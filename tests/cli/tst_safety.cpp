@@ -2,6 +2,7 @@
 // in a Mail folder it was not pointed at, a file run as root that the user can no longer rewrite.
 #include "tests/common/TestHome.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -74,6 +75,48 @@ private slots:
         qInfo("%d of 40 runs killed before their end: %d finished after, %d taken back", killed, finished,
               takenBack);
         QVERIFY(finished + takenBack > 0);
+    }
+
+    void anInterruptedPlanWaitsForMail()
+    {
+        TestHome home;
+        home.prepareStores(u"local"_s, false);
+        // What a kill right after the new file left while Mail was open: the file whole, the list without it.
+        const QByteArray file = TestHome::header(u"T1"_s) + "\n\n<p>Team</p>";
+        QVERIFY(TestHome::write(home.file(u"T1"_s), file));
+        const QString plans = home.path() + u"/.local/share/" TESTS_DATA_FOLDER "/Plans"_s;
+        const QJsonObject made{
+            {u"store"_s, u"local"_s},
+            {u"folder"_s, home.signatures()},
+            {u"file"_s, home.file(u"T1"_s)},
+            {u"digest"_s,
+             QString::fromLatin1(QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex())}};
+        QVERIFY(
+            QDir().mkpath(plans) &&
+            TestHome::write(plans + u"/1.json"_s, QJsonDocument(QJsonObject{{u"id"_s, u"T1"_s},
+                                                                            {u"name"_s, u"Team"_s},
+                                                                            {u"made"_s, QJsonArray{made}}})
+                                                      .toJson()));
+        QProcess mail, run;
+        mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
+        QVERIFY(mail.waitForStarted());
+        run.start(QStringLiteral(TESTS_MAILSIG), {u"apply"_s, u"Team"_s, u"--wait"_s, u"10"_s});
+        run.write("<p>Team</p>");
+        run.closeWriteChannel();
+        QTest::qWait(1500);
+        QCOMPARE(run.state(), QProcess::Running);
+        mail.kill();
+        mail.waitForFinished();
+        QVERIFY(run.waitForFinished(15000));
+        // Left for later while Mail ran, finished once it quit, and then the one signature apply works on.
+        const QString told = QString::fromUtf8(run.readAllStandardError());
+        QVERIFY2(told.contains(u"interrupted; it will be finished once Mail is closed."_s) &&
+                     told.contains(u"interrupted; it was finished."_s),
+                 qPrintable(told));
+        QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(run.readAllStandardOutput()),
+                 u"Locked \"Team\" again (%1).\n"_s.arg(home.file(u"T1"_s)));
+        QCOMPARE(TestHome::plist(home.listFile()).toArray().last()[u"SignatureUniqueId"_s], u"T1"_s);
     }
 
     void mailFolderOnEveryCommand_data()
