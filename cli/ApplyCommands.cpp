@@ -72,9 +72,9 @@ QByteArray ApplyCommands::report(const SignaturePlan &plan, const QList<Signatur
     QMap<QString, QStringList> added; // account label → its stores
     for (const SignatureStore &store : stores) {
         QString file, done = QStringLiteral("unchanged");
-        for (const SignaturePlan::NewFile &file_ : plan.made) {
-            if (file_.store.kind == store.kind) {
-                file = file_.file;
+        for (const SignaturePlan::NewFile &newFile : plan.made) {
+            if (newFile.store.kind == store.kind) {
+                file = newFile.file;
                 done = QStringLiteral("made");
                 made.append(file);
             }

@@ -16,7 +16,10 @@ std::optional<QString> SignatureRemover::remove(const QList<SignatureStore> &sto
                                                 const SignatureService::Entry &entry)
 {
     const QString id = entry.signature.id;
-    for (const SignatureService::Copy &copy : entry.copies) {
+    // A copy whose file is gone has nothing to keep, and nothing to remove.
+    QList<SignatureService::Copy> copies = entry.copies;
+    copies.removeIf([](const SignatureService::Copy &copy) { return !QFileInfo::exists(copy.file); });
+    for (const SignatureService::Copy &copy : copies) {
         const std::optional<QByteArray> bytes =
             RegularFile::read(copy.file, SignatureLimits::maximumFileSize);
         QString error;
@@ -42,7 +45,7 @@ std::optional<QString> SignatureRemover::remove(const QList<SignatureStore> &sto
             failure || (failure = ListFileWriter::removeSignature(store, id)))
             return failure;
     }
-    for (const SignatureService::Copy &copy : entry.copies) {
+    for (const SignatureService::Copy &copy : copies) {
         if (!Platform::fileFlags().setImmutable(copy.file, false) || !QFile::remove(copy.file))
             return QStringLiteral("%1 is no longer listed, but could not be removed.").arg(copy.file);
     }

@@ -340,6 +340,11 @@ private slots:
         QVERIFY(
             QDir(home.iCloud()).entryList({u"*.mailsignature"_s}).size() == 4 &&
             QJsonDocument::fromJson(mailsig(u"list --json"_s).out)[u"signatures"_s][3][u"locked"_s].toBool());
+        // A signature one of whose files is gone is taken out all the same.
+        QVERIFY(QFile::remove(home.iCloudFile(home.id(2))));
+        QCOMPARE(mailsig(u"remove Short"_s).code, 0);
+        for (const QString &folder : folders)
+            QVERIFY(!TestHome::read(folder + u"/AllSignatures.plist"_s).contains(home.id(2).toUtf8()));
     }
 };
 
