@@ -5,7 +5,8 @@ namespace {
 const QStringList &valueOptions()
 {
     static const QStringList options = {QStringLiteral("--account"), QStringLiteral("--field"),
-                                        QStringLiteral("--fields")};
+                                        QStringLiteral("--fields"), QStringLiteral("--fields-from"),
+                                        QStringLiteral("--wait")};
     return options;
 }
 } // namespace

@@ -11,6 +11,8 @@ enum class ExitCode
     MailRunning = 3,
     NotFound = 4,
     FolderUnreadable = 5,
+    NoAccount = 6,
+    MailNotSetUp = 7,
 };
 
 // A refusal: the exit status and the one line that explains it.

@@ -32,7 +32,8 @@ void CliOutput::print(const QByteArray &bytes)
 
 ExitCode CliOutput::fail(const SignatureService::Failure &failure)
 {
-    static const ExitCode codes[] = {ExitCode::Failed, ExitCode::NotFound, ExitCode::FolderUnreadable};
+    static const ExitCode codes[] = {ExitCode::Failed, ExitCode::NotFound, ExitCode::FolderUnreadable,
+                                     ExitCode::NoAccount, ExitCode::MailNotSetUp};
     QString message = failure.message;
     if (const QString advice = Platform::terminalFolderAccessAdvice(); failure.denied && !advice.isEmpty())
         message += u' ' + advice;

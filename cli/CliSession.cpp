@@ -1,8 +1,10 @@
 #include "cli/CliSession.h"
 
 #include "access/MailMonitor.h"
+#include "platform/ManagedPreferences.h"
 #include "platform/Platform.h"
 #include "platform/RunningApplications.h"
+#include "platform/UserRecord.h"
 #include "store/HtmlInput.h"
 #include "store/SignatureTemplate.h"
 
@@ -10,11 +12,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QThread>
 
-bool CliSession::loadSignatures(ExitCode *refusal)
+bool CliSession::loadSignatures(ExitCode *refusal, bool making)
 {
     m_service = SignatureService::load();
-    if (const std::optional<SignatureService::Failure> &failure = m_service->failure()) {
+    if (std::optional<SignatureService::Failure> failure = m_service->failure()) {
+        if (making && failure->kind == SignatureService::Failure::Kind::NotSetUp)
+            failure->message = SignatureService::notSetUpSentence();
         *refusal = m_output.fail(*failure);
         return false;
     }
@@ -41,11 +46,26 @@ std::optional<SignatureService::Entry> CliSession::signature(const CliArguments 
 
 bool CliSession::mailIsClosed()
 {
-    if (Platform::runningApplications().countWithBundleIdentifier(
-            QLatin1String(MailMonitor::mailBundleIdentifier)) == 0)
-        return true;
-    m_output.fail(ExitCode::MailRunning, QStringLiteral("Mail is running: quit Mail, then try again."));
-    return false;
+    for (int waited = 0; Platform::runningApplications().countWithBundleIdentifier(
+                             QLatin1String(MailMonitor::mailBundleIdentifier)) > 0;
+         ++waited) {
+        if (waited == m_wait) {
+            m_output.fail(ExitCode::MailRunning,
+                          m_wait == 0
+                              ? QStringLiteral("Mail is running: quit Mail, then try again.")
+                              : QStringLiteral("Mail is still running after %1: quit Mail, then try again.")
+                                    .arg(m_wait == 1 ? QStringLiteral("1 second")
+                                                     : QStringLiteral("%1 seconds").arg(m_wait)));
+            return false;
+        }
+        QThread::sleep(1);
+        m_waited = true;
+    }
+    if (m_waited) {
+        for (const QString &sentence : SignatureService::recoverInterruptedWrites())
+            m_output.fail(ExitCode::Done, sentence);
+    }
+    return true;
 }
 
 std::optional<QString> CliSession::inputHtml(const QString &operand, bool allowEmpty)
@@ -69,10 +89,27 @@ std::optional<QString> CliSession::filledHtml(const CliArguments &arguments, con
                                               ExitCode *refusal)
 {
     *refusal = ExitCode::Failed;
+    const bool fields = arguments.has(QStringLiteral("--field")) ||
+                        arguments.has(QStringLiteral("--fields")) ||
+                        arguments.has(QStringLiteral("--fields-from"));
+    if (fields && arguments.has(QStringLiteral("--literal"))) {
+        *refusal = m_output.fail(ExitCode::Usage,
+                                 QStringLiteral("--literal writes the HTML as it is: give it no fields."));
+        return std::nullopt;
+    }
     const std::optional<QString> html = inputHtml(operand);
-    if (!html || (!arguments.has(QStringLiteral("--field")) && !arguments.has(QStringLiteral("--fields"))))
+    if (!html || arguments.has(QStringLiteral("--literal")) ||
+        (!fields && !SignatureTemplate::hasPlaceholders(*html)))
         return html;
+    // The first source given wins over the later ones, --fields over them all.
     QMap<QString, QString> values;
+    const QStringList sources = arguments.values(QStringLiteral("--fields-from"));
+    for (auto source = sources.crbegin(); source != sources.crend(); ++source) {
+        const std::optional<QMap<QString, QString>> found = fieldsFrom(*source, refusal);
+        if (!found)
+            return std::nullopt;
+        values.insert(*found);
+    }
     for (const QString &file : arguments.values(QStringLiteral("--fields"))) {
         const std::optional<QString> text = inputHtml(file, true);
         if (!text)
@@ -111,4 +148,28 @@ std::optional<QString> CliSession::filledHtml(const CliArguments &arguments, con
     if (filled.failure)
         m_output.fail(ExitCode::Failed, *filled.failure);
     return filled.html;
+}
+
+std::optional<QMap<QString, QString>> CliSession::fieldsFrom(const QString &source, ExitCode *refusal)
+{
+    QString failure;
+    std::optional<QMap<QString, QString>> fields;
+    if (source == QLatin1String("managed")) {
+        fields = Platform::managedPreferences().dictionary(QStringLiteral("SignatureFields"), &failure);
+    } else if (source == QLatin1String("user") || source.startsWith(QLatin1String("user:"))) {
+        const std::optional<QString> user =
+            source.contains(u':') ? std::optional(source.section(u':', 1)) : std::nullopt;
+        fields = Platform::userRecord().fields(user);
+        if (!fields)
+            failure = user ? QStringLiteral("No local user is named %1.").arg(CliOutput::quoted(*user))
+                           : QStringLiteral("The record of the user running mailsig cannot be read.");
+    } else {
+        *refusal = m_output.fail(ExitCode::Usage,
+                                 QStringLiteral("--fields-from takes user, user:ACCOUNT or managed, not %1.")
+                                     .arg(CliOutput::quoted(source)));
+        return std::nullopt;
+    }
+    if (!fields)
+        m_output.fail(ExitCode::Failed, failure);
+    return fields;
 }

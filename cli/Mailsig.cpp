@@ -1,6 +1,7 @@
 #include "cli/Mailsig.h"
 
 #include "base/Diagnostics.h"
+#include "cli/ApplyCommands.h"
 #include "cli/SignatureCommands.h"
 #include "cli/StoreCommands.h"
 #include "store/MailFolders.h"
@@ -27,25 +28,40 @@ const QList<Mailsig::Command> &Mailsig::commands()
          {"--raw"},
          &SignatureCommands::show},
         {"insert",
-         "SIGNATURE [FILE|-] [--no-lock] [--dry-run] [--field NAME=VALUE]... [--fields FILE.json]",
+         "SIGNATURE [FILE|-] [FIELDS] [--no-lock] [--dry-run] [--wait SECONDS]",
          "puts the HTML of FILE (or standard input) into the signature and locks it",
          1,
          2,
-         {"--no-lock", "--dry-run", "--field", "--fields"},
+         {"--no-lock", "--dry-run", "--field", "--fields", "--fields-from", "--literal", "--wait"},
          &SignatureCommands::insert},
         {"new",
-         "NAME [FILE|-] [--account ADDRESS]... [--field NAME=VALUE]... [--fields FILE.json] [--json]",
+         "NAME [FILE|-] [FIELDS] [--account ADDRESS|all]... [--wait SECONDS] [--json]",
          "makes a new signature in every store, locked, from FILE (or standard input)",
          1,
          2,
-         {"--account", "--field", "--fields", "--json"},
+         {"--account", "--field", "--fields", "--fields-from", "--literal", "--wait", "--json"},
          &StoreCommands::create},
+        {"apply",
+         "NAME [FILE|-] [FIELDS] [--account ADDRESS|all]... [--default] [--wait SECONDS] [--json]",
+         "makes or updates the signature, adds it to the accounts and, with --default, makes it their "
+         "choice;\n      writes nothing when all is so already",
+         1,
+         2,
+         {"--account", "--default", "--field", "--fields", "--fields-from", "--literal", "--wait", "--json"},
+         &ApplyCommands::apply},
+        {"remove",
+         "SIGNATURE [--wait SECONDS]",
+         "takes the signature out of every list, account and choice, and removes its files",
+         1,
+         1,
+         {"--wait"},
+         &ApplyCommands::remove},
         {"unlock",
-         "SIGNATURE",
+         "SIGNATURE [--wait SECONDS]",
          "keeps a version, then lets Mail change the signature again",
          1,
          1,
-         {},
+         {"--wait"},
          &SignatureCommands::unlock},
         {"versions",
          "SIGNATURE|--list-file [--json]",
@@ -55,18 +71,18 @@ const QList<Mailsig::Command> &Mailsig::commands()
          {"--json", "--list-file"},
          &SignatureCommands::versions},
         {"restore",
-         "SIGNATURE [VERSION] | --list-file VERSION",
+         "SIGNATURE [VERSION] | --list-file VERSION [--wait SECONDS]",
          "writes a kept version back (default: the newest unlike the file now)",
          1,
          2,
-         {"--list-file"},
+         {"--list-file", "--wait"},
          &SignatureCommands::restore},
         {"reapply",
-         "SIGNATURE|--all",
+         "SIGNATURE|--all [--wait SECONDS]",
          "puts back what was inserted where Mail or another Mac replaced it since",
          0,
          1,
-         {"--all"},
+         {"--all", "--wait"},
          &SignatureCommands::reapply},
         {"check",
          "SIGNATURE|FILE|- [--json]",
@@ -90,8 +106,10 @@ QString Mailsig::usage()
     }
     text +=
         QStringLiteral("\nSIGNATURE is a signature's id or its name (exact first, then in any case).\n"
-                       "With --field or --fields the HTML is a Mustache template: {{name}} takes the\n"
-                       "value HTML-escaped, {{{name}}} as it is; a placeholder without a value is refused.\n"
+                       "The HTML is a Mustache template: {{name}} takes the value HTML-escaped, {{{name}}}\n"
+                       "as it is; a placeholder without a value is refused. FIELDS are where the values\n"
+                       "come from, the first given winning: [--field NAME=VALUE]... [--fields FILE.json]\n"
+                       "[--fields-from user[:ACCOUNT]|managed]...; --literal takes the HTML as it is.\n"
                        "VERSION is a name that mailsig versions shows.\n"
                        "check reads FILE when a file of that name exists: a .mailsignature file's\n"
                        "body, any other file as HTML; it succeeds with or without notes.\n\n"
@@ -99,15 +117,18 @@ QString Mailsig::usage()
                        "  --mail-folder PATH   Mail's folder (default: ~/Library/Mail)\n"
                        "  --help               this text\n"
                        "  --version            the program's version\n\n"
-                       "insert, restore, unlock and reapply refuse while Mail is running; with\n"
-                       "nothing to do, reapply writes nothing and exits 0.\n\n"
+                       "Every command that writes refuses while Mail is running; --wait SECONDS waits\n"
+                       "for Mail to quit first. With nothing to do, apply and reapply write nothing and\n"
+                       "exit 0.\n\n"
                        "Exit status:\n"
                        "  0  done\n"
                        "  1  the operation failed\n"
                        "  2  usage error\n"
                        "  3  Mail is running\n"
                        "  4  no such signature or version (or the name is ambiguous)\n"
-                       "  5  Mail's folder cannot be read\n");
+                       "  5  Mail's folder cannot be read (on macOS: give Full Disk Access)\n"
+                       "  6  no account has that address (or several have)\n"
+                       "  7  Mail has not been set up for this user yet\n");
     return text;
 }
 
@@ -145,17 +166,27 @@ int Mailsig::run(const QStringList &arguments)
             return int(
                 output.fail(ExitCode::Usage, QStringLiteral("Unknown option %1. %2").arg(flag, synopsis)));
     }
+    if (parsed->has(QStringLiteral("--wait"))) {
+        bool number = false;
+        const QString given = parsed->values(QStringLiteral("--wait")).constLast();
+        const int seconds = given.toInt(&number);
+        if (!number || seconds < 0)
+            return int(output.fail(
+                ExitCode::Usage,
+                QStringLiteral("--wait takes a number of seconds, not %1.").arg(CliOutput::quoted(given))));
+        m_session.setWait(seconds);
+    }
+    if (parsed->mailFolder())
+        MailFolders::useMailFolder(QFileInfo(*parsed->mailFolder()).absoluteFilePath());
+    // A write a killed run left unlocked is finished before anything else is read.
+    for (const QString &sentence : SignatureService::recoverInterruptedWrites())
+        output.fail(ExitCode::Done, sentence);
     // Mail's list files are no signature: their versions need no look-up.
     if (parsed->has(QStringLiteral("--list-file")))
         return int(StoreCommands::listFileVersions(m_session, *parsed));
     const qsizetype operands = parsed->operands().size();
     if (operands < command->minimumOperands || operands > command->maximumOperands)
         return int(output.fail(ExitCode::Usage, synopsis));
-    if (parsed->mailFolder())
-        MailFolders::useMailFolder(QFileInfo(*parsed->mailFolder()).absoluteFilePath());
-    // A write a killed run left unlocked is finished before anything else is read.
-    for (const QString &sentence : SignatureService::recoverInterruptedWrites())
-        output.fail(ExitCode::Done, sentence);
     if (const auto *onSignature = std::get_if<SignatureCommand>(&command->run)) {
         ExitCode refusal = ExitCode::Failed;
         const std::optional<SignatureService::Entry> entry = m_session.signature(*parsed, &refusal);

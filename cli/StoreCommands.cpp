@@ -3,6 +3,7 @@
 #include "notes/SignatureCheck.h"
 #include "store/KeptVersions.h"
 #include "store/ListFileWriter.h"
+#include "store/MailChoice.h"
 #include "store/MailFolders.h"
 #include "store/SignatureFileFormat.h"
 
@@ -45,10 +46,22 @@ ExitCode StoreCommands::list(CliSession &session, const CliArguments &arguments)
                 {QStringLiteral("missing"), anyMissing(entry)},
                 {QStringLiteral("replacedSinceInsert"), entry.signature.isReplacedSinceInsert},
                 {QStringLiteral("stores"), stores},
-                {QStringLiteral("accounts"), QJsonArray::fromStringList(entry.signature.accounts)}});
+                {QStringLiteral("accounts"), QJsonArray::fromStringList(entry.signature.accounts)},
+                {QStringLiteral("chosenFor"), QJsonArray::fromStringList(entry.signature.chosenFor)}});
+        }
+        // Each account, and the signature Mail sends for it.
+        QJsonArray accounts;
+        for (const SignatureService::Account &account : session.service().accounts()) {
+            QJsonObject each{
+                {QStringLiteral("id"), account.id},
+                {QStringLiteral("chosen"), account.chosen ? QJsonValue(*account.chosen) : QJsonValue()}};
+            if (account.address)
+                each.insert(QStringLiteral("address"), *account.address);
+            accounts.append(each);
         }
         QJsonObject listing{{QStringLiteral("mailFolder"), MailFolders::mailFolder()},
-                            {QStringLiteral("signatures"), signatures}};
+                            {QStringLiteral("signatures"), signatures},
+                            {QStringLiteral("accounts"), accounts}};
         for (const SignatureStore &store : session.service().stores()) {
             // The local folder keeps its old key; scripts read it.
             listing.insert(store.kind == SignatureStore::Kind::Local
@@ -89,16 +102,18 @@ ExitCode StoreCommands::create(CliSession &session, const CliArguments &argument
 {
     CliOutput &output = session.output();
     ExitCode refusal = ExitCode::Failed;
-    if (!session.loadSignatures(&refusal))
+    if (!session.loadSignatures(&refusal, true))
         return refusal;
     ExitCode refused = ExitCode::Failed;
     const std::optional<QString> html =
         session.filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
     if (!html)
         return refused;
-    // Mail rewrites its lists when it quits.
+    // Mail rewrites its lists when it quits: they are read again after waiting for it.
     if (!session.mailIsClosed())
         return ExitCode::MailRunning;
+    if (session.waitedForMail() && !session.loadSignatures(&refusal, true))
+        return refusal;
     const QString name = arguments.operands().at(0);
     SignatureService::Created created;
     if (const std::optional<SignatureService::Failure> failure =
@@ -182,23 +197,21 @@ ExitCode StoreCommands::listFileVersions(CliSession &session, const CliArguments
     // Each version named after its file: AllSignatures.plist/<time>[.icloud].
     QJsonArray list;
     QByteArray text;
-    for (const char *fileName : {ListFileWriter::allSignaturesName, ListFileWriter::accountsMapName}) {
+    for (const char *fileName :
+         {ListFileWriter::allSignaturesName, ListFileWriter::accountsMapName, MailChoice::preferencesName}) {
         for (const KeptVersions::Version &version : KeptVersions::list(QLatin1String(fileName))) {
             const QString name = QLatin1String(fileName) + u'/' + version.name();
             const QString store = SignatureStore::kindName(version.store);
             if (restoring && name == arguments.operands().at(0)) {
-                const auto target =
-                    std::find_if(session.service().stores().cbegin(), session.service().stores().cend(),
-                                 [&](const SignatureStore &s) { return s.kind == version.store; });
                 const std::optional<QByteArray> bytes = KeptVersions::read(version.file);
-                if (target == session.service().stores().cend() || !bytes)
+                if (!bytes)
                     return output.fail(ExitCode::Failed,
                                        QStringLiteral("That version could not be read, so nothing was "
                                                       "changed."));
                 if (!session.mailIsClosed())
                     return ExitCode::MailRunning;
                 if (const std::optional<QString> failure =
-                        ListFileWriter::replace(*target, QLatin1String(fileName), *bytes))
+                        session.service().restoreListFile(version.store, QLatin1String(fileName), *bytes))
                     return output.fail(ExitCode::Failed, *failure);
                 output.print(QStringLiteral("Restored %1 (%2).\n").arg(name, store));
                 return ExitCode::Done;

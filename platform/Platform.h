@@ -3,17 +3,27 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 class FileFlags;
 class FolderBookmark;
+class MailPreferences;
+class ManagedPreferences;
 class RunningApplications;
+class UserRecord;
 
 // The one place that picks the implementation of each platform concern.
 namespace Platform {
 const FileFlags &fileFlags();
 RunningApplications &runningApplications();
 FolderBookmark &folderBookmark();
+// Mail's preferences of the Library folder library (the one holding the Mail folder in use).
+std::unique_ptr<MailPreferences> mailPreferences(const QString &library);
+// The local account records of users.
+const UserRecord &userRecord();
+// What a configuration profile (or, off the Mac, the system-wide settings) sets for this program.
+const ManagedPreferences &managedPreferences();
 
 // Whether folders are chosen in the system's own open panel: only there does
 // a choice open a protected folder (and, under App Sandbox, any folder) to

@@ -1,16 +1,31 @@
 #include "platform/Platform.h"
 
+#include "platform/MailPreferences.h"
+#include "platform/ManagedPreferences.h"
+#include "platform/UserRecord.h"
+
 #include <QtGlobal>
 
 #if defined(Q_OS_MACOS)
 #include "platform/mac/MacFileFlags.h"
 #include "platform/mac/MacFolderBookmark.h"
 #include "platform/mac/MacHomeFolder.h"
+#include "platform/mac/MacMailPreferences.h"
+#include "platform/mac/MacManagedPreferences.h"
 #include "platform/mac/MacRunningApplications.h"
+#include "platform/mac/MacUserRecord.h"
 using NativeFileFlags = MacFileFlags;
 using NativeFolderBookmark = MacFolderBookmark;
 using NativeHomeFolder = MacHomeFolder;
+using NativeManagedPreferences = MacManagedPreferences;
 using NativeRunningApplications = MacRunningApplications;
+using NativeUserRecord = MacUserRecord;
+// The preferences system reaches the running user's own domain only.
+std::unique_ptr<MailPreferences> nativeMailPreferences(const QString &library)
+{
+    return std::make_unique<MacMailPreferences>(library ==
+                                                Platform::homeFolder() + QStringLiteral("/Library"));
+}
 constexpr bool systemFolderChooser = true;
 // From Qt 6.6 on, Qt WebEngine on macOS renders through ANGLE on Metal
 // (qtwebengine change "Support ANGLE to CGL painting"), and its
@@ -31,11 +46,20 @@ constexpr const char *terminalAdvice =
 #include "platform/nix/NixFileFlags.h"
 #include "platform/nix/NixFolderBookmark.h"
 #include "platform/nix/NixHomeFolder.h"
+#include "platform/nix/NixMailPreferences.h"
+#include "platform/nix/NixManagedPreferences.h"
 #include "platform/nix/NixRunningApplications.h"
+#include "platform/nix/NixUserRecord.h"
 using NativeFileFlags = NixFileFlags;
 using NativeFolderBookmark = NixFolderBookmark;
 using NativeHomeFolder = NixHomeFolder;
+using NativeManagedPreferences = NixManagedPreferences;
 using NativeRunningApplications = NixRunningApplications;
+using NativeUserRecord = NixUserRecord;
+std::unique_ptr<MailPreferences> nativeMailPreferences(const QString &library)
+{
+    return std::make_unique<NixMailPreferences>(library);
+}
 constexpr bool systemFolderChooser = false;
 // On Linux the preview crashes in QOpenGLContext::format() inside the web
 // engine without it.
@@ -72,6 +96,23 @@ FolderBookmark &folderBookmark()
 {
     static NativeFolderBookmark bookmark;
     return bookmark;
+}
+
+std::unique_ptr<MailPreferences> mailPreferences(const QString &library)
+{
+    return nativeMailPreferences(library);
+}
+
+const UserRecord &userRecord()
+{
+    static const NativeUserRecord record;
+    return record;
+}
+
+const ManagedPreferences &managedPreferences()
+{
+    static const NativeManagedPreferences preferences;
+    return preferences;
 }
 
 bool usesSystemFolderChooser()

@@ -49,6 +49,11 @@ std::optional<PropertyList> PropertyList::fromFile(const QString &path)
     return fromData(*bytes);
 }
 
+PropertyList PropertyList::dictionary()
+{
+    return PropertyList(plist_new_dict());
+}
+
 PropertyList::PropertyList(PropertyList &&other) noexcept : m_root(std::exchange(other.m_root, nullptr)) {}
 
 PropertyList &PropertyList::operator=(PropertyList &&other) noexcept

@@ -15,6 +15,8 @@ public:
     static std::optional<PropertyList> fromData(const QByteArray &data);
     // Reads the whole file; none when it cannot be read, is too large or does not parse.
     static std::optional<PropertyList> fromFile(const QString &path);
+    // An empty dictionary, to fill.
+    static PropertyList dictionary();
 
     PropertyList(PropertyList &&other) noexcept;
     PropertyList &operator=(PropertyList &&other) noexcept;

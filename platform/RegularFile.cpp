@@ -1,8 +1,12 @@
 #include "platform/RegularFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -62,6 +66,38 @@ std::optional<QByteArray> read(const QString &path, qint64 maximumSize)
 std::optional<QByteArray> readStart(const QString &path, qint64 size)
 {
     return readUpTo(path, size, false);
+}
+
+bool replace(const QString &path, const QByteArray &bytes, QString *error)
+{
+    struct stat model
+    {
+    };
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &model) == 0;
+    const bool known =
+        replacing || ::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &model) == 0;
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly)) {
+        *error = save.errorString();
+        return false;
+    }
+    // The owner first: a change of owner may clear mode bits. Only root may give a file away.
+    const int fd = save.handle();
+    const mode_t mode = model.st_mode & (replacing ? 07777 : 0666);
+    if (known &&
+        ((::geteuid() == 0 && ::fchown(fd, model.st_uid, model.st_gid) != 0) || ::fchmod(fd, mode) != 0)) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        save.cancelWriting();
+        return false;
+    }
+    if (save.write(bytes) != bytes.size() || !save.commit()) {
+        *error = save.errorString();
+        save.cancelWriting();
+        return false;
+    }
+    // Without this a power cut can undo the rename.
+    syncFolder(QFileInfo(path).absolutePath());
+    return true;
 }
 
 bool syncFolder(const QString &folder)

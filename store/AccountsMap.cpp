@@ -2,6 +2,7 @@
 
 #include "platform/PropertyList.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 #include <plist/plist.h>
@@ -45,4 +46,49 @@ QList<AccountsMap::Account> AccountsMap::read(const QString &signaturesFolder)
     }
     std::free(it);
     return accounts;
+}
+
+std::optional<QStringList> AccountsMap::idsOf(const QStringList &addresses,
+                                              const QStringList &signaturesFolders, QString *failure)
+{
+    QList<Account> accounts;
+    QStringList known, maps, ids;
+    for (const QString &folder : signaturesFolders) {
+        if (QFileInfo::exists(folder + QStringLiteral("/AccountsMap.plist")))
+            maps.append(folder);
+        for (const Account &account : read(folder)) {
+            accounts.append(account);
+            if (!known.contains(account.label()))
+                known.append(account.label());
+        }
+    }
+    for (const QString &address : addresses) {
+        QStringList matches;
+        for (const Account &account : accounts) {
+            if ((address == QLatin1String(everyAccount) ||
+                 account.label().compare(address, Qt::CaseInsensitive) == 0) &&
+                !matches.contains(account.id))
+                matches.append(account.id);
+        }
+        if (matches.size() == 1 || (!matches.isEmpty() && address == QLatin1String(everyAccount))) {
+            for (const QString &id : matches) {
+                if (!ids.contains(id))
+                    ids.append(id);
+            }
+            continue;
+        }
+        if (maps.isEmpty())
+            *failure =
+                QStringLiteral("%1 names no account: Mail keeps no map of accounts (AccountsMap.plist) "
+                               "beside its signatures in %2, so no account can be named yet.")
+                    .arg(address, signaturesFolders.join(QStringLiteral(" or ")));
+        else
+            *failure = QStringLiteral("%1 %2; the accounts are: %3.")
+                           .arg(address,
+                                matches.isEmpty() ? QStringLiteral("names no account")
+                                                  : QStringLiteral("names %1 accounts").arg(matches.size()),
+                                known.isEmpty() ? QStringLiteral("none") : known.join(QStringLiteral(", ")));
+        return std::nullopt;
+    }
+    return ids;
 }

@@ -26,4 +26,13 @@ struct Account
 // The accounts of the map file in signaturesFolder; empty when there is none
 // or it cannot be read (Mail then has no signature chosen for any account).
 QList<Account> read(const QString &signaturesFolder);
+
+// The word that names every account instead of an address.
+inline constexpr const char *everyAccount = "all";
+// The id of the account each address names (by its label, in any case) in
+// the maps of these signatures folders, each id once; everyAccount names
+// every account there. None, with the sentence, for an address that names
+// no account or several.
+std::optional<QStringList> idsOf(const QStringList &addresses, const QStringList &signaturesFolders,
+                                 QString *failure);
 } // namespace AccountsMap

@@ -88,6 +88,16 @@ void MailFolders::useMailFolder(const std::optional<QString> &folder)
     chosenMailFolder() = folder;
 }
 
+bool MailFolders::isUsersOwnMailFolder()
+{
+    return !chosenMailFolder() || *chosenMailFolder() == userLibraryFolder() + QStringLiteral("/Mail");
+}
+
+QString MailFolders::libraryFolder()
+{
+    return QFileInfo(mailFolder()).absolutePath();
+}
+
 std::optional<QString> MailFolders::findVersionFolder()
 {
     const QString mail = mailFolder();
@@ -140,8 +150,7 @@ std::optional<QString> MailFolders::signaturesFolder()
 
 QString MailFolders::iCloudDataFolder()
 {
-    const QString library = QFileInfo(mailFolder()).absolutePath();
-    return library + QStringLiteral("/Mobile Documents/com~apple~mail/Data");
+    return libraryFolder() + QStringLiteral("/Mobile Documents/com~apple~mail/Data");
 }
 
 MailFolders::ICloudSignatures MailFolders::findICloudSignatures()

@@ -12,6 +12,11 @@ QString mailFolder();
 // Makes mailFolder() answer folder for the rest of the process, or the
 // one in the user's Library again with none: the command line's choice.
 void useMailFolder(const std::optional<QString> &folder);
+// Whether mailFolder() is the one in the user's Library (no other was chosen).
+bool isUsersOwnMailFolder();
+// The Library folder that holds the Mail folder in use, and with it Mail's
+// container and iCloud Drive's folder.
+QString libraryFolder();
 
 // The version folder in use. Prints "Error while accessing directory: ..."
 // or "No folder starting with 'V' found." when there is none.

@@ -1,14 +1,12 @@
 #include "store/SignatureCreator.h"
 
-#include "platform/FileFlags.h"
-#include "platform/Platform.h"
-#include "platform/RegularFile.h"
 #include "store/AccountsMap.h"
 #include "store/ListFileWriter.h"
 #include "store/SignatureFileFormat.h"
 #include "store/SignatureName.h"
+#include "store/SignaturePlan.h"
+#include "store/WriteIntents.h"
 
-#include <QSaveFile>
 #include <QUuid>
 
 #include <algorithm>
@@ -17,13 +15,30 @@ namespace {
 using Failure = SignatureService::Failure;
 } // namespace
 
+std::optional<Failure> SignatureCreator::refusedName(const QList<SignatureService::Entry> &entries,
+                                                     const QString &name)
+{
+    return SignatureName::refusal(name, entries);
+}
+
+std::optional<QByteArray> SignatureCreator::newFile(const QString &html)
+{
+    // The header Mail gives a signature it makes.
+    const QString header =
+        QStringLiteral("Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n"
+                       "\tcharset=utf-8\nMessage-Id: <%1>\nMime-Version: 1.0 (Mac OS X Mail 16.0 "
+                       "\\(3826.400.131.1.6\\))")
+            .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+    return SignatureFileFormat::compose(header, html);
+}
+
 std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &stores,
                                                 const QList<SignatureService::Entry> &entries,
                                                 const QString &name, const QString &html,
                                                 const QStringList &addresses,
                                                 SignatureService::Created *created)
 {
-    if (std::optional<Failure> refused = SignatureName::refusal(name, entries))
+    if (const std::optional<Failure> refused = refusedName(entries, name))
         return refused;
     // A list file that is a link is refused before its signature's file is written.
     QList<const char *> lists{ListFileWriter::allSignaturesName};
@@ -36,66 +51,31 @@ std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &sto
         }
     }
     // Each address names one account (by its id, which both stores share).
-    QList<QString> accountIds;
-    for (const QString &address : addresses) {
-        QStringList matches, known;
-        for (const SignatureStore &store : stores) {
-            for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
-                if (!known.contains(account.label()))
-                    known.append(account.label());
-                if (account.label().compare(address, Qt::CaseInsensitive) == 0 &&
-                    !matches.contains(account.id))
-                    matches.append(account.id);
-            }
-        }
-        if (matches.size() != 1)
-            return Failure{
-                Failure::Kind::NotFound,
-                QStringLiteral("%1 %2; the accounts are: %3.")
-                    .arg(address,
-                         matches.isEmpty() ? QStringLiteral("names no account")
-                                           : QStringLiteral("names %1 accounts").arg(matches.size()),
-                         known.isEmpty() ? QStringLiteral("none") : known.join(QStringLiteral(", ")))};
-        accountIds.append(matches.first());
-    }
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    // The header Mail gives a signature it makes.
-    const QString header =
-        QStringLiteral("Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n"
-                       "\tcharset=utf-8\nMessage-Id: <%1>\nMime-Version: 1.0 (Mac OS X Mail 16.0 "
-                       "\\(3826.400.131.1.6\\))")
-            .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(header, html);
+    QStringList folders;
+    for (const SignatureStore &store : stores)
+        folders.append(store.folder);
+    QString unknown;
+    const std::optional<QStringList> accountIds = AccountsMap::idsOf(addresses, folders, &unknown);
+    if (!accountIds)
+        return Failure{Failure::Kind::NoAccount, unknown};
+    const std::optional<QByteArray> bytes = newFile(html);
     if (!bytes)
         return Failure{Failure::Kind::Failed, QStringLiteral("The HTML could not be encoded.")};
-    *created = SignatureService::Created{id, {}};
-    // The files first: a list never names a file that is not there yet.
+    SignaturePlan plan;
+    plan.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    plan.name = name;
+    *created = SignatureService::Created{plan.id, {}};
     for (const SignatureStore &store : stores) {
-        const QString file = *store.fileOf(id);
-        QSaveFile save(file);
-        if (!save.open(QIODevice::WriteOnly) || save.write(*bytes) != bytes->size() || !save.commit())
-            return Failure{Failure::Kind::Failed,
-                           QStringLiteral("%1 could not be saved: %2.").arg(file, save.errorString())};
-        RegularFile::syncFolder(store.folder);
-        if (!Platform::fileFlags().setImmutable(file, true))
-            return Failure{
-                Failure::Kind::Failed,
-                QStringLiteral("%1 was saved but could not be locked, so Mail may change it.").arg(file)};
-        created->files.append(file);
-    }
-    for (const SignatureStore &store : stores) {
-        if (const std::optional<QString> failure = ListFileWriter::appendSignature(store, id, name))
-            return Failure{Failure::Kind::Failed, *failure};
+        plan.made.append({store, *store.fileOf(plan.id), *bytes, WriteIntents::digest(*bytes)});
+        created->files.append(plan.made.constLast().file);
         const QList<AccountsMap::Account> accounts = AccountsMap::read(store.folder);
-        for (const QString &accountId : accountIds) {
-            const bool here =
-                std::any_of(accounts.cbegin(), accounts.cend(),
-                            [&](const AccountsMap::Account &account) { return account.id == accountId; });
-            if (!here)
-                continue;
-            if (const std::optional<QString> failure = ListFileWriter::addToAccount(store, accountId, id))
-                return Failure{Failure::Kind::Failed, *failure};
+        for (const QString &accountId : *accountIds) {
+            if (std::any_of(accounts.cbegin(), accounts.cend(),
+                            [&](const AccountsMap::Account &account) { return account.id == accountId; }))
+                plan.accounts.append({store, accountId});
         }
     }
+    if (const std::optional<QString> failure = plan.run())
+        return Failure{Failure::Kind::Failed, *failure};
     return std::nullopt;
 }

@@ -13,6 +13,13 @@
 // list, its id in the accounts asked for. SignatureService::create is the way in.
 namespace SignatureCreator {
 
+// Why name cannot be a new signature's; none when it can.
+std::optional<SignatureService::Failure> refusedName(const QList<SignatureService::Entry> &entries,
+                                                     const QString &name);
+// The file of a new signature holding html, under the header Mail gives a
+// signature it makes; none when the HTML cannot be encoded.
+std::optional<QByteArray> newFile(const QString &html);
+
 // As SignatureService::create, for the stores and entries of one load.
 std::optional<SignatureService::Failure> create(const QList<SignatureStore> &stores,
                                                 const QList<SignatureService::Entry> &entries,

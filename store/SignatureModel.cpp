@@ -13,7 +13,7 @@ bool operator==(const SignatureModel &a, const SignatureModel &b)
 {
     return a.isFileLocked == b.isFileLocked && a.isRich == b.isRich && a.isInICloud == b.isInICloud &&
            a.isReplacedSinceInsert == b.isReplacedSinceInsert && a.accounts == b.accounts &&
-           canonicallyEqual(a.id, b.id) && canonicallyEqual(a.name, b.name);
+           a.chosenFor == b.chosenFor && canonicallyEqual(a.id, b.id) && canonicallyEqual(a.name, b.name);
 }
 
 size_t qHash(const SignatureModel &signature, size_t seed)

@@ -22,6 +22,8 @@ struct SignatureModel
     bool isReplacedSinceInsert = false;
     // The accounts that send it, each by its address (or its id when its URL holds none).
     QStringList accounts = {};
+    // The accounts Mail's preferences choose it for, each named as in accounts.
+    QStringList chosenFor = {};
 
     friend bool operator==(const SignatureModel &a, const SignatureModel &b);
     friend bool operator!=(const SignatureModel &a, const SignatureModel &b) { return !(a == b); }

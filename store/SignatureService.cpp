@@ -3,10 +3,15 @@
 #include "platform/RegularFile.h"
 #include "store/AccountsMap.h"
 #include "store/CopyWriter.h"
+#include "store/ListFileWriter.h"
+#include "store/MailChoice.h"
 #include "store/MailFolders.h"
+#include "store/SignatureApplier.h"
 #include "store/SignatureCreator.h"
 #include "store/SignatureLimits.h"
 #include "store/SignatureListReader.h"
+#include "store/SignaturePlan.h"
+#include "store/SignatureRemover.h"
 #include "store/WriteIntents.h"
 
 #include <QFile>
@@ -14,6 +19,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -51,14 +57,13 @@ std::optional<QList<SignatureModel>> readList(const SignatureStore &store, const
     if ((*failure = unlistable(store.folder, what)))
         return std::nullopt;
     std::optional<QList<SignatureModel>> signatures = SignatureListReader::read(store.listFile());
-    if (!signatures) {
-        *failure =
-            Failure{Failure::Kind::FolderUnreadable,
-                    QFileInfo::exists(store.listFile())
-                        ? QStringLiteral("The list of signatures %1 cannot be read.").arg(store.listFile())
-                        : QStringLiteral("No list of signatures in %1: make a signature in Mail first.")
-                              .arg(store.folder)};
-    }
+    if (!signatures && QFileInfo::exists(store.listFile()))
+        *failure = Failure{Failure::Kind::FolderUnreadable,
+                           QStringLiteral("The list of signatures %1 cannot be read.").arg(store.listFile())};
+    else if (!signatures)
+        *failure = Failure{
+            Failure::Kind::NotSetUp,
+            QStringLiteral("No list of signatures in %1: make a signature in Mail first.").arg(store.folder)};
     return signatures;
 }
 
@@ -67,12 +72,16 @@ std::optional<QList<SignatureModel>> readLocal(std::optional<SignatureStore> *st
                                                std::optional<Failure> *failure)
 {
     const QString mail = MailFolders::mailFolder();
-    if ((*failure = unlistable(mail, QStringLiteral("Mail folder"))))
+    if ((*failure = unlistable(mail, QStringLiteral("Mail folder")))) {
+        // The user's own Library gets its Mail folder at Mail's first start.
+        if (!QFileInfo::exists(mail) && MailFolders::isUsersOwnMailFolder())
+            (*failure)->kind = Failure::Kind::NotSetUp;
         return std::nullopt;
+    }
     const std::optional<QString> folder = MailFolders::signaturesFolder();
     if (!folder) {
         *failure =
-            Failure{Failure::Kind::FolderUnreadable,
+            Failure{Failure::Kind::NotSetUp,
                     QStringLiteral("No version folder (such as V10) in the Mail folder %1.").arg(mail)};
         return std::nullopt;
     }
@@ -139,9 +148,19 @@ SignatureService SignatureService::load()
     if (localList)
         add(*local, *localList);
 
-    // Which accounts send each signature, by the maps of every store.
+    // Which accounts send each signature, by the maps of every store, and which each account chooses.
+    QString unread;
+    const MailChoice::Choices choices = MailChoice::read(&unread).value_or(MailChoice::Choices());
     for (const SignatureStore &store : service.m_stores) {
         for (const AccountsMap::Account &account : AccountsMap::read(store.folder)) {
+            if (std::none_of(service.m_accounts.cbegin(), service.m_accounts.cend(),
+                             [&](const Account &known) { return known.id == account.id; })) {
+                const std::optional<QString> chosen = choices.value(account.id).signature;
+                service.m_accounts.append({account.id, account.address(), chosen});
+                const auto row = chosen ? rowOf.constFind(*chosen) : rowOf.constEnd();
+                if (row != rowOf.constEnd())
+                    service.m_entries[*row].signature.chosenFor.append(account.label());
+            }
             for (const QString &id : account.signatures) {
                 const auto row = rowOf.constFind(id);
                 QStringList *accounts =
@@ -293,7 +312,38 @@ std::optional<KeptVersions::Version> SignatureService::previousVersion(const Ent
 
 QList<QString> SignatureService::recoverInterruptedWrites()
 {
-    return WriteIntents::recover();
+    return WriteIntents::recover() + SignaturePlan::recover();
+}
+
+std::optional<SignaturePlan> SignatureService::planApply(const ApplyRequest &request, Failure *failure) const
+{
+    return SignatureApplier::plan(*this, request, failure);
+}
+
+std::optional<QString> SignatureService::apply(const SignaturePlan &plan)
+{
+    return plan.run();
+}
+
+std::optional<QString> SignatureService::remove(const Entry &entry) const
+{
+    return SignatureRemover::remove(m_stores, entry);
+}
+
+std::optional<QString> SignatureService::restoreListFile(SignatureStore::Kind store, const QString &fileName,
+                                                         const QByteArray &bytes) const
+{
+    if (fileName == QLatin1String(MailChoice::preferencesName))
+        return MailChoice::restore(bytes);
+    const auto target = std::find_if(m_stores.cbegin(), m_stores.cend(),
+                                     [&](const SignatureStore &s) { return s.kind == store; });
+    if (target == m_stores.cend())
+        return QStringLiteral("That version's store is not there, so nothing was changed.");
+    if (const std::optional<QString> failure = ListFileWriter::replace(*target, fileName, bytes))
+        return failure;
+    if (fileName == QLatin1String(ListFileWriter::allSignaturesName))
+        return SignatureRemover::bringBackFiles(*target);
+    return std::nullopt;
 }
 
 std::optional<SignatureService::Failure> SignatureService::create(const QString &name, const QString &html,
@@ -306,6 +356,11 @@ std::optional<SignatureService::Failure> SignatureService::create(const QString 
 QString SignatureService::replacedSentence(const QString &name)
 {
     return QStringLiteral("Mail or another Mac replaced %1 after you inserted it.").arg(quoted(name));
+}
+
+QString SignatureService::notSetUpSentence()
+{
+    return QStringLiteral("Mail has not been set up for this user yet: run again after Mail's first start");
 }
 
 QString SignatureService::unchangedSentence(const QString &name, bool lockedAgain)

@@ -12,6 +12,8 @@
 
 #include <optional>
 
+struct SignaturePlan;
+
 // The one way to Mail's signatures, for the window's engine and for mailsig
 // alike: the stores found, the lists read and merged (a signature kept in
 // both stores is one signature with two copies), and every read and write of
@@ -46,6 +48,10 @@ public:
             Failed,
             NotFound,
             FolderUnreadable,
+            // An address that names no account, or several.
+            NoAccount,
+            // Mail has not made its folders or its list yet.
+            NotSetUp,
         };
         Kind kind = Kind::Failed;
         QString message;
@@ -81,6 +87,16 @@ public:
     // Each store that is there but cannot be read, and why, in one sentence.
     const QList<Failure> &problems() const { return m_problems; }
     const QList<Entry> &entries() const { return m_entries; }
+
+    // One of Mail's accounts, as the maps of the stores name it, and the
+    // signature Mail's preferences choose for it.
+    struct Account
+    {
+        QString id;
+        std::optional<QString> address;
+        std::optional<QString> chosen;
+    };
+    const QList<Account> &accounts() const { return m_accounts; }
     QList<SignatureModel> signatures() const;
 
     std::optional<Entry> entry(const QString &id) const;
@@ -124,17 +140,45 @@ public:
     std::optional<Failure> create(const QString &name, const QString &html, const QStringList &addresses,
                                   Created *created) const;
 
-    // Finishes writes a killed program left unlocked; a sentence for each.
+    // What apply is asked: a signature named name holding html, among the
+    // Signatures of the accounts of addresses ("all": every account), and
+    // their choice when makeDefault.
+    struct ApplyRequest
+    {
+        QString name;
+        QString html;
+        QStringList addresses;
+        bool makeDefault = false;
+    };
+    // What apply has to do; an empty plan when all is as asked. None, with
+    // the refusal, for an address that names no account or several, a name
+    // that names several signatures, and Mail's preferences that cannot be read.
+    std::optional<SignaturePlan> planApply(const ApplyRequest &request, Failure *failure) const;
+    // Carries the plan out across the stores as one recorded intent; none when done.
+    static std::optional<QString> apply(const SignaturePlan &plan);
+    // Takes the signature out of Mail's choice, every account and every
+    // list, then removes its files, each file kept as a version first.
+    std::optional<QString> remove(const Entry &entry) const;
+    // Writes a kept version of a list file (or of Mail's preferences) back;
+    // a restored list gets back the files of the signatures it names.
+    std::optional<QString> restoreListFile(SignatureStore::Kind store, const QString &fileName,
+                                           const QByteArray &bytes) const;
+
+    // Finishes writes, and changes across the stores, that a killed program
+    // left; a sentence for each.
     static QList<QString> recoverInterruptedWrites();
 
     // "Mail or another Mac replaced "Work" after you inserted it."
     static QString replacedSentence(const QString &name);
     // lockedAgain: the insert locked a copy that was not locked.
     static QString unchangedSentence(const QString &name, bool lockedAgain);
+    // What new and apply say where Mail has no folders or list yet.
+    static QString notSetUpSentence();
 
 private:
     std::optional<Failure> m_failure;
     QList<SignatureStore> m_stores;
     QList<Failure> m_problems;
     QList<Entry> m_entries;
+    QList<Account> m_accounts;
 };

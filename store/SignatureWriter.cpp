@@ -8,9 +8,7 @@
 #include "store/SignatureLimits.h"
 #include "store/WriteIntents.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -31,29 +29,11 @@ std::optional<QString> keepVersion(const SignatureWriter::Target &target, const 
     return QStringLiteral("The signature's current version could not be kept, so nothing was changed.");
 }
 
-// Replaces the whole file atomically, keeping its permission bits.
+// Replaces the whole file atomically, keeping its owner, group and permission bits, not the umask's: Mail,
+// running as the user, must still be able to rewrite what root wrote.
 bool writeAtomically(const QString &file, const QByteArray &bytes, QString *error)
 {
-    const QFileDevice::Permissions permissions = QFile::permissions(file);
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly)) {
-        *error = save.errorString();
-        return false;
-    }
-    // The replacement must carry the old file's permission bits, not the umask's.
-    if (permissions != QFileDevice::Permissions() && !save.setPermissions(permissions)) {
-        *error = save.errorString();
-        save.cancelWriting();
-        return false;
-    }
-    if (save.write(bytes) != bytes.size() || !save.commit()) {
-        *error = save.errorString();
-        save.cancelWriting();
-        return false;
-    }
-    // Without this a power cut can undo the rename while the versions say otherwise.
-    RegularFile::syncFolder(QFileInfo(file).absolutePath());
-    return true;
+    return RegularFile::replace(file, bytes, error);
 }
 
 std::optional<QString> existingFile(const SignatureWriter::Target &target, QString *failure)

@@ -583,6 +583,11 @@ private slots:
             m_home->signatures() + u"/AccountsMap.plist"_s,
             TestHome::accountsMap(TestHome::account(u"A1"_s, u"imap://jane%40example.com@x/"_s, {u"C"_s}) +
                                   TestHome::account(u"A2"_s, u"imap://bob%40example.org@x/"_s, {u"C"_s}))));
+        // Mail's preferences choose it for jane's account.
+        QVERIFY(QDir().mkpath(QFileInfo(m_home->preferences()).absolutePath()));
+        QVERIFY(TestHome::write(m_home->preferences(),
+                                "<plist><dict><key>SignaturesSelected</key><dict><key>A1"
+                                "</key><string>C</string></dict></dict></plist>"));
         engine().loadSignatures();
         const int row = list()->model()->rowOf(u"C"_s).value_or(-1);
         const QString usedBy = u"Used by jane@example.com, bob@example.org"_s;
@@ -591,7 +596,7 @@ private slots:
         QCOMPARE(index(row).data(Qt::AccessibleDescriptionRole).toString(), usedBy);
         const QString toolTip = index(row).data(Qt::ToolTipRole).toString();
         QCOMPARE(QTextDocumentFragment::fromHtml(toolTip).toPlainText(),
-                 u"Cloud\nKept in iCloud Drive\n"_s + usedBy);
+                 u"Cloud\nKept in iCloud Drive\n"_s + usedBy + u"\nChosen for jane@example.com"_s);
     }
     void newSignatureFromClipboard()
     {

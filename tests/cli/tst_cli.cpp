@@ -100,8 +100,8 @@ private slots:
         // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file, %5 whether
         // that file is missing.
         const QString each = uR"({"id": "%1", "name": "%2", "locked": %3, "rich": true, "file": "%4",
-            "accounts": [], "replacedSinceInsert": false, "missing": %5, "stores": [{"store": "local",
-            "file": "%4", "locked": %3, "replacedSinceInsert": false, "missing": %5}]})"_s;
+            "accounts": [], "chosenFor": [], "replacedSinceInsert": false, "missing": %5, "stores": [{"store":
+            "local", "file": "%4", "locked": %3, "replacedSinceInsert": false, "missing": %5}]})"_s;
         QJsonArray expected;
         for (int row = 0; row < 3; ++row) {
             const QString locked = row == 1 ? u"true"_s : u"false"_s,
@@ -165,8 +165,8 @@ private slots:
         row("unknown version", u"restore Work 1999"_s, no, none, 4, u"no kept version \"1999\""_s);
         row("no Mail folder", u"--mail-folder /nonexistent list"_s, no, none, 5,
             u"No Mail folder at /nonexistent."_s);
-        row("no version folder", u"--mail-folder=/ list"_s, no, none, 5, u"No version folder"_s);
-        row("no list of signatures", insert, x, u"NoList"_s, 5, u"make a signature in Mail first"_s);
+        row("no version folder", u"--mail-folder=/ list"_s, no, none, 7, u"No version folder"_s);
+        row("no list of signatures", insert, x, u"NoList"_s, 7, u"make a signature in Mail first"_s);
         row("Mail running", insert, x, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, unlock", u"unlock Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, restore", u"restore Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);

@@ -110,15 +110,53 @@ bool TestHome::makeICloud(const QList<Entry> &entries, bool binary) const
     bool ok = QDir().mkpath(iCloud()) && write(iCloud() + u"/AllSignatures.plist"_s, listXml(entries));
     for (const auto &[id, name] : entries)
         ok = ok && write(iCloudFile(id), header(id) + "\n\n<p>" + name.toUtf8() + " in iCloud</p>");
-    // Python's plistlib writes the binary form: a writer independent of the program's.
-    if (ok && binary)
-        run(u"python3"_s,
-            {u"-c"_s,
-             QStringLiteral("import plistlib,sys; p=sys.argv[1]; d=plistlib.load(open(p,'rb')); "
-                            "plistlib.dump(d, open(p,'wb'), fmt=plistlib.FMT_BINARY)"),
-             iCloud() + u"/AllSignatures.plist"_s},
-            &ok);
+    return ok && (!binary || toBinary(iCloud() + u"/AllSignatures.plist"_s));
+}
+
+QStringList TestHome::prepareStores(const QString &stores, bool binary, const QList<Entry> &iCloudOnly) const
+{
+    QStringList folders;
+    if (stores != u"local"_s && makeICloud(sample() + iCloudOnly, binary))
+        folders.append(iCloud());
+    if (stores == u"iCloud"_s)
+        QDir(mail()).removeRecursively();
+    else if (folders.append(signatures()); binary)
+        toBinary(listFile());
+    for (const QString &folder : folders) {
+        write(folder + u"/AccountsMap.plist"_s,
+              accountsMap(account(u"A1"_s, u"imap://jane%40example.com@x/"_s, {id(0)}) +
+                          account(u"A2"_s, u"imap://bob%40example.org@x/"_s, {id(1)})));
+        if (binary)
+            toBinary(folder + u"/AccountsMap.plist"_s);
+    }
+    QDir().mkpath(QFileInfo(preferences()).absolutePath());
+    write(preferences(), "<plist><dict><key>OtherKey</key><integer>42</integer><key>SignaturesSelected</key>"
+                         "<dict><key>A2</key><string>OLD</string></dict><key>SignatureSelectionMethods</key>"
+                         "<dict><key>A2</key><string>SequentialSelection</string></dict></dict></plist>");
+    if (binary)
+        toBinary(preferences());
+    return folders;
+}
+
+bool TestHome::toBinary(const QString &path)
+{
+    bool ok = false;
+    run(u"python3"_s,
+        {u"-c"_s,
+         QStringLiteral("import plistlib,sys; p=sys.argv[1]; d=plistlib.load(open(p,'rb')); "
+                        "plistlib.dump(d, open(p,'wb'), fmt=plistlib.FMT_BINARY)"),
+         path},
+        &ok);
     return ok;
+}
+
+QJsonValue TestHome::plist(const QString &path)
+{
+    const QByteArray json =
+        run(u"python3"_s,
+            {u"-c"_s, u"import json,plistlib,sys; print(json.dumps(plistlib.load(open(sys.argv[1],'rb'))))"_s,
+             path});
+    return QJsonDocument::fromJson("[" + json + "]").array().at(0);
 }
 
 bool TestHome::write(const QString &path, const QByteArray &bytes)

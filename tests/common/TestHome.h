@@ -4,6 +4,7 @@
 #include "store/SignaturesEngine.h"
 
 #include <QDateTime>
+#include <QJsonValue>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +44,21 @@ public:
     // Makes that store with these entries, each file with a body naming it; a binary list when asked.
     bool makeICloud(const QList<Entry> &entries, bool binary = false) const;
     static QByteArray header(const QString &id);
+    // Mail's preferences in its container, where Linux keeps the com.apple.mail domain.
+    QString preferences() const
+    {
+        return path() + u"/Library/Containers/com.apple.mail/Data/Library/Preferences/com.apple.mail.plist"_s;
+    }
+    // The stores a table's row names ("local", "iCloud", "both"; the iCloud one with iCloudOnly too), their
+    // lists binary when asked, each with Mail's map of two accounts (A1 jane@example.com, which sends Work,
+    // A2 bob@example.org, which sends Personal), and Mail's preferences with bob's choice and a key of their
+    // own; the folders.
+    QStringList prepareStores(const QString &stores, bool binary, const QList<Entry> &iCloudOnly = {}) const;
+    // A property list rewritten in the binary form by Python's plistlib, a writer independent of the
+    // program's.
+    static bool toBinary(const QString &path);
+    // A property list as plistlib (an independent reader) reads it, as JSON; undefined when it cannot.
+    static QJsonValue plist(const QString &path);
     static QByteArray listXml(const QList<Entry> &entries);
     // Mail's map of accounts (accounts as account() makes them); an account with the ids of its signatures.
     static QByteArray accountsMap(const QByteArray &accounts)

@@ -28,6 +28,36 @@ extern "C" void CFRelease(CFTypeRef cf);
 // ownership to the caller", who releases it with CFRelease.
 extern "C" CFTypeRef CFBridgingRetain(id X);
 
+// https://developer.apple.com/documentation/foundation/cfbridgingrelease(_:)
+// "Moves a non-Objective-C pointer to Objective-C and also transfers ownership to ARC."
+extern "C" id CFBridgingRelease(CFTypeRef X);
+
+// CFPreferences, the preferences system `defaults` uses.
+// https://developer.apple.com/documentation/corefoundation/cfpropertylistref
+typedef CFTypeRef CFPropertyListRef;
+// https://developer.apple.com/documentation/corefoundation/cfarrayref
+typedef const struct __CFArray *CFArrayRef;
+// https://developer.apple.com/documentation/corefoundation/cfdictionaryref
+typedef const struct __CFDictionary *CFDictionaryRef;
+// MacTypes.h: "typedef unsigned char Boolean;"
+typedef unsigned char Boolean;
+// https://developer.apple.com/documentation/corefoundation/kcfpreferencescurrentuser
+extern "C" const CFStringRef kCFPreferencesCurrentUser;
+// https://developer.apple.com/documentation/corefoundation/kcfpreferencesanyhost
+extern "C" const CFStringRef kCFPreferencesAnyHost;
+// https://developer.apple.com/documentation/corefoundation/1515488-cfpreferencescopyappvalue
+extern "C" CFPropertyListRef CFPreferencesCopyAppValue(CFStringRef key, CFStringRef applicationID);
+// https://developer.apple.com/documentation/corefoundation/1515528-cfpreferencessetappvalue
+extern "C" void CFPreferencesSetAppValue(CFStringRef key, CFPropertyListRef value, CFStringRef applicationID);
+// https://developer.apple.com/documentation/corefoundation/1515550-cfpreferencesappsynchronize
+extern "C" Boolean CFPreferencesAppSynchronize(CFStringRef applicationID);
+// https://developer.apple.com/documentation/corefoundation/1515510-cfpreferencescopykeylist
+extern "C" CFArrayRef CFPreferencesCopyKeyList(CFStringRef applicationID, CFStringRef userName,
+                                               CFStringRef hostName);
+// https://developer.apple.com/documentation/corefoundation/1515535-cfpreferencescopymultiple
+extern "C" CFDictionaryRef CFPreferencesCopyMultiple(CFArrayRef keysToFetch, CFStringRef applicationID,
+                                                     CFStringRef userName, CFStringRef hostName);
+
 // https://developer.apple.com/documentation/foundation/nsurl/bookmarkcreationoptions
 typedef NSUInteger NSURLBookmarkCreationOptions;
 // https://developer.apple.com/documentation/foundation/nsurl/bookmarkcreationoptions/withsecurityscope

@@ -32,6 +32,8 @@ QVariant SignatureItemModel::data(const QModelIndex &index, int role) const
         QStringList lines = QStringList{signature.name} + marks(signature);
         if (!signature.accounts.isEmpty())
             lines.append(usedByText(signature.accounts));
+        if (!signature.chosenFor.isEmpty())
+            lines.append(chosenForText(signature.chosenFor));
         // A tool tip that looks like HTML is shown as HTML: a name is shown as typed.
         return Qt::convertFromPlainText(lines.join(u'\n'));
     }
@@ -72,6 +74,11 @@ QString SignatureItemModel::replacedMarkText()
 QString SignatureItemModel::usedByText(const QStringList &accounts)
 {
     return accounts.isEmpty() ? QString() : QStringLiteral("Used by ") + accounts.join(QStringLiteral(", "));
+}
+
+QString SignatureItemModel::chosenForText(const QStringList &accounts)
+{
+    return QStringLiteral("Chosen for ") + accounts.join(QStringLiteral(", "));
 }
 
 QStringList SignatureItemModel::marks(const SignatureModel &signature)

@@ -42,6 +42,8 @@ public:
     static QString replacedMarkText();
     // "Used by jane@example.com, bob@example.org"; empty without accounts.
     static QString usedByText(const QStringList &accounts);
+    // "Chosen for jane@example.com": the accounts Mail sends it for.
+    static QString chosenForText(const QStringList &accounts);
 
     // The record shown in row, if there is such a row.
     std::optional<SignatureModel> record(int row) const;

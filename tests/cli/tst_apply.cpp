@@ -1,0 +1,352 @@
+// mailsig apply and remove as a login script runs them, through the real mailsig: every shape of the stores,
+// the fields from every source, the refusals, the wait for Mail, and a removal undone.
+#include "tests/common/TestHome.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <unistd.h>
+
+namespace {
+
+using Run = TestHome::Run;
+
+QStringList wrapper;
+
+Run mailsig(const QStringList &arguments, const QByteArray &input = {})
+{
+    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
+}
+
+// Arguments split at spaces.
+Run mailsig(const QString &arguments, const QByteArray &input = {})
+{
+    return mailsig(arguments.split(u' ', Qt::SkipEmptyParts), input);
+}
+
+const QByteArray html = "<p>Ada \xc3\xa9</p>\n";
+
+bool isBinary(const QString &path)
+{
+    return TestHome::read(path).startsWith("bplist00");
+}
+
+} // namespace
+
+class TestApply : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        wrapper.clear();
+        qunsetenv("XDG_CONFIG_DIRS");
+    }
+
+    void shapes_data()
+    {
+        columns<QString, QString, bool, QString>(); // the signature, the stores, binary, what each store says
+        row("missing, local, XML", u"missing"_s, u"local"_s, false, u"made"_s);
+        row("missing, iCloud only, binary", u"missing"_s, u"iCloud"_s, true, u"made"_s);
+        row("missing, both, binary", u"missing"_s, u"both"_s, true, u"made,made"_s);
+        row("same, both", u"same"_s, u"both"_s, false, u"unchanged,unchanged"_s);
+        row("same but unlocked, local", u"unlocked"_s, u"local"_s, false, u"locked"_s);
+        row("different, both, binary", u"different"_s, u"both"_s, true, u"inserted,inserted"_s);
+        row("in the iCloud list only", u"iCloudOnly"_s, u"both"_s, false, u"locked,made"_s);
+    }
+    void shapes()
+    {
+        const auto [signature, stores, binary, said] = fetch<QString, QString, bool, QString>();
+        TestHome home;
+        const bool iCloudOnly = signature == u"iCloudOnly"_s;
+        const QStringList folders = home.prepareStores(
+            stores, binary,
+            iCloudOnly ? QList<TestHome::Entry>{{u"T1"_s, u"Team"_s}} : QList<TestHome::Entry>{});
+        const QString name = signature == u"missing"_s ? u"Company"_s : iCloudOnly ? u"Team"_s : u"Work"_s;
+        const QByteArray input = iCloudOnly ? "<p>Team in iCloud</p>" : html;
+        if (signature == u"same"_s || signature == u"unlocked"_s)
+            QCOMPARE(mailsig({u"apply"_s, name}, input).code, 0);
+        if (signature == u"unlocked"_s)
+            QCOMPARE(mailsig({u"unlock"_s, name}).code, 0);
+        QList<QJsonValue> lists, maps;
+        for (const QString &folder : folders) {
+            lists.append(TestHome::plist(folder + u"/AllSignatures.plist"_s));
+            maps.append(TestHome::plist(folder + u"/AccountsMap.plist"_s));
+        }
+        QJsonObject preferences = TestHome::plist(home.preferences()).toObject();
+        const Run run = mailsig(
+            {u"apply"_s, name, u"--account"_s, u"JANE@example.com"_s, u"--default"_s, u"--json"_s}, input);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        const QJsonObject done = QJsonDocument::fromJson(run.out).object();
+        const QString id = done[u"id"_s].toString();
+        QStringList words;
+        for (const QJsonValue &store : done[u"stores"_s].toArray())
+            words.append(store[u"signature"_s].toString());
+        QCOMPARE(words.join(u','), said);
+        QCOMPARE(done[u"chosenFor"_s].toArray(), QJsonArray{u"jane@example.com"_s});
+        // Each list gains the new entry where it was made, each map's jane the id once; every other entry and
+        // key stays as it was, each file in its own form; the signature holds exactly the HTML, locked.
+        for (qsizetype i = 0; i < folders.size(); ++i) {
+            QJsonArray list = lists.at(i).toArray();
+            if (signature == u"missing"_s || (iCloudOnly && folders.at(i) == home.signatures()))
+                list.append(QJsonObject{
+                    {u"SignatureIsRich"_s, true}, {u"SignatureName"_s, name}, {u"SignatureUniqueId"_s, id}});
+            QCOMPARE(TestHome::plist(folders.at(i) + u"/AllSignatures.plist"_s), QJsonValue(list));
+            QJsonObject map = maps.at(i).toObject(), jane = map[u"A1"_s].toObject();
+            jane[u"Signatures"_s] = id == home.id(0) ? QJsonArray{id} : QJsonArray{home.id(0), id};
+            map[u"A1"_s] = jane;
+            QCOMPARE(TestHome::plist(folders.at(i) + u"/AccountsMap.plist"_s), QJsonValue(map));
+            QCOMPARE(isBinary(folders.at(i) + u"/AllSignatures.plist"_s), binary);
+            const QString file = folders.at(i) + u'/' + id + u".mailsignature"_s;
+            QCOMPARE(TestHome::mimeDecoded({file}), QStringList{QString::fromUtf8(input)});
+            QVERIFY(TestHome::isLocked(file));
+        }
+        for (const auto &[key, value] :
+             {std::pair{u"SignaturesSelected"_s, id}, {u"SignatureSelectionMethods"_s, u"SelectedOnly"_s}}) {
+            QJsonObject entries = preferences[key].toObject();
+            entries[u"A1"_s] = value;
+            preferences[key] = entries;
+        }
+        QCOMPARE(TestHome::plist(home.preferences()), QJsonValue(preferences));
+        QCOMPARE(isBinary(home.preferences()), binary);
+        // Listed as each account's choice.
+        const QJsonObject listed = QJsonDocument::fromJson(mailsig(u"list --json"_s).out).object();
+        QCOMPARE(
+            listed[u"accounts"_s].toArray(),
+            (QJsonArray{
+                QJsonObject{{u"id"_s, u"A1"_s}, {u"address"_s, u"jane@example.com"_s}, {u"chosen"_s, id}},
+                QJsonObject{
+                    {u"id"_s, u"A2"_s}, {u"address"_s, u"bob@example.org"_s}, {u"chosen"_s, u"OLD"_s}}}));
+        // Again: not a byte changes, nothing is kept, and it says so.
+        const TestHome::Snapshot before = TestHome::snapshot(home.path());
+        QTest::qWait(20); // a rewrite would show in the modification times
+        const Run again =
+            mailsig({u"apply"_s, name, u"--account"_s, u"jane@example.com"_s, u"--default"_s}, input);
+        QCOMPARE(again.out, u"\"%1\" is in use as asked; nothing was written.\n"_s.arg(name).toUtf8());
+        QCOMPARE(again.code, 0);
+        QVERIFY(TestHome::snapshot(home.path()) == before);
+    }
+
+    void fieldsFromEverySource_data()
+    {
+        columns<QString, QString>(); // the options, the HTML written (%1: the running user's full name)
+        const QString managed = u"--fields-from managed"_s, user = u"--fields-from user:mailsig-jane"_s;
+        row("managed preferences", managed, u"Managed Name|Managed Title|+1 5550|"_s);
+        row("an account's GECOS", user, u"Jane Doe||+44 20 1|Room 4"_s);
+        row("the running user", u"--fields-from user --field title=T"_s, u"%1|T||"_s);
+        row("the first source wins", user + u' ' + managed, u"Jane Doe|Managed Title|+44 20 1|Room 4"_s);
+        row("--field, then --fields, then the sources",
+            u"--field name=Field --fields FILE "_s + managed + u' ' + user,
+            u"Field|File Title|+1 5550|Room 4"_s);
+        row("--literal", u"--literal"_s,
+            u"{{name}}|{{#title}}{{title}}{{/title}}|{{#phone}}{{phone}}{{/phone}}|{{#office}}{{office}}{{/office}}"_s);
+    }
+    void fieldsFromEverySource()
+    {
+        const auto [options, written] = fetch<QString, QString>();
+        TestHome home;
+        const QString fields = home.path() + u"/fields.json"_s, config = home.path() + u"/xdg"_s;
+        QVERIFY(TestHome::write(fields, R"({"name": "File Name", "title": "File Title"})"));
+        QVERIFY(QDir().mkpath(config + u"/Vellix"_s));
+        QVERIFY(
+            TestHome::write(config + u"/Vellix/Vellix Mail.conf"_s,
+                            "[SignatureFields]\nname=Managed Name\ntitle=Managed Title\nphone=+1 5550\n"));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config));
+        if (options.contains(u"user:"_s)) {
+            if (::geteuid() != 0)
+                QSKIP("Making a local user for the test needs root.");
+            // A real local user, made by useradd in a copy of the user database that only mailsig's own mount
+            // namespace sees: nothing of the machine's accounts changes, and nothing is left to remove.
+            const QString etc = home.path() + u"/root/etc"_s;
+            QVERIFY(QDir().mkpath(etc));
+            for (const QString &file : {u"passwd"_s, u"group"_s, u"shadow"_s, u"gshadow"_s, u"login.defs"_s})
+                QFile::copy(u"/etc/"_s + file, etc + u'/' + file);
+            QCOMPARE(TestHome::runProgram({u"useradd"_s, u"-P"_s, home.path() + u"/root"_s, u"-M"_s, u"-N"_s,
+                                           u"-c"_s, u"Jane Doe,Room 4,+44 20 1,"_s, u"mailsig-jane"_s})
+                         .code,
+                     0);
+            wrapper = {u"unshare"_s,      u"-m"_s, u"--"_s,
+                       u"sh"_s,           u"-c"_s, u"mount --bind \"$0\" /etc/passwd && exec \"$@\""_s,
+                       etc + u"/passwd"_s};
+        }
+        const QString fullName = QString::fromUtf8(
+            TestHome::runProgram(
+                {u"python3"_s, u"-c"_s,
+                 u"import os,pwd; print(pwd.getpwuid(os.getuid()).pw_gecos.split(',')[0])"_s})
+                .out.trimmed());
+        const QByteArray input = "{{name}}|{{#title}}{{title}}{{/title}}|{{#phone}}{{phone}}{{/phone}}|"
+                                 "{{#office}}{{office}}{{/office}}";
+        const Run run = mailsig(u"apply Work "_s + QString(options).replace(u"FILE"_s, fields), input);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(TestHome::mimeDecoded({home.file(0)}),
+                 QStringList{QString(written).replace(u"%1"_s, fullName)});
+    }
+
+    void badInput_data()
+    {
+        columns<QString, QByteArray, QString, int, QString>(); // arguments, input, setup, exit, the sentence
+        const QByteArray x = "<p>x</p>", placeholder = "<p>{{name}}</p>";
+        const QString team = u"apply Team --account jane@example.com"_s, none,
+                      notSetUp =
+                          u"Mail has not been set up for this user yet: run again after Mail's first start"_s;
+        row("--default without an account", u"apply Team --default"_s, x, none, 2,
+            u"--default needs --account ADDRESS (or --account all): no account is given a signature it was "
+            u"not "
+            "named for."_s);
+        row("an address of no account", u"apply Team --account nobody@example.com"_s, x, none, 6,
+            u"nobody@example.com names no account; the accounts are: jane@example.com, bob@example.org."_s);
+        row("no map of accounts", team, x, u"NoMap"_s, 6,
+            u"jane@example.com names no account: Mail keeps no map of accounts (AccountsMap.plist) beside "
+            u"its "
+            "signatures in "_s);
+        row("no version folder", team, x, u"NoVersionFolder"_s, 7, notSetUp);
+        row("no list, new", u"new Team"_s, x, u"NoList"_s, 7, notSetUp);
+        row("no Mail folder in the user's Library", team, x, u"NoMailFolder"_s, 7, notSetUp);
+        row("--default before Mail's first start", team + u" --default"_s, x, u"NoContainer"_s, 7, notSetUp);
+        row("Mail's preferences broken", team + u" --default"_s, x, u"BrokenPreferences"_s, 1,
+            u"Mail's preferences "_s);
+        row("Mail running, waited for", team + u" --wait 1"_s, x, u"MailRunning"_s, 3,
+            u"Mail is still running after 1 second: quit Mail, then try again."_s);
+        row("Mail running, remove", u"remove Work"_s, x, u"MailRunning"_s, 3, u"Mail is running"_s);
+        row("--wait without a number", u"apply Team --wait soon"_s, x, none, 2,
+            u"--wait takes a number of seconds, not \"soon\"."_s);
+        row("an unknown source of fields", u"apply Team --fields-from ldap"_s, x, none, 2,
+            u"--fields-from takes user, user:ACCOUNT or managed, not \"ldap\"."_s);
+        row("no such user", u"apply Team --fields-from user:nobody-here"_s, x, none, 1,
+            u"No local user is named \"nobody-here\"."_s);
+        row("a managed value that is not text", u"apply Team --fields-from managed"_s, x, u"ManagedList"_s, 1,
+            u"a value that is not text"_s);
+        row("--literal with fields", u"apply Team --literal --field name=A"_s, x, none, 2,
+            u"--literal writes the HTML as it is: give it no fields."_s);
+        for (const QString &command : {u"apply Team"_s, u"new Team"_s, u"insert Work"_s})
+            row(qPrintable(u"a placeholder without a value, "_s + command.section(u' ', 0, 0)), command,
+                placeholder, none, 1, u"No value for {{name}}: give --field name=\u2026"_s);
+#ifdef TESTS_ON_LINUX
+        row("a folder that takes no new file, the other store's taken back", u"new Team"_s, x,
+            u"LockedFolder"_s, 1, u"could not be saved"_s);
+#endif
+        row("a name of two signatures", u"apply WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
+        row("remove, no such signature", u"remove Nobody"_s, x, none, 4,
+            u"No signature is named \"Nobody\""_s);
+    }
+    void badInput()
+    {
+        const auto [arguments, input, setup, code, sentence] =
+            fetch<QString, QByteArray, QString, int, QString>();
+        TestHome home;
+        home.prepareStores(u"local"_s, false);
+        QProcess mail;
+        if (setup == u"NoMap"_s)
+            QVERIFY(QFile::remove(home.signatures() + u"/AccountsMap.plist"_s));
+        if (setup == u"NoVersionFolder"_s)
+            QVERIFY(QDir(home.mail() + u"/V10"_s).removeRecursively());
+        if (setup == u"NoList"_s)
+            QVERIFY(QFile::remove(home.listFile()));
+        if (setup == u"NoMailFolder"_s)
+            QVERIFY(QDir(home.mail()).removeRecursively());
+        if (setup == u"NoContainer"_s)
+            QVERIFY(QDir(home.path() + u"/Library/Containers"_s).removeRecursively());
+        if (setup == u"BrokenPreferences"_s)
+            QVERIFY(TestHome::write(home.preferences(), "<plist><dict>"));
+        if (setup == u"LockedFolder"_s) // the iCloud copy is written first
+            QVERIFY(home.makeICloud(TestHome::sample()) && TestHome::lock(home.signatures()));
+        if (setup == u"TwoWork"_s)
+            QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"work"_s}}));
+        if (setup == u"ManagedList"_s) {
+            QVERIFY(QDir().mkpath(home.path() + u"/xdg/Vellix"_s));
+            QVERIFY(TestHome::write(home.path() + u"/xdg/Vellix/Vellix Mail.conf"_s,
+                                    "[SignatureFields]\nname=Jane, Doe\n"));
+            qputenv("XDG_CONFIG_DIRS", QFile::encodeName(home.path() + u"/xdg"_s));
+        }
+        if (setup == u"MailRunning"_s) {
+            mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
+            QVERIFY(mail.waitForStarted());
+        }
+        const TestHome::Snapshot before = TestHome::snapshot(home.path(), home.path() + u"/Mail.app"_s);
+        const Run run = mailsig(arguments, input);
+        mail.kill();
+        mail.waitForFinished();
+        QCOMPARE(run.code, code);
+        QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.contains(sentence), qPrintable(run.err));
+        QCOMPARE(run.err.count(u'\n'), 1);
+        QVERIFY(TestHome::snapshot(home.path(), home.path() + u"/Mail.app"_s) == before);
+    }
+
+    void waitsForMailToQuit()
+    {
+        TestHome home;
+        QProcess mail, run;
+        mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
+        QVERIFY(mail.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        run.start(QStringLiteral(TESTS_MAILSIG), {u"apply"_s, u"Team"_s, u"--wait"_s, u"10"_s});
+        run.write(html);
+        run.closeWriteChannel();
+        QTest::qWait(1500);
+        QCOMPARE(run.state(), QProcess::Running);
+        mail.kill();
+        mail.waitForFinished();
+        QVERIFY(run.waitForFinished(15000));
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY(waited.elapsed() >= 1500);
+        QCOMPARE(mailsig(u"show Team"_s).out, html);
+    }
+
+    void removeAndItsUndo()
+    {
+        TestHome home;
+        const QStringList folders = home.prepareStores(u"both"_s, true);
+        // Each store's list and map, then Mail's preferences.
+        const auto state = [&] {
+            QJsonArray files;
+            for (const QString &folder : folders)
+                for (const QString &file : {u"/AllSignatures.plist"_s, u"/AccountsMap.plist"_s})
+                    files.append(TestHome::plist(folder + file));
+            files.append(TestHome::plist(home.preferences()));
+            return files;
+        };
+        QJsonArray before = state();
+        QCOMPARE(mailsig(u"apply Team --account all --default"_s, html).code, 0);
+        const QJsonArray applied = state();
+        const Run run = mailsig(u"remove Team"_s);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        // Out of every list, map and choice, its files gone.
+        QJsonArray removed = state();
+        QCOMPARE(removed.takeAt(4)[u"SignaturesSelected"_s], QJsonValue(QJsonObject{}));
+        before.removeLast();
+        QCOMPARE(removed, before);
+        for (const QString &folder : folders)
+            QCOMPARE(QDir(folder).entryList({u"*.mailsignature"_s}).size(), 3);
+        // The newest kept version of each list file back: all is as it was, the files back and locked.
+        QSet<QString> restored;
+        const QJsonArray kept =
+            QJsonDocument::fromJson(mailsig(u"versions --list-file --json"_s).out)[u"versions"_s].toArray();
+        for (const QJsonValue &version : kept) {
+            const QString name = version[u"version"_s].toString();
+            if (const QString file = name.section(u'/', 0, 0) + version[u"store"_s].toString();
+                !restored.contains(file)) {
+                restored.insert(file);
+                QCOMPARE(mailsig({u"restore"_s, u"--list-file"_s, name}).code, 0);
+            }
+        }
+        QCOMPARE(restored.size(), 5);
+        QCOMPARE(state(), applied);
+        QCOMPARE(mailsig(u"show Team"_s).out, html);
+        QVERIFY(
+            QDir(home.iCloud()).entryList({u"*.mailsignature"_s}).size() == 4 &&
+            QJsonDocument::fromJson(mailsig(u"list --json"_s).out)[u"signatures"_s][3][u"locked"_s].toBool());
+        // A signature one of whose files is gone is taken out all the same.
+        QVERIFY(QFile::remove(home.iCloudFile(home.id(2))));
+        QCOMPARE(mailsig(u"remove Short"_s).code, 0);
+        for (const QString &folder : folders)
+            QVERIFY(!TestHome::read(folder + u"/AllSignatures.plist"_s).contains(home.id(2).toUtf8()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestApply)
+#include "tst_apply.moc"
