@@ -108,8 +108,11 @@ bool ClickCensus::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     case QEvent::LayoutRequest:
-        ++m_layoutPasses;
-        ++countOf(widget).layouts;
+        // A widget without a layout places its children itself, if at all.
+        if (widget->layout()) {
+            ++m_layoutPasses;
+            ++countOf(widget).layouts;
+        }
         break;
     case QEvent::Move:
         ++countOf(widget).moves;

@@ -13,7 +13,7 @@ class QWidget;
 // What clicks make a window do, counted by an event filter on the
 // application between begin() and end(): the paint events each widget of the
 // window gets (for an item view's viewport, how many rows they cover), the
-// layout passes (LayoutRequest events), the moves and
+// layout passes (LayoutRequest to a widget with a layout), the moves and
 // resizes, and the window's update passes. Beside them, what each widget
 // shows and where, before and after, so a text that changed is seen too.
 class ClickCensus : public QObject

@@ -19,8 +19,11 @@
 #include "preview/ControlWebviewModel.h"
 #include "preview/PreviewPage.h"
 #include "preview/PreviewSurface.h"
+#include "tests/common/TestHome.h"
 #include "ui/list/SignatureListView.h"
 #include "ui/render/SignatureRender.h"
+#include "ui/render/SignatureRenderTopbar.h"
+#include "ui/render/SignatureRenderTopbarAppearance.h"
 #include "ui/render/SignatureRenderWebView.h"
 
 #include <QApplication>
@@ -30,6 +33,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -44,6 +48,23 @@ constexpr int signatureCount = 8;
 constexpr qsizetype signatureBytes = 4000;
 // Long enough for a window to paint what the last update changed.
 constexpr int settleMs = 40;
+
+// The sample's signatures: every fourth plain, the next with one note (plain
+// http links), the next declaring dark colours of its own, the next with two
+// notes (and a link to a file), so that a click changes the note line, and in
+// dark the appearance line, as it does between a user's signatures.
+QString sampleHtml(int row, const QString &marker)
+{
+    QString html = SampleSignatures::html(signatureBytes, marker);
+    if (row % 2 == 1)
+        html.replace(QStringLiteral("https://"), QStringLiteral("http://"));
+    if (row % 4 == 3)
+        html.replace(QStringLiteral("</body>"),
+                     QStringLiteral("<a href=\"file:///Users/ada/card.vcf\">card</a></body>"));
+    if (row % 4 == 2)
+        html.prepend(QStringLiteral("<style>:root { color-scheme: light dark; }</style>"));
+    return html;
+}
 
 // Asks the page what `question`, a script, gives now.
 QVariant pageAnswer(QWebEnginePage *page, const QString &question)
@@ -156,6 +177,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "could not build the sample Mail folder\n");
         return 1;
     }
+    for (int row = 0; row < signatureCount; ++row) {
+        if (!TestHome::write(home.file(row), TestHome::header(home.id(row)) + "\n\n" +
+                                                 SampleSignatures::quotedPrintable(
+                                                     sampleHtml(row, home.marker(row)).toUtf8()))) {
+            std::fprintf(stderr, "could not write the sample signatures\n");
+            return 1;
+        }
+    }
     home.enter();
     ApplicationSetup::prepare();
     QApplication application(argc, argv);
@@ -182,7 +211,7 @@ int main(int argc, char *argv[])
     QStringList names, signatures;
     for (int row = 0; row < signatureCount; ++row) {
         names.append(list->rowsView()->model()->index(row, 0).data().toString());
-        signatures.append(SampleSignatures::html(signatureBytes, home.marker(row)));
+        signatures.append(sampleHtml(row, home.marker(row)));
     }
     // The floors: windows of their own beside and below the program's, with the same signatures.
     ToolkitFloor toolkit(names, signatures);
@@ -244,8 +273,9 @@ int main(int argc, char *argv[])
     }
 
     // The census: one click on every row in each window, counted from the
-    // click until the page has answered and the window has had time to paint.
-    ClickCensus census(&window), toolkitCensus(&toolkit);
+    // click until the page has answered and the window has had time to paint;
+    // then the program's again with the preview dark.
+    ClickCensus census(&window), toolkitCensus(&toolkit), darkCensus(&window);
     QWidget *host = window.contentView()->previewPane()->webView()->findChild<QWidget *>();
     auto *surface = dynamic_cast<PreviewSurface *>(host);
     if (!surface) {
@@ -258,26 +288,35 @@ int main(int argc, char *argv[])
     std::vector<double> handed, walks;
     int newDocuments = 0;
     pageAnswer(page, sameDocument());
-    for (int i = 0; i < signatureCount; ++i) {
-        const int row = (warmup + iterations + i) % signatureCount;
-        QTest::qWait(settleMs);
-        toolkitCensus.begin();
-        clock.start();
-        toolkit.click(row);
-        until(toolkit.page(), ToolkitFloor::holds(home.marker(row)), clock, toolkitProbes);
-        QTest::qWait(settleMs);
-        toolkitCensus.end();
-
-        QTest::qWait(settleMs);
-        census.begin();
-        clickProgram(row);
-        walks.push_back(double(clock.nsecsElapsed()) / 1e6);
-        handed.push_back(handoff.handedMs);
-        until(page, inPreview(home.marker(row)), clock, probes);
-        QTest::qWait(settleMs);
-        census.end();
-        newDocuments += int(!pageAnswer(page, sameDocument()).toBool());
-    }
+    const auto countClicks = [&](ClickCensus &counted, ClickCensus *floorCounted) {
+        for (int i = 0; i < signatureCount; ++i) {
+            const int row = (warmup + iterations + i) % signatureCount;
+            if (floorCounted) {
+                QTest::qWait(settleMs);
+                floorCounted->begin();
+                clock.start();
+                toolkit.click(row);
+                until(toolkit.page(), ToolkitFloor::holds(home.marker(row)), clock, toolkitProbes);
+                QTest::qWait(settleMs);
+                floorCounted->end();
+            }
+            QTest::qWait(settleMs);
+            counted.begin();
+            clickProgram(row);
+            walks.push_back(double(clock.nsecsElapsed()) / 1e6);
+            handed.push_back(handoff.handedMs);
+            until(page, inPreview(home.marker(row)), clock, probes);
+            QTest::qWait(settleMs);
+            counted.end();
+            newDocuments += int(!pageAnswer(page, sameDocument()).toBool());
+        }
+    };
+    countClicks(census, &toolkitCensus);
+    SignatureRenderTopbarAppearance *appearance = window.contentView()->previewPane()->topbar()->appearance();
+    appearance->darkButton()->click();
+    QTest::qWait(settleMs);
+    countClicks(darkCensus, nullptr);
+    appearance->lightButton()->click();
     bridge.attach(surface);
     std::vector<double> checks;
     for (int i = 0; i < 50; ++i) {
@@ -306,8 +345,9 @@ int main(int argc, char *argv[])
                 repaintMs(toolkit));
     std::printf("the click handled (mouseClick returned) %.2f ms after it began; the page handed its update "
                 "at %.2f ms; notes on one signature %.3f ms; new documents in the preview's frame %d of %d\n",
-                median(walks), median(handed), median(checks), newDocuments, signatureCount);
+                median(walks), median(handed), median(checks), newDocuments, 2 * signatureCount);
     printCensus("the program's window", census);
+    printCensus("the program's window, the preview dark", darkCensus);
     printCensus("the toolkit floor", toolkitCensus);
 
     TargetReport::print("click on a row to new content in the page, median (p90)",
