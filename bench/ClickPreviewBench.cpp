@@ -114,7 +114,7 @@ std::optional<double> until(QWebEnginePage *page, const QString &question, const
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-// Between the script bridge and the page: notes when the page is handed its update.
+// Between the script bridge and the page: notes when the page has been handed its update.
 class HandoffClock : public PreviewSurface
 {
 public:
@@ -122,8 +122,8 @@ public:
     QWidget *widget() override { return m_surface.widget(); }
     void showSignature(const QString &html, PreviewPage::Appearance appearance) override
     {
-        handedMs = double(m_clock.nsecsElapsed()) / 1e6;
         m_surface.showSignature(html, appearance);
+        handedMs = double(m_clock.nsecsElapsed()) / 1e6;
     }
     void setAppearance(PreviewPage::Appearance appearance) override { m_surface.setAppearance(appearance); }
 
