@@ -119,7 +119,12 @@ public:
             std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
         return found == actions.end() ? nullptr : *found;
     }
-    QAction *restoreAction() const { return fileAction(u"Restore Previous Version\u2026"_s); }
+    // As the File menu shows it: it is brought up to date as the menu opens.
+    QAction *restoreAction() const
+    {
+        emit m_window->menuBar()->actions().first()->menu()->aboutToShow();
+        return fileAction(u"Restore Previous Version\u2026"_s);
+    }
     QAction *undoAction() const { return m_window->menuBar()->actions().at(1)->menu()->actions().first(); }
     int rowOf(int sample) const
     {
