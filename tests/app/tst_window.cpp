@@ -486,6 +486,7 @@ private slots:
         QTRY_VERIFY(line->isVisible());
         QCOMPARE(previewTop(), top); // the line moves nothing
         QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
+        QTRY_COMPARE(line->size(), line->sizeHint()); // its words fit
         // The keyboard opens the list and reads it; Escape closes it.
         line->setFocus();
         QTest::keyClick(line, Qt::Key_Space);
@@ -797,7 +798,11 @@ private slots:
         QTRY_COMPARE(PageProbe::inSignature(view()->page(), inverted).toString(),
                      u"invert(1) hue-rotate(180deg)"_s);
         QCOMPARE(line->text(), u"Colours inverted: the signature has no dark colours."_s);
-        QVERIFY(line->geometry().top() < content()->previewPane()->webView()->geometry().top());
+        // Above the preview, at the trailing edge, as wide as its new words.
+        SignatureRender *pane = content()->previewPane();
+        QVERIFY(line->mapTo(pane, QPoint(0, line->height())).y() <= pane->webView()->y());
+        QTRY_COMPARE(line->width(), line->sizeHint().width());
+        QCOMPARE(line->mapTo(pane, QPoint(line->width(), 0)).x(), pane->width());
         QTRY_COMPARE(background(), qRgb(30, 30, 30));
         QTest::mouseClick(appearance->lightButton(), Qt::LeftButton);
         QTRY_COMPARE(background(), qRgb(255, 255, 255));
