@@ -3,7 +3,6 @@
 #include "access/AccessEngineServices.h"
 #include "access/MailMonitor.h"
 #include "app/ContentView.h"
-#include "store/SignatureListUIModel.h"
 #include "store/SignatureRenderUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "store/SignaturesEngine.h"
@@ -58,11 +57,10 @@ void Vellix_Mac_MailApp::buildMenus()
     refreshFromFile();
     QAction *restore = file->addAction(SignatureListView::restoreActionText(), m_contentView,
                                        &ContentView::restorePreviousVersion);
-    // Versions come with every insert and unlock, each followed by a reload.
+    // Whether there are versions is read from the disk, so only when the menu
+    // opens: not on every click on a row, before the window is painted.
     const auto refresh = [this, restore] { restore->setEnabled(m_contentView->canRestorePreviousVersion()); };
-    connect(m_contentView->engine().selectionUiModel(), &SignatureSelectionUIModel::changed, restore,
-            refresh);
-    connect(m_contentView->engine().uiModel(), &SignatureListUIModel::changed, restore, refresh);
+    connect(file, &QMenu::aboutToShow, restore, refresh);
     refresh();
     file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"));

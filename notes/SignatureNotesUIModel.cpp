@@ -12,7 +12,18 @@ SignatureNotesUIModel::SignatureNotesUIModel(SignaturesEngine &engine, QObject *
     connect(engine.renderedUiModel(), &SignatureRenderUIModel::changed, this, [this] {
         // A file read again holds what the preview now shows.
         m_inserted.reset();
-        refresh();
+        // A click publishes the file it read before the selection itself is
+        // stored, and the selection's announcement follows at once: the notes
+        // are checked then, once. A file read again for the same selection (an
+        // insert, a restore) is checked as soon as the event loop runs.
+        m_stale = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_stale)
+                    refresh();
+            },
+            Qt::QueuedConnection);
     });
     connect(engine.selectionUiModel(), &SignatureSelectionUIModel::changed, this,
             &SignatureNotesUIModel::refresh);
@@ -26,6 +37,7 @@ SignatureNotesUIModel::SignatureNotesUIModel(SignaturesEngine &engine, QObject *
 
 void SignatureNotesUIModel::refresh()
 {
+    m_stale = false;
     const std::optional<SignatureModel> &selected = m_engine.selectionUiModel()->signature().get();
     const std::optional<AppleSignatureContent> &content = m_engine.renderedUiModel()->signature().get();
     QList<SignatureNote> notes;

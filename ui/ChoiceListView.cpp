@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+
 ChoiceListView::ChoiceListView(QWidget *parent) : QListView(parent) {}
 
 void ChoiceListView::setChosenRow(const QModelIndex &index)
@@ -9,6 +11,20 @@ void ChoiceListView::setChosenRow(const QModelIndex &index)
     m_chosen = index;
     if (index.isValid())
         setCurrentIndex(index);
+}
+
+void ChoiceListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                 const QList<int> &roles)
+{
+    const bool drawnOnly = !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [this](int role) {
+        return m_drawnOnlyRoles.contains(role);
+    });
+    // The item view's own handling repaints what changed; the list view's
+    // would first lay out every row again, and then paint them all.
+    if (drawnOnly)
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    else
+        QListView::dataChanged(topLeft, bottomRight, roles);
 }
 
 QModelIndex ChoiceListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)

@@ -22,6 +22,10 @@ public:
     // (or last) row.
     void setChosenRow(const QModelIndex &index);
     QModelIndex chosenRow() const { return m_chosen; }
+    // Roles that change only how a row is drawn (a highlight), never its
+    // size: a change of these alone repaints the rows it names and lays out
+    // nothing, where the list view would lay out and repaint every row.
+    void setDrawnOnlyRoles(const QList<int> &roles) { m_drawnOnlyRoles = roles; }
 
 signals:
     void rowClicked(const QModelIndex &index);
@@ -30,6 +34,8 @@ signals:
     void currentMovedByKey(const QModelIndex &index);
 
 protected:
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
@@ -45,4 +51,5 @@ protected:
 private:
     QPersistentModelIndex m_pressed;
     QPersistentModelIndex m_chosen;
+    QList<int> m_drawnOnlyRoles;
 };

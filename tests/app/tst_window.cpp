@@ -119,7 +119,12 @@ public:
             std::find_if(actions.begin(), actions.end(), [&](QAction *a) { return a->text() == text; });
         return found == actions.end() ? nullptr : *found;
     }
-    QAction *restoreAction() const { return fileAction(u"Restore Previous Version\u2026"_s); }
+    // As the File menu shows it: it is brought up to date as the menu opens.
+    QAction *restoreAction() const
+    {
+        emit m_window->menuBar()->actions().first()->menu()->aboutToShow();
+        return fileAction(u"Restore Previous Version\u2026"_s);
+    }
     QAction *undoAction() const { return m_window->menuBar()->actions().at(1)->menu()->actions().first(); }
     int rowOf(int sample) const
     {
@@ -481,6 +486,7 @@ private slots:
         QTRY_VERIFY(line->isVisible());
         QCOMPARE(previewTop(), top); // the line moves nothing
         QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);
+        QTRY_COMPARE(line->size(), line->sizeHint()); // its words fit
         // The keyboard opens the list and reads it; Escape closes it.
         line->setFocus();
         QTest::keyClick(line, Qt::Key_Space);
@@ -500,6 +506,11 @@ private slots:
         click(2);
         QTRY_VERIFY(line->isVisible());
         QCOMPARE(line->text(), u"2 notes on this signature"_s);
+        // Undone, the file read again for the same selection has none: at once, not once the
+        // folder's watch reloads the list a second later.
+        QVERIFY(engine().undoSelected());
+        QCoreApplication::processEvents();
+        QVERIFY(line->isHidden());
     }
     void putBackWhatWasReplaced()
     {
@@ -803,7 +814,11 @@ private slots:
         QTRY_COMPARE(PageProbe::inSignature(view()->page(), inverted).toString(),
                      u"invert(1) hue-rotate(180deg)"_s);
         QCOMPARE(line->text(), u"Colours inverted: the signature has no dark colours."_s);
-        QVERIFY(line->geometry().top() < content()->previewPane()->webView()->geometry().top());
+        // Above the preview, at the trailing edge, as wide as its new words.
+        SignatureRender *pane = content()->previewPane();
+        QVERIFY(line->mapTo(pane, QPoint(0, line->height())).y() <= pane->webView()->y());
+        QTRY_COMPARE(line->width(), line->sizeHint().width());
+        QCOMPARE(line->mapTo(pane, QPoint(line->width(), 0)).x(), pane->width());
         QTRY_COMPARE(background(), qRgb(30, 30, 30));
         QTest::mouseClick(appearance->lightButton(), Qt::LeftButton);
         QTRY_COMPARE(background(), qRgb(255, 255, 255));

@@ -116,7 +116,15 @@ void SignatureItemModel::reloadRows()
 
 void SignatureItemModel::reloadSelection()
 {
+    const std::optional<int> was = m_selected ? rowOf(m_selected->id) : std::nullopt;
     m_selected = m_selection.signature().get();
-    if (!m_rows.isEmpty())
-        emit dataChanged(index(0), index(int(m_rows.size()) - 1), {SelectedRole});
+    const std::optional<int> now = m_selected ? rowOf(m_selected->id) : std::nullopt;
+    if (was == now)
+        return;
+    // Row by row: the list view takes a change over several rows as a reason
+    // to lay out and paint them all again.
+    for (const std::optional<int> &row : {was, now}) {
+        if (row)
+            emit dataChanged(index(*row), index(*row), {SelectedRole});
+    }
 }

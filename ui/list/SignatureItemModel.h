@@ -12,10 +12,11 @@ class SignatureSelectionUIModel;
 
 // The published signatures as item-view rows, in published order. Every
 // publish of the list resets the rows (they are keyed by id, and a reload may
-// change any of them); every publish of the selection refreshes which row is
-// selected, where selected means the selection has the row's id: a write
-// reloads the list with the row changed (its lock, say) while the selection
-// keeps the record it was made with.
+// change any of them); every publish of the selection announces the rows
+// whose highlight changed (the one left, the one chosen), where selected
+// means the selection has the row's id: a write reloads the list with the
+// row changed (its lock, say) while the selection keeps the record it was
+// made with.
 // A row's marks (kept in iCloud Drive, replaced since the insert) are named in
 // its tool tip and accessible text; the accounts that use its signature in its
 // tool tip and accessible description.

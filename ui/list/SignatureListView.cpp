@@ -28,6 +28,7 @@ SignatureListView::SignatureListView(const WindowEnvironment &environment, QWidg
     m_rowsView->setItemDelegate(m_delegate);
     // The highlight is the delegate's, drawn from the published selection.
     m_rowsView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_rowsView->setDrawnOnlyRoles({SignatureItemModel::SelectedRole});
     m_rowsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_rowsView->setFocusPolicy(Qt::StrongFocus);
     m_rowsView->setAccessibleName(QStringLiteral("Signatures"));

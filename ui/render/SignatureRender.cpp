@@ -4,12 +4,12 @@
 #include "preview/ControlWebviewModel.h"
 #include "ui/render/FieldsSheet.h"
 #include "ui/render/SignatureRenderAppearanceLine.h"
+#include "ui/render/SignatureRenderLine.h"
 #include "ui/render/SignatureRenderNotes.h"
 #include "ui/render/SignatureRenderTopbar.h"
 #include "ui/render/SignatureRenderTopbarInsertButton.h"
 #include "ui/render/SignatureRenderWebView.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *parent)
@@ -25,11 +25,7 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
     layout->addWidget(m_topbar);
     // One line under the bar, its place kept: the notes at the leading edge,
     // under the Light / Dark control which dark is shown.
-    auto *line = new QHBoxLayout;
-    line->addWidget(m_notes, 0, Qt::AlignLeading | Qt::AlignVCenter);
-    line->addStretch(1);
-    line->addWidget(m_appearanceLine, 0, Qt::AlignTrailing | Qt::AlignVCenter);
-    layout->addLayout(line);
+    layout->addWidget(new SignatureRenderLine(m_notes, m_appearanceLine, this));
     layout->addWidget(m_webView, 1);
 
     connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,
