@@ -121,8 +121,8 @@ private slots:
             "be cut: make it smaller."_s};
         QStringList names;
         int deepest = 0;
-        const QList<SignatureNote> notes =
-            SignatureCheck::check(html, rich < 0 ? std::nullopt : std::optional<bool>(rich == 1), &deepest);
+        const QList<SignatureNote> notes = SignatureCheck::check(
+            html, rich < 0 ? std::nullopt : std::optional<bool>(rich == 1), {}, &deepest);
         // However deep the HTML, the parser holds a bounded number open, so the check stays linear.
         QCOMPARE_LE(deepest, 129);
         for (const SignatureNote &note : notes) {
