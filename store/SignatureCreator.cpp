@@ -16,11 +16,10 @@ namespace {
 using Failure = SignatureService::Failure;
 } // namespace
 
-std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &stores,
-                                                const QList<SignatureService::Entry> &entries,
-                                                const QString &name, const QString &html,
-                                                const QStringList &addresses,
-                                                SignatureService::Created *created)
+std::optional<Failure>
+SignatureCreator::create(const QList<SignatureStore> &stores, const QList<SignatureService::Entry> &entries,
+                         const QString &name, const QString &html, const QStringList &addresses,
+                         SignatureService::Created *created, const QList<SignatureImage> &images)
 {
     if (name.trimmed().isEmpty())
         return Failure{Failure::Kind::Failed, QStringLiteral("A signature needs a name.")};
@@ -61,7 +60,7 @@ std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &sto
                        "\tcharset=utf-8\nMessage-Id: <%1>\nMime-Version: 1.0 (Mac OS X Mail 16.0 "
                        "\\(3826.400.131.1.6\\))")
             .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-    const std::optional<QByteArray> bytes = SignatureFileFormat::compose(header, html);
+    const std::optional<QByteArray> bytes = SignatureFileFormat::compose({header, QString()}, html, images);
     if (!bytes)
         return Failure{Failure::Kind::Failed, QStringLiteral("The HTML could not be encoded.")};
     *created = SignatureService::Created{id, {}};

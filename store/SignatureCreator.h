@@ -14,10 +14,9 @@
 namespace SignatureCreator {
 
 // As SignatureService::create, for the stores and entries of one load.
-std::optional<SignatureService::Failure> create(const QList<SignatureStore> &stores,
-                                                const QList<SignatureService::Entry> &entries,
-                                                const QString &name, const QString &html,
-                                                const QStringList &addresses,
-                                                SignatureService::Created *created);
+std::optional<SignatureService::Failure>
+create(const QList<SignatureStore> &stores, const QList<SignatureService::Entry> &entries,
+       const QString &name, const QString &html, const QStringList &addresses,
+       SignatureService::Created *created, const QList<SignatureImage> &images = {});
 
 } // namespace SignatureCreator

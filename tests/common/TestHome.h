@@ -4,6 +4,7 @@
 #include "store/SignaturesEngine.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +44,18 @@ public:
     // Makes that store with these entries, each file with a body naming it; a binary list when asked.
     bool makeICloud(const QList<Entry> &entries, bool binary = false) const;
     static QByteArray header(const QString &id);
+    // A signature as Mail writes one with an image dragged in: multipart/related, the HTML part
+    // quoted-printable (html as the file writes it), then each image (content id, file name, PNG
+    // bytes) base64, inline. The older form names the image with <object> instead of <img>.
+    struct Part
+    {
+        QString contentId;
+        QString filename;
+        QByteArray png;
+    };
+    static QByteArray related(const QByteArray &html, const QList<Part> &images);
+    // 1 x 1 PNGs of one colour: "red", "blue" and "black".
+    static QByteArray png(const char *colour);
     static QByteArray listXml(const QList<Entry> &entries);
     // Mail's map of accounts (accounts as account() makes them); an account with the ids of its signatures.
     static QByteArray accountsMap(const QByteArray &accounts)
@@ -81,6 +94,8 @@ public:
     static QStringList printed(const std::function<void()> &action);
     // Python's e-mail package as an independent MIME reader (common/mime_decoded.py): each file's text.
     static QStringList mimeDecoded(const QStringList &files);
+    // The same reader's view of each file's parts (common/mime_decoded.py --parts).
+    static QJsonArray mimeParts(const QStringList &files);
 
 private:
     QTemporaryDir m_dir;
