@@ -20,25 +20,27 @@ const QList<Mailsig::Command> &Mailsig::commands()
          {"--json"},
          &StoreCommands::list},
         {"show",
-         "SIGNATURE [--raw]",
-         "the decoded HTML (or the file's bytes)",
+         "SIGNATURE [--raw] [--json]",
+         "the decoded HTML (or the file's bytes; with --json its image parts too)",
          1,
          1,
-         {"--raw"},
+         {"--raw", "--json"},
          &SignatureCommands::show},
         {"insert",
-         "SIGNATURE [FILE|-] [--no-lock] [--dry-run] [--field NAME=VALUE]... [--fields FILE.json]",
+         "SIGNATURE [FILE|-] [--no-lock] [--dry-run] [--embed-images] [--field NAME=VALUE]... "
+         "[--fields FILE.json]",
          "puts the HTML of FILE (or standard input) into the signature and locks it",
          1,
          2,
-         {"--no-lock", "--dry-run", "--field", "--fields"},
+         {"--no-lock", "--dry-run", "--embed-images", "--field", "--fields"},
          &SignatureCommands::insert},
         {"new",
-         "NAME [FILE|-] [--account ADDRESS]... [--field NAME=VALUE]... [--fields FILE.json] [--json]",
+         "NAME [FILE|-] [--account ADDRESS]... [--embed-images] [--field NAME=VALUE]... [--fields FILE.json] "
+         "[--json]",
          "makes a new signature in every store, locked, from FILE (or standard input)",
          1,
          2,
-         {"--account", "--field", "--fields", "--json"},
+         {"--account", "--embed-images", "--field", "--fields", "--json"},
          &StoreCommands::create},
         {"unlock",
          "SIGNATURE",
@@ -92,6 +94,8 @@ QString Mailsig::usage()
         QStringLiteral("\nSIGNATURE is a signature's id or its name (exact first, then in any case).\n"
                        "With --field or --fields the HTML is a Mustache template: {{name}} takes the\n"
                        "value HTML-escaped, {{{name}}} as it is; a placeholder without a value is refused.\n"
+                       "--embed-images makes data: images, and images FILE names from its own folder,\n"
+                       "parts of the signature, as Mail keeps an image dragged into a signature.\n"
                        "VERSION is a name that mailsig versions shows.\n"
                        "check reads FILE when a file of that name exists: a .mailsignature file's\n"
                        "body, any other file as HTML; it succeeds with or without notes.\n\n"
