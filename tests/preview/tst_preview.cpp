@@ -100,7 +100,9 @@ private slots:
             if (step == u"page")
                 javascriptModel.attach(m_host);
             else if (step.startsWith(u'='))
-                rendered.shownInstead().set(step.size() > 1 ? std::optional(step.sliced(1)) : std::nullopt);
+                rendered.shownInstead().set(step.size() > 1
+                                                ? std::optional(SignatureFileFormat::Body{step.sliced(1), {}})
+                                                : std::nullopt);
             else
                 rendered.signature().set(contents.value(step));
         }

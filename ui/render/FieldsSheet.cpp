@@ -73,7 +73,8 @@ void FieldsSheet::showFilled()
 {
     // Every field has a value, an empty one at worst: the template always fills.
     if (const std::optional<QString> filled = SignatureTemplate::fill(m_template, values()).html)
-        m_engine.renderedUiModel()->shownInstead().set(*filled);
+        m_engine.renderedUiModel()->shownInstead().set(
+            SignatureFileFormat::Body{*filled, m_engine.renderedUiModel()->images()});
 }
 
 void FieldsSheet::insert()
