@@ -179,8 +179,9 @@ std::optional<QByteArray> fileImage(const QByteArray &address, const QString &fo
 
 } // namespace
 
-std::optional<ImageEmbedding::Embedded>
-ImageEmbedding::embed(const QString &html, const std::optional<QString> &folder, QString *failure)
+std::optional<ImageEmbedding::Embedded> ImageEmbedding::embed(const QString &html,
+                                                              const std::optional<QString> &folder,
+                                                              QString *failure, bool withData)
 {
     QByteArray bytes = html.toUtf8();
     Images scan;
@@ -198,7 +199,7 @@ ImageEmbedding::embed(const QString &html, const std::optional<QString> &folder,
     int dataImages = 0;
     for (const Images::Found &found : scan.found) {
         const Kind kind = kindOf(found.address);
-        if (kind == Kind::Kept)
+        if (kind == Kind::Kept || (kind == Kind::Data && !withData))
             continue;
         const QString name = named(found.address, kind);
         if (kind == Kind::Outside) {

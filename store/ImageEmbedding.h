@@ -29,7 +29,9 @@ struct Embedded
 // None, with the refusal in one sentence, when an image cannot be embedded.
 // folder: where the HTML's file lies; none when the HTML came from anywhere
 // else, and then an image named by a relative path is refused.
-std::optional<Embedded> embed(const QString &html, const std::optional<QString> &folder, QString *failure);
+// withData: data: images are embedded too, not only files.
+std::optional<Embedded> embed(const QString &html, const std::optional<QString> &folder, QString *failure,
+                              bool withData = true);
 
 inline constexpr qint64 maximumImageSize = 5 * 1024 * 1024;
 inline constexpr int maximumImages = 20;
