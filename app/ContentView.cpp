@@ -94,7 +94,7 @@ void ContentView::insertFromFile()
     chooser->setFileMode(QFileDialog::ExistingFile);
     chooser->setObjectName(QStringLiteral("InsertFromFileChooser"));
     connect(chooser, &QFileDialog::fileSelected, this, [this](const QString &path) {
-        if (const std::optional<QString> templateHtml =
+        if (const std::optional<SignatureActions::Template> templateHtml =
                 SignatureActions::insertFromFile(path, *m_model, *m_mailMonitor))
             m_previewPane->askForFields(*templateHtml);
     });

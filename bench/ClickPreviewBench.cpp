@@ -120,9 +120,10 @@ class HandoffClock : public PreviewSurface
 public:
     HandoffClock(PreviewSurface &surface, const QElapsedTimer &clock) : m_surface(surface), m_clock(clock) {}
     QWidget *widget() override { return m_surface.widget(); }
-    void showSignature(const QString &html, PreviewPage::Appearance appearance) override
+    void showSignature(const QString &html, PreviewPage::Appearance appearance,
+                       const PreviewImages &images) override
     {
-        m_surface.showSignature(html, appearance);
+        m_surface.showSignature(html, appearance, images);
         handedMs = double(m_clock.nsecsElapsed()) / 1e6;
     }
     void setAppearance(PreviewPage::Appearance appearance) override { m_surface.setAppearance(appearance); }

@@ -13,7 +13,8 @@ ExitCode ApplyCommands::apply(CliSession &session, const CliArguments &arguments
     const SignatureService::ApplyRequest asked{arguments.operands().at(0),
                                                {},
                                                arguments.values(QStringLiteral("--account")),
-                                               arguments.has(QStringLiteral("--default"))};
+                                               arguments.has(QStringLiteral("--default")),
+                                               {}};
     if (asked.makeDefault && asked.addresses.isEmpty())
         return output.fail(
             ExitCode::Usage,
@@ -22,12 +23,14 @@ ExitCode ApplyCommands::apply(CliSession &session, const CliArguments &arguments
     ExitCode refusal = ExitCode::Failed;
     if (!session.loadSignatures(&refusal, true))
         return refusal;
-    const std::optional<QString> html =
-        session.filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refusal);
-    if (!html)
+    const std::optional<ImageEmbedding::Embedded> toWrite =
+        session.htmlToWrite(arguments, arguments.operands().value(1, QStringLiteral("-")), &refusal);
+    if (!toWrite)
         return refusal;
+    const QString *html = &toWrite->html;
     SignatureService::ApplyRequest request = asked;
     request.html = *html;
+    request.images = toWrite->images;
     SignatureService::Failure failure;
     std::optional<SignaturePlan> plan = session.service().planApply(request, &failure);
     if (plan && !plan->isEmpty()) {
@@ -45,7 +48,7 @@ ExitCode ApplyCommands::apply(CliSession &session, const CliArguments &arguments
         return output.fail(ExitCode::Failed, *unapplied);
     output.print(report(*plan, session.service().stores(), arguments.has(QStringLiteral("--json"))));
     if (!plan->made.isEmpty() || plan->copyChanges.contains(SignaturePlan::CopyChange::Insert))
-        output.printNotes(*html, true);
+        output.printNotes(*html, true, toWrite->images);
     return ExitCode::Done;
 }
 

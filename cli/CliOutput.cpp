@@ -15,10 +15,11 @@ QByteArray CliOutput::json(const QJsonObject &object)
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-void CliOutput::printNotes(const QString &html, std::optional<bool> isRich)
+void CliOutput::printNotes(const QString &html, std::optional<bool> isRich,
+                           const QList<SignatureImage> &parts)
 {
     QByteArray text;
-    for (const SignatureNote &note : SignatureCheck::check(html, isRich))
+    for (const SignatureNote &note : SignatureCheck::check(html, isRich, parts))
         text += QStringLiteral("mailsig: note: %1\n").arg(note.sentence).toUtf8();
     std::fwrite(text.constData(), 1, size_t(text.size()), m_err);
     std::fflush(m_err);

@@ -22,8 +22,8 @@ public:
     ExitCode fail(const CliError &error);
     ExitCode fail(ExitCode code, const QString &message) { return fail(CliError{code, message}); }
     ExitCode fail(const SignatureService::Failure &failure);
-    // The notes on html, one line each on standard error.
-    void printNotes(const QString &html, std::optional<bool> isRich);
+    // The notes on html (with the image parts it is written with), one line each on standard error.
+    void printNotes(const QString &html, std::optional<bool> isRich, const QList<SignatureImage> &parts = {});
 
     static QString quoted(const QString &text);
     static QByteArray json(const QJsonObject &object);

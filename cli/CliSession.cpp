@@ -9,6 +9,7 @@
 #include "store/SignatureTemplate.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
@@ -172,4 +173,21 @@ std::optional<QMap<QString, QString>> CliSession::fieldsFrom(const QString &sour
     if (!fields)
         m_output.fail(ExitCode::Failed, failure);
     return fields;
+}
+
+std::optional<ImageEmbedding::Embedded> CliSession::htmlToWrite(const CliArguments &arguments,
+                                                                const QString &operand, ExitCode *refusal)
+{
+    const std::optional<QString> html = filledHtml(arguments, operand, refusal);
+    if (!html)
+        return std::nullopt;
+    if (!arguments.has(QStringLiteral("--embed-images")))
+        return ImageEmbedding::Embedded{*html, {}};
+    QString failure;
+    const std::optional<QString> folder =
+        operand == QLatin1String("-") ? std::nullopt : std::optional(QFileInfo(operand).absolutePath());
+    std::optional<ImageEmbedding::Embedded> embedded = ImageEmbedding::embed(*html, folder, &failure);
+    if (!embedded)
+        *refusal = m_output.fail(ExitCode::Failed, failure);
+    return embedded;
 }

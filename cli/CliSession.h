@@ -3,6 +3,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliError.h"
 #include "cli/CliOutput.h"
+#include "store/ImageEmbedding.h"
 #include "store/SignatureService.h"
 
 #include <QMap>
@@ -48,6 +49,11 @@ public:
     // exit status.
     std::optional<QString> filledHtml(const CliArguments &arguments, const QString &operand,
                                       ExitCode *refusal);
+    // What a writing command writes: the filled HTML, with its images made
+    // parts when --embed-images asks (those a file names from its own folder,
+    // and data: images); without it, refusal holds the exit status.
+    std::optional<ImageEmbedding::Embedded> htmlToWrite(const CliArguments &arguments, const QString &operand,
+                                                        ExitCode *refusal);
 
 private:
     // The fields of one --fields-from source; none after saying why not.

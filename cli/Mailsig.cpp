@@ -21,33 +21,37 @@ const QList<Mailsig::Command> &Mailsig::commands()
          {"--json"},
          &StoreCommands::list},
         {"show",
-         "SIGNATURE [--raw]",
-         "the decoded HTML (or the file's bytes)",
+         "SIGNATURE [--raw] [--json]",
+         "the decoded HTML (or the file's bytes; with --json its image parts too)",
          1,
          1,
-         {"--raw"},
+         {"--raw", "--json"},
          &SignatureCommands::show},
         {"insert",
-         "SIGNATURE [FILE|-] [FIELDS] [--no-lock] [--dry-run] [--wait SECONDS]",
+         "SIGNATURE [FILE|-] [FIELDS] [--no-lock] [--dry-run] [--embed-images] [--wait SECONDS]",
          "puts the HTML of FILE (or standard input) into the signature and locks it",
          1,
          2,
-         {"--no-lock", "--dry-run", "--field", "--fields", "--fields-from", "--literal", "--wait"},
+         {"--no-lock", "--dry-run", "--embed-images", "--field", "--fields", "--fields-from", "--literal",
+          "--wait"},
          &SignatureCommands::insert},
         {"new",
-         "NAME [FILE|-] [FIELDS] [--account ADDRESS|all]... [--wait SECONDS] [--json]",
+         "NAME [FILE|-] [FIELDS] [--account ADDRESS|all]... [--embed-images] [--wait SECONDS] [--json]",
          "makes a new signature in every store, locked, from FILE (or standard input)",
          1,
          2,
-         {"--account", "--field", "--fields", "--fields-from", "--literal", "--wait", "--json"},
+         {"--account", "--embed-images", "--field", "--fields", "--fields-from", "--literal", "--wait",
+          "--json"},
          &StoreCommands::create},
         {"apply",
-         "NAME [FILE|-] [FIELDS] [--account ADDRESS|all]... [--default] [--wait SECONDS] [--json]",
+         "NAME [FILE|-] [FIELDS] [--account ADDRESS|all]... [--default] [--embed-images] [--wait SECONDS] "
+         "[--json]",
          "makes or updates the signature, adds it to the accounts and, with --default, makes it their "
          "choice;\n      writes nothing when all is so already",
          1,
          2,
-         {"--account", "--default", "--field", "--fields", "--fields-from", "--literal", "--wait", "--json"},
+         {"--account", "--default", "--embed-images", "--field", "--fields", "--fields-from", "--literal",
+          "--wait", "--json"},
          &ApplyCommands::apply},
         {"remove",
          "SIGNATURE [--wait SECONDS]",
@@ -110,6 +114,8 @@ QString Mailsig::usage()
                        "as it is; a placeholder without a value is refused. FIELDS are where the values\n"
                        "come from, the first given winning: [--field NAME=VALUE]... [--fields FILE.json]\n"
                        "[--fields-from user[:ACCOUNT]|managed]...; --literal takes the HTML as it is.\n"
+                       "--embed-images makes data: images, and images FILE names from its own folder,\n"
+                       "parts of the signature, as Mail keeps an image dragged into a signature.\n"
                        "VERSION is a name that mailsig versions shows.\n"
                        "check reads FILE when a file of that name exists: a .mailsignature file's\n"
                        "body, any other file as HTML; it succeeds with or without notes.\n\n"

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSet>
 
 ExitCode SignatureCommands::show(CliSession &session, const CliArguments &arguments,
                                  const SignatureService::Entry &entry)
@@ -24,7 +25,23 @@ ExitCode SignatureCommands::show(CliSession &session, const CliArguments &argume
                            QStringLiteral("The signature's file %1 is not a header and a UTF-8 body; "
                                           "--raw shows its bytes.")
                                .arg(entry.file()));
-    output.print(*reading.html);
+    if (!arguments.has(QStringLiteral("--json"))) {
+        output.print(*reading.html);
+        return ExitCode::Done;
+    }
+    const QSet<QString> shown = SignatureFileFormat::namedContentIds(*reading.html);
+    QJsonArray parts;
+    for (const SignatureImage &part : reading.parts)
+        parts.append(QJsonObject{
+            {QStringLiteral("contentId"), part.contentId},
+            {QStringLiteral("filename"), part.filename},
+            {QStringLiteral("type"), QString::fromLatin1(part.type)},
+            {QStringLiteral("size"), part.data.size()},
+            {QStringLiteral("shown"), !part.contentId.isEmpty() && shown.contains(part.contentId)}});
+    output.print(CliOutput::json({{QStringLiteral("id"), entry.signature.id},
+                                  {QStringLiteral("name"), entry.signature.name},
+                                  {QStringLiteral("html"), *reading.html},
+                                  {QStringLiteral("parts"), parts}}));
     return ExitCode::Done;
 }
 
@@ -33,17 +50,18 @@ ExitCode SignatureCommands::insert(CliSession &session, const CliArguments &argu
 {
     CliOutput &output = session.output();
     ExitCode refused = ExitCode::Failed;
-    const std::optional<QString> html =
-        session.filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
-    if (!html)
+    const std::optional<ImageEmbedding::Embedded> toWrite =
+        session.htmlToWrite(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
+    if (!toWrite)
         return refused;
+    const QString *html = &toWrite->html;
     const bool lock = !arguments.has(QStringLiteral("--no-lock"));
     if (arguments.has(QStringLiteral("--dry-run"))) {
         // The header is read now, from the file as it is: Mail may have changed it since.
         QString failure;
         bool unchanged = false;
         const std::optional<QByteArray> bytes =
-            SignatureService::wouldWrite(entry, *html, &failure, &unchanged);
+            SignatureService::wouldWrite(entry, *html, &failure, &unchanged, toWrite->images);
         if (!bytes)
             return output.fail(ExitCode::Failed, failure);
         if (unchanged) {
@@ -65,7 +83,7 @@ ExitCode SignatureCommands::insert(CliSession &session, const CliArguments &argu
     }
     if (!session.mailIsClosed())
         return ExitCode::MailRunning;
-    const SignatureService::Outcome outcome = SignatureService::insert(entry, *html, lock);
+    const SignatureService::Outcome outcome = SignatureService::insert(entry, *html, lock, toWrite->images);
     if (outcome.unchanged && !outcome.failure) {
         output.print(
             SignatureService::unchangedSentence(entry.signature.name, lock && !entry.signature.isFileLocked) +
@@ -77,7 +95,9 @@ ExitCode SignatureCommands::insert(CliSession &session, const CliArguments &argu
     output.print(QStringLiteral("Inserted into %1 (%2)%3.\n")
                      .arg(CliOutput::quoted(entry.signature.name), copiesOf(entry),
                           lock ? QStringLiteral(", locked") : QStringLiteral(", left unlocked")));
-    output.printNotes(*html, entry.signature.isRich);
+    if (outcome.notice)
+        output.fail(ExitCode::Done, *outcome.notice);
+    output.printNotes(*html, entry.signature.isRich, SignatureService::read(entry).parts);
     return ExitCode::Done;
 }
 

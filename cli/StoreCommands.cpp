@@ -105,10 +105,11 @@ ExitCode StoreCommands::create(CliSession &session, const CliArguments &argument
     if (!session.loadSignatures(&refusal, true))
         return refusal;
     ExitCode refused = ExitCode::Failed;
-    const std::optional<QString> html =
-        session.filledHtml(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
-    if (!html)
+    const std::optional<ImageEmbedding::Embedded> toWrite =
+        session.htmlToWrite(arguments, arguments.operands().value(1, QStringLiteral("-")), &refused);
+    if (!toWrite)
         return refused;
+    const QString *html = &toWrite->html;
     // Mail rewrites its lists when it quits: they are read again after waiting for it.
     if (!session.mailIsClosed())
         return ExitCode::MailRunning;
@@ -116,8 +117,8 @@ ExitCode StoreCommands::create(CliSession &session, const CliArguments &argument
         return refusal;
     const QString name = arguments.operands().at(0);
     SignatureService::Created created;
-    if (const std::optional<SignatureService::Failure> failure =
-            session.service().create(name, *html, arguments.values(QStringLiteral("--account")), &created))
+    if (const std::optional<SignatureService::Failure> failure = session.service().create(
+            name, *html, arguments.values(QStringLiteral("--account")), &created, toWrite->images))
         return output.fail(*failure);
     if (arguments.has(QStringLiteral("--json"))) {
         output.print(CliOutput::json({{QStringLiteral("id"), created.id},
@@ -127,7 +128,7 @@ ExitCode StoreCommands::create(CliSession &session, const CliArguments &argument
         output.print(QStringLiteral("Made %1 (%2) in %3, locked.\n")
                          .arg(CliOutput::quoted(name), created.id, created.files.join(QStringLiteral(", "))));
     }
-    output.printNotes(*html, true);
+    output.printNotes(*html, true, toWrite->images);
     return ExitCode::Done;
 }
 
@@ -137,6 +138,7 @@ ExitCode StoreCommands::check(CliSession &session, const CliArguments &arguments
     const QString operand = arguments.operands().at(0);
     QJsonObject subject;
     std::optional<QString> html;
+    QList<SignatureImage> parts;
     std::optional<bool> isRich;
     if (operand == QLatin1String("-") || QFileInfo(operand).isFile()) {
         html = session.inputHtml(operand, true);
@@ -145,7 +147,10 @@ ExitCode StoreCommands::check(CliSession &session, const CliArguments &arguments
         subject.insert(QStringLiteral("file"), operand);
         if (operand.endsWith(CliSession::versionSuffix)) {
             const std::optional<AppleSignatureContent> content = SignatureFileFormat::split(*html);
-            html = content ? SignatureFileFormat::decodedBody(*content) : std::nullopt;
+            const std::optional<SignatureFileFormat::Body> body =
+                content ? SignatureFileFormat::body(*content) : std::nullopt;
+            html = body ? std::optional(body->html) : std::nullopt;
+            parts = body ? body->parts : QList<SignatureImage>();
         }
     } else {
         ExitCode refusal = ExitCode::Failed;
@@ -157,6 +162,7 @@ ExitCode StoreCommands::check(CliSession &session, const CliArguments &arguments
             return output.fail(ExitCode::Failed,
                                QStringLiteral("The signature's file %1 cannot be read.").arg(entry->file()));
         html = reading.html;
+        parts = reading.parts;
         isRich = entry->signature.isRich;
         subject = {{QStringLiteral("id"), entry->signature.id},
                    {QStringLiteral("name"), entry->signature.name},
@@ -165,7 +171,7 @@ ExitCode StoreCommands::check(CliSession &session, const CliArguments &arguments
     if (!html)
         return output.fail(ExitCode::Failed, QStringLiteral("%1 is not a header and a UTF-8 body.")
                                                  .arg(subject.value(QStringLiteral("file")).toString()));
-    const QList<SignatureNote> notes = SignatureCheck::check(*html, isRich);
+    const QList<SignatureNote> notes = SignatureCheck::check(*html, isRich, parts);
     if (arguments.has(QStringLiteral("--json"))) {
         QJsonArray list;
         for (const SignatureNote &note : notes) {

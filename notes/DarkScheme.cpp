@@ -1,6 +1,6 @@
 #include "notes/DarkScheme.h"
 
-#include "notes/HtmlScan.h"
+#include "store/HtmlScan.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

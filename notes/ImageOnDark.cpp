@@ -21,32 +21,16 @@ double luminance(png_byte red, png_byte green, png_byte blue)
     return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
 }
 
-// The bytes of a data: address, or none where it is no data: address.
-std::optional<QByteArray> dataOf(QByteArrayView address)
-{
-    const QByteArray text = address.toByteArray().trimmed();
-    const qsizetype comma = text.indexOf(',');
-    if (comma < 5 || text.first(5).toLower() != "data:")
-        return std::nullopt;
-    const QByteArray header = text.sliced(5, comma - 5).toLower();
-    const QByteArray body = text.sliced(comma + 1);
-    if (header.endsWith(";base64"))
-        return QByteArray::fromBase64(QByteArray::fromPercentEncoding(body).simplified().replace(' ', ""));
-    return QByteArray::fromPercentEncoding(body);
-}
-
 } // namespace
 
-bool ImageOnDark::isHardToSee(QByteArrayView dataAddress)
+bool ImageOnDark::isHardToSee(const QByteArray &bytes)
 {
-    const std::optional<QByteArray> bytes = dataOf(dataAddress);
-    if (!bytes || bytes->size() < 8 ||
-        png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes->constData()), 0, 8))
+    if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.constData()), 0, 8))
         return false;
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes->constData(), size_t(bytes->size())))
+    if (!png_image_begin_read_from_memory(&image, bytes.constData(), size_t(bytes.size())))
         return false;
     if (image.width == 0 || image.height == 0 || double(image.width) * image.height > maximumPixels) {
         png_image_free(&image);

@@ -1,7 +1,8 @@
 #include "notes/SignatureCheck.h"
 
-#include "notes/HtmlScan.h"
 #include "notes/ImageOnDark.h"
+#include "store/DataAddress.h"
+#include "store/ImageScan.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -24,24 +25,6 @@ bool isAsciiDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool isCssSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-bool isIdentChar(char c)
-{
-    return isAsciiAlpha(c) || isAsciiDigit(c) || c == '-' || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-// Whether text at `at` starts with the lower-case `word`, in any case.
-bool startsWithWord(QByteArrayView text, qsizetype at, QByteArrayView word)
-{
-    return text.size() - at >= word.size() &&
-           QByteArrayView(text.data() + at, word.size()).compare(word, Qt::CaseInsensitive) == 0;
-}
-
 // What an address in an attribute or in CSS is, as a URL parser sees its start:
 // surrounding spaces and controls dropped, tabs and line breaks ignored.
 enum class Address
@@ -52,6 +35,7 @@ enum class Address
     Http,
     Data,
     JavaScript,
+    Part,
     Other
 };
 
@@ -91,39 +75,58 @@ Address addressOf(QByteArrayView value)
         return Address::Data;
     if (scheme == "javascript")
         return Address::JavaScript;
+    if (scheme == "cid")
+        return Address::Part;
     return Address::Other;
 }
 
+// SVG and WebP, which Gmail and Outlook for Windows do not show.
+bool isUnshownType(const QByteArray &type)
+{
+    return type == "image/svg+xml" || type == "image/webp";
+}
+
+bool hasUnshownExtension(QByteArrayView address)
+{
+    QByteArray path = address.toByteArray().trimmed().toLower();
+    for (const char end : {'#', '?'}) {
+        if (const qsizetype at = path.indexOf(end); at >= 0)
+            path.truncate(at);
+    }
+    return path.endsWith(".svg") || path.endsWith(".svgz") || path.endsWith(".webp");
+}
+
 // The notes found so far.
-class Scan : public HtmlScan
+class Scan : public ImageScan
 {
 public:
+    explicit Scan(const QList<SignatureImage> &parts) : m_parts(parts) {}
+
     void note(Kind kind) { m_found.set(static_cast<size_t>(kind)); }
     bool has(Kind kind) const { return m_found.test(static_cast<size_t>(kind)); }
 
 protected:
-    void element(const xmlChar *name, const xmlChar **attributes) override;
-    void styleSheet(QByteArrayView text) override { css(text); }
+    void tag(const xmlChar *name, const xmlChar **attributes) override;
+    void image(const Image &image) override;
+    void import() override { note(Kind::OutsideStyles); }
 
 private:
     void address(QByteArrayView value, bool isImage);
-    void sourceSet(QByteArrayView value);
-    void css(QByteArrayView text);
-    qsizetype cssUrl(QByteArrayView text, qsizetype at);
+    void darkImage(const QByteArray &bytes);
 
     static constexpr int maximumImagesDecoded = 8;
 
-    std::bitset<8> m_found;
+    const QList<SignatureImage> &m_parts;
+    std::bitset<16> m_found;
     int m_imagesDecoded = 0;
 };
 
-void Scan::element(const xmlChar *name, const xmlChar **attributes)
+void Scan::tag(const xmlChar *name, const xmlChar **attributes)
 {
     // Names come lower-cased from the parser.
     if (is(name, "script"))
         note(Kind::Script);
     const bool isLink = is(name, "a") || is(name, "area");
-    const bool isImage = is(name, "img") || is(name, "input") || is(name, "image");
     for (const xmlChar **pair = attributes; pair && pair[0]; pair += 2) {
         const xmlChar *attribute = pair[0];
         if (!pair[1])
@@ -131,16 +134,8 @@ void Scan::element(const xmlChar *name, const xmlChar **attributes)
         const QByteArrayView value(reinterpret_cast<const char *>(pair[1]));
         if (attribute[0] == 'o' && attribute[1] == 'n' && attribute[2] != 0) {
             note(Kind::Script);
-        } else if (is(attribute, "style")) {
-            css(value);
-        } else if (is(attribute, "background") || (is(attribute, "poster") && is(name, "video"))) {
-            address(value, true);
-        } else if (is(attribute, "srcset") && (is(name, "img") || is(name, "source"))) {
-            sourceSet(value);
-        } else if (is(attribute, "src") && isImage) {
-            address(value, true);
-        } else if ((is(attribute, "href") || is(attribute, "xlink:href")) && (isLink || is(name, "image"))) {
-            address(value, !isLink);
+        } else if ((is(attribute, "href") || is(attribute, "xlink:href")) && isLink) {
+            address(value, false);
         } else if (is(attribute, "rel") && is(name, "link")) {
             for (const QByteArray &token : value.toByteArray().simplified().split(' ')) {
                 if (token.compare("stylesheet", Qt::CaseInsensitive) == 0)
@@ -154,6 +149,26 @@ void Scan::element(const xmlChar *name, const xmlChar **attributes)
     }
 }
 
+void Scan::image(const Image &image)
+{
+    if (is(image.element, "img") && image.attribute && is(image.attribute, "src") && !image.sized)
+        note(Kind::ImageSize);
+    if (addressOf(image.address) != Address::Part) {
+        if (hasUnshownExtension(image.address))
+            note(Kind::ImageFormat);
+        address(image.address, true);
+        return;
+    }
+    const SignatureImage *part = SignatureImage::named(m_parts, image.address);
+    if (!part) {
+        note(Kind::MissingPart);
+        return;
+    }
+    if (isUnshownType(part->type))
+        note(Kind::ImageFormat);
+    darkImage(part->data);
+}
+
 void Scan::address(QByteArrayView value, bool isImage)
 {
     switch (addressOf(value)) {
@@ -165,122 +180,43 @@ void Scan::address(QByteArrayView value, bool isImage)
         note(Kind::PlainHttp);
         break;
     case Address::Data:
-        if (isImage)
-            note(Kind::EmbeddedImage);
-        // A few images at most are decoded, however many there are.
-        if (isImage && !has(Kind::DarkImage) && m_imagesDecoded < maximumImagesDecoded) {
-            ++m_imagesDecoded;
-            if (ImageOnDark::isHardToSee(value))
-                note(Kind::DarkImage);
+        if (!isImage)
+            break;
+        note(Kind::EmbeddedImage);
+        if (const std::optional<DataAddress::Data> data = DataAddress::read(value)) {
+            if (isUnshownType(data->type))
+                note(Kind::ImageFormat);
+            darkImage(data->bytes);
         }
         break;
     case Address::JavaScript:
         note(Kind::Script);
         break;
+    case Address::Part:
     case Address::None:
     case Address::Other:
         break;
     }
 }
 
-// "a.png 1x, data:image/png;base64,AAAA 2x": each candidate's address runs to
-// the next white space (a data: address holds commas), its descriptors to the
-// next comma outside parentheses.
-void Scan::sourceSet(QByteArrayView value)
+void Scan::darkImage(const QByteArray &bytes)
 {
-    qsizetype i = 0;
-    const qsizetype size = value.size();
-    while (i < size) {
-        while (i < size && (isCssSpace(value[i]) || value[i] == ','))
-            ++i;
-        const qsizetype begin = i;
-        while (i < size && !isCssSpace(value[i]))
-            ++i;
-        qsizetype end = i;
-        const bool endsCandidate = end > begin && value[end - 1] == ',';
-        while (end > begin && value[end - 1] == ',')
-            --end;
-        if (end > begin)
-            address(value.sliced(begin, end - begin), true);
-        if (endsCandidate)
-            continue;
-        int parentheses = 0;
-        while (i < size && (value[i] != ',' || parentheses > 0)) {
-            if (value[i] == '(')
-                ++parentheses;
-            else if (value[i] == ')' && parentheses > 0)
-                --parentheses;
-            ++i;
-        }
-    }
-}
-
-// CSS from a style attribute or element: every url(...) outside comments and
-// strings is an image, every @import an outside style sheet.
-void Scan::css(QByteArrayView text)
-{
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    auto skipString = [&](qsizetype at) {
-        const char quote = text[at];
-        qsizetype j = at + 1;
-        while (j < size && text[j] != quote && text[j] != '\n') {
-            j += text[j] == '\\' ? 2 : 1;
-        }
-        return std::min(j + 1, size);
-    };
-    while (i < size) {
-        const char c = text[i];
-        if (c == '/' && i + 1 < size && text[i + 1] == '*') {
-            const qsizetype close = text.indexOf(QByteArrayView("*/"), i + 2);
-            i = close < 0 ? size : close + 2;
-        } else if (c == '"' || c == '\'') {
-            i = skipString(i);
-        } else if (c == '@' && startsWithWord(text, i + 1, "import") &&
-                   (i + 7 >= size || !isIdentChar(text[i + 7]))) {
-            note(Kind::OutsideStyles);
-            // Its address is a style sheet, not an image.
-            i += 7;
-            while (i < size && text[i] != ';')
-                i = (text[i] == '"' || text[i] == '\'') ? skipString(i) : i + 1;
-        } else if ((c == 'u' || c == 'U') && startsWithWord(text, i, "url(") &&
-                   (i == 0 || !isIdentChar(text[i - 1]))) {
-            i = cssUrl(text, i + 4);
-        } else {
-            ++i;
-        }
-    }
-}
-
-qsizetype Scan::cssUrl(QByteArrayView text, qsizetype at)
-{
-    const qsizetype size = text.size();
-    while (at < size && isCssSpace(text[at]))
-        ++at;
-    if (at < size && (text[at] == '"' || text[at] == '\'')) {
-        const char quote = text[at];
-        const qsizetype begin = at + 1;
-        qsizetype end = begin;
-        while (end < size && text[end] != quote)
-            end += text[end] == '\\' ? 2 : 1;
-        end = std::min(end, size);
-        address(text.sliced(begin, end - begin), true);
-        const qsizetype close = text.indexOf(')', std::min(end + 1, size));
-        return close < 0 ? size : close + 1;
-    }
-    const qsizetype close = text.indexOf(')', at);
-    const qsizetype end = close < 0 ? size : close;
-    address(text.sliced(at, end - at), true);
-    return close < 0 ? size : close + 1;
+    // A few images at most are decoded, however many there are.
+    if (has(Kind::DarkImage) || m_imagesDecoded >= maximumImagesDecoded)
+        return;
+    ++m_imagesDecoded;
+    if (ImageOnDark::isHardToSee(bytes))
+        note(Kind::DarkImage);
 }
 
 } // namespace
 
-QList<SignatureNote> SignatureCheck::check(const QString &html, std::optional<bool> isRich, int *deepest)
+QList<SignatureNote> SignatureCheck::check(const QString &html, std::optional<bool> isRich,
+                                           const QList<SignatureImage> &parts, int *deepest)
 {
     QByteArray bytes = html.toUtf8();
     const qsizetype size = bytes.size();
-    Scan scan;
+    Scan scan(parts);
     scan.scan(std::move(bytes));
     if (isRich == false)
         scan.note(Kind::PlainFont);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notes/SignatureNote.h"
+#include "store/SignatureImage.h"
 
 #include <QList>
 #include <QString>
@@ -16,10 +17,12 @@
 // after every 128 levels of nesting and after a tag with some 40 attributes,
 // where libxml2's own work would otherwise grow with the square of either.
 namespace SignatureCheck {
-// isRich: the list entry's flag; none when the entry does not say. deepest,
-// when given, is set to the most elements the parser ever held open at once,
-// which each end tag costs in proportion to.
-QList<SignatureNote> check(const QString &html, std::optional<bool> isRich, int *deepest = nullptr);
+// isRich: the list entry's flag; none when the entry does not say. parts:
+// the images the signature's file holds, which its cid: addresses name.
+// deepest, when given, is set to the most elements the parser ever held open
+// at once, which each end tag costs in proportion to.
+QList<SignatureNote> check(const QString &html, std::optional<bool> isRich,
+                           const QList<SignatureImage> &parts = {}, int *deepest = nullptr);
 
 // Gmail clips a message beyond 102 KB; a signature near that size will be.
 inline constexpr qsizetype clippedSize = 100 * 1024;

@@ -12,8 +12,11 @@ struct SignatureNote
     enum class Kind
     {
         PlainFont,
+        MissingPart,
         EmbeddedImage,
+        ImageFormat,
         DarkImage,
+        ImageSize,
         UnreachableAddress,
         PlainHttp,
         Script,

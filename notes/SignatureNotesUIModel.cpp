@@ -53,7 +53,8 @@ void SignatureNotesUIModel::refresh()
                 break;
             }
         }
-        notes = SignatureCheck::check(html, isRich);
+        // The parts are the file's as now read: an insert reads back what it wrote.
+        notes = SignatureCheck::check(html, isRich, m_engine.renderedUiModel()->images());
     }
     if (notes != m_notes.get())
         m_notes.set(notes);

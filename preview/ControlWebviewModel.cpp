@@ -2,6 +2,7 @@
 
 #include "base/Diagnostics.h"
 #include "preview/PreviewSurface.h"
+#include "store/DataAddress.h"
 #include "store/SignatureRenderUIModel.h"
 
 ControlWebviewModel::ControlWebviewModel(SignatureRenderUIModel &rendered, DarkRule declaresDark,
@@ -9,8 +10,8 @@ ControlWebviewModel::ControlWebviewModel(SignatureRenderUIModel &rendered, DarkR
     : QObject(parent), m_rendered(rendered), m_declaresDark(std::move(declaresDark)),
       m_signatureSubscription(rendered.signature().sink(
           [this](const std::optional<AppleSignatureContent> &content) { followSignature(content); })),
-      m_insteadSubscription(
-          rendered.shownInstead().sink([this](const std::optional<QString> &html) { followInstead(html); }))
+      m_insteadSubscription(rendered.shownInstead().sink(
+          [this](const std::optional<SignatureFileFormat::Body> &body) { followInstead(body); }))
 {
     // What there is when the model starts is where it starts from, not news.
     m_started = true;
@@ -21,27 +22,39 @@ void ControlWebviewModel::followSignature(const std::optional<AppleSignatureCont
 {
     // The published value is still the last one while its subscribers hear of the next.
     if (content && content != m_rendered.signature().get())
-        show(m_rendered.html());
+        show(m_rendered.body());
 }
 
-void ControlWebviewModel::followInstead(const std::optional<QString> &html)
+void ControlWebviewModel::followInstead(const std::optional<SignatureFileFormat::Body> &body)
 {
     if (!m_started)
         return;
-    if (html)
-        show(*html);
+    if (body)
+        show(*body);
     else if (m_rendered.signature().get())
-        show(m_rendered.html());
+        show(m_rendered.body());
 }
 
-void ControlWebviewModel::show(const QString &html)
+void ControlWebviewModel::show(const SignatureFileFormat::Body &body)
 {
-    m_latest = html;
+    m_latest = body;
+    // The page is handed its images as data: addresses: it fetches nothing
+    // new, and knows the parts of the signature it shows and no others.
+    m_latestImages.clear();
+    for (const SignatureImage &part : body.parts) {
+        if (part.type.startsWith("image/") && !part.contentId.isEmpty())
+            m_latestImages.insert(part.contentId, DataAddress::of(part.type, part.data));
+    }
     const bool changed = refreshAppearance();
-    if (m_surface)
-        m_surface->showSignature(html, m_appearance);
+    showLatest();
     if (changed)
         emit appearanceChanged();
+}
+
+void ControlWebviewModel::showLatest()
+{
+    if (m_surface && m_latest)
+        m_surface->showSignature(m_latest->html, m_appearance, m_latestImages);
 }
 
 void ControlWebviewModel::setDark(bool dark)
@@ -58,9 +71,9 @@ void ControlWebviewModel::setDark(bool dark)
 bool ControlWebviewModel::refreshAppearance()
 {
     using A = PreviewPage::Appearance;
-    const A next = !m_dark                                                   ? A::Light
-                   : m_latest && m_declaresDark && m_declaresDark(*m_latest) ? A::Dark
-                                                                             : A::Inverted;
+    const A next = !m_dark                                                        ? A::Light
+                   : m_latest && m_declaresDark && m_declaresDark(m_latest->html) ? A::Dark
+                                                                                  : A::Inverted;
     const bool changed = next != m_appearance;
     m_appearance = next;
     return changed;
@@ -72,7 +85,7 @@ void ControlWebviewModel::attach(PreviewSurface *surface)
     if (!m_surface)
         return;
     if (m_latest)
-        m_surface->showSignature(*m_latest, m_appearance);
+        showLatest();
     else
         m_surface->setAppearance(m_appearance);
 }

@@ -2,7 +2,9 @@
 
 #include "base/Cancellable.h"
 #include "preview/PreviewPage.h"
+#include "preview/PreviewSurface.h"
 #include "store/AppleSignatureContent.h"
+#include "store/SignatureFileFormat.h"
 
 #include <QObject>
 #include <QString>
@@ -10,7 +12,6 @@
 #include <functional>
 #include <optional>
 
-class PreviewSurface;
 class SignatureRenderUIModel;
 
 // What the page should show, and the script bridge that hands it over. It
@@ -53,15 +54,18 @@ signals:
 
 private:
     void followSignature(const std::optional<AppleSignatureContent> &content);
-    void followInstead(const std::optional<QString> &html);
-    void show(const QString &html);
+    void followInstead(const std::optional<SignatureFileFormat::Body> &body);
+    void show(const SignatureFileFormat::Body &body);
+    void showLatest();
     // The appearance the latest HTML takes; whether it changed.
     bool refreshAppearance();
 
     SignatureRenderUIModel &m_rendered;
     DarkRule m_declaresDark;
     PreviewSurface *m_surface = nullptr;
-    std::optional<QString> m_latest;
+    std::optional<SignatureFileFormat::Body> m_latest;
+    // The latest's images as the page takes them.
+    PreviewImages m_latestImages;
     bool m_dark = false;
     PreviewPage::Appearance m_appearance = PreviewPage::Appearance::Light;
     bool m_started = false;

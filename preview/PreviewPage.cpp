@@ -18,6 +18,7 @@ var sandbox = %2;
 var shown = null;
 var loading = null;
 var latest = '';
+var latestImages = {};
 // Meta elements the engine does not act on; any other one (a policy, a
 // referrer rule, a refresh, a colour scheme) can leave a mark on a document.
 var inertMetaNames = ['', 'generator', 'author', 'description', 'keywords', 'progid', 'originator'];
@@ -33,9 +34,12 @@ var sheets = {
     inverted: 'img,video{filter:invert(1) hue-rotate(180deg)}'
 };
 
-function update(html) {
+function update(html, images) {
     latest = html;
+    latestImages = images || {};
     var parsed = new DOMParser().parseFromString(html, 'text/html');
+    // Only a signature that names a part is rewritten; any other is shown as given.
+    var placed = /cid:/i.test(html) && showImages(parsed, latestImages);
     var keepable = leavesWithItsNodes(parsed);
     // Both the shown document and this one hold nothing that outlives their nodes.
     var doc = shown && shown.keepable && keepable && shown.contentDocument;
@@ -48,7 +52,92 @@ function update(html) {
         dress(doc);
         return;
     }
-    load(html, keepable);
+    load(placed ? serialized(parsed) : html, keepable);
+}
+
+// A signature's images are parts of its own file, named by "cid:": an address
+// that names one is given the part as a data: address, one that names none
+// stays as it is and shows as a broken image, and Mail's older <object> form
+// becomes the <img> it shows as. Whether anything changed.
+function showImages(doc, images) {
+    var changed = false;
+    var found = doc.querySelectorAll('[src],[srcset],[background],[poster],[style],image[href],object[data]');
+    for (var i = 0; i < found.length; ++i) {
+        var element = found[i];
+        ['src', 'background', 'poster', 'href'].forEach(function (name) {
+            var part = element.hasAttribute(name) ? partOf(element.getAttribute(name), images) : null;
+            if (part) {
+                element.setAttribute(name, part);
+                changed = true;
+            }
+        });
+        changed = rewrite(element, 'srcset', function (set) {
+            return set.replace(/(^|,)(\s*)(cid:[^\s,]+)/gi, function (all, comma, space, address) {
+                var part = partOf(address, images);
+                return part ? comma + space + part : all;
+            });
+        }) || changed;
+        changed = rewrite(element, 'style', function (css) { return withImages(css, images); }) || changed;
+        if (element.localName === 'object' && partOf(element.getAttribute('data'), images) !== null) {
+            var image = doc.createElement('img');
+            ['width', 'height', 'style', 'class', 'id', 'alt', 'title', 'align', 'border'].forEach(function (name) {
+                if (element.hasAttribute(name))
+                    image.setAttribute(name, element.getAttribute(name));
+            });
+            image.setAttribute('src', partOf(element.getAttribute('data'), images) || element.getAttribute('data'));
+            element.replaceWith(image);
+            changed = true;
+        }
+    }
+    var sheets = doc.getElementsByTagName('style');
+    for (var j = 0; j < sheets.length; ++j) {
+        var css = withImages(sheets[j].textContent, images);
+        if (css !== sheets[j].textContent) {
+            sheets[j].textContent = css;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+// The part a cid: address names: its data: address, undefined when the
+// signature has no such part, null for any other address.
+function partOf(address, images) {
+    var text = (address || '').trim();
+    if (text.slice(0, 4).toLowerCase() !== 'cid:')
+        return null;
+    var id = text.slice(4);
+    try {
+        id = decodeURIComponent(id);
+    } catch (e) {
+    }
+    return Object.prototype.hasOwnProperty.call(images, id) ? images[id] : undefined;
+}
+
+function rewrite(element, name, change) {
+    if (!element.hasAttribute(name))
+        return false;
+    var before = element.getAttribute(name), after = change(before);
+    if (after === before)
+        return false;
+    element.setAttribute(name, after);
+    return true;
+}
+
+function withImages(css, images) {
+    return css.replace(/url\(\s*(['"]?)\s*(cid:[^'")]*?)\s*\1\s*\)/gi, function (all, quote, address) {
+        var part = partOf(address, images);
+        return part ? 'url("' + part + '")' : all;
+    });
+}
+
+// The parsed signature as the text a frame's document is made from.
+function serialized(doc) {
+    var type = doc.doctype;
+    var head = !type ? '' : '<!DOCTYPE ' + type.name +
+        (type.publicId ? ' PUBLIC "' + type.publicId + '"' : '') +
+        (type.systemId ? (type.publicId ? '' : ' SYSTEM') + ' "' + type.systemId + '"' : '') + '>';
+    return head + doc.documentElement.outerHTML;
 }
 
 // The next signature is shown with this appearance; the shown one stays as it is.
@@ -189,7 +278,7 @@ function arrived(event) {
     document.title = '%3' + (doc ? doc.URL : 'about:');
     document.title = '';
     shown = null;
-    update(latest);
+    update(latest, latestImages);
 }
 )JS";
 

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringDecoder>
 
 namespace {
@@ -12,7 +13,7 @@ constexpr qsizetype pieceSize = 256 * 1024;
 
 } // namespace
 
-QString UpdateScript::build(const QString &html)
+QString UpdateScript::build(const QString &html, const QMap<QString, QByteArray> &images)
 {
     // The text is encoded a piece at a time, each a string of its own joined by
     // "+", so the only copy of the whole text is the call itself. A surrogate
@@ -33,6 +34,12 @@ QString UpdateScript::build(const QString &html)
         call += utf8(QByteArrayView(json).sliced(1, json.size() - 2));
         at += size;
     } while (at < html.size());
+    if (!images.isEmpty()) {
+        QJsonObject parts;
+        for (auto it = images.cbegin(); it != images.cend(); ++it)
+            parts.insert(it.key(), QString::fromLatin1(it.value()));
+        call += u',' + QString::fromUtf8(QJsonDocument(parts).toJson(QJsonDocument::Compact));
+    }
     call += u')';
     return call;
 }

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 using Copy = SignatureService::Copy;
@@ -97,10 +99,21 @@ std::optional<QString> missingFile(const SignatureService::Entry &entry)
     return std::nullopt;
 }
 
-// What an insert of html writes into each copy, each under its own header;
-// none, with the refusal, when any copy cannot take it.
+// Whether a copy holds every one of images, by content id.
+bool holds(const SignatureService::Reading &reading, const QList<SignatureImage> &images)
+{
+    return std::all_of(images.cbegin(), images.cend(), [&](const SignatureImage &image) {
+        return std::any_of(reading.parts.cbegin(), reading.parts.cend(),
+                           [&](const SignatureImage &part) { return part.contentId == image.contentId; });
+    });
+}
+
+// What an insert of html writes into each copy, each under its own header
+// and with its own parts; none, with the refusal, when any copy cannot take
+// it. The parts that html leaves out go to leftOut.
 std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, const QString &html,
-                                      bool *unchanged, QString *failure)
+                                      const QList<SignatureImage> &images, bool *unchanged, QString *failure,
+                                      QList<SignatureImage> *leftOut = nullptr)
 {
     if (const std::optional<QString> missing = missingFile(entry)) {
         *failure = *missing;
@@ -115,7 +128,8 @@ std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, cons
             *failure = aboutCopy(entry, copy, *reading.fault);
             return std::nullopt;
         }
-        const std::optional<QByteArray> bytes = SignatureFileFormat::compose(reading.content->header, html);
+        const std::optional<QByteArray> bytes =
+            SignatureFileFormat::compose(*reading.content, html, images, leftOut);
         if (!bytes) {
             *failure =
                 aboutCopy(entry, copy,
@@ -123,7 +137,7 @@ std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, cons
                                          "it was left as it is."));
             return std::nullopt;
         }
-        *unchanged = *unchanged && reading.html == html;
+        *unchanged = *unchanged && reading.html == html && holds(reading, images);
         plans.append({copy, *bytes});
     }
     return plans;
@@ -162,22 +176,27 @@ SignatureService::Reading CopyWriter::readCopy(const SignatureService::Copy &cop
             "The signature's file has no empty line after its header, so it was left as it is.");
         return reading;
     }
-    reading.html = SignatureFileFormat::decodedBody(*reading.content);
+    if (std::optional<SignatureFileFormat::Body> body = SignatureFileFormat::body(*reading.content)) {
+        reading.html = std::move(body->html);
+        reading.parts = std::move(body->parts);
+    }
     return reading;
 }
 
 std::optional<QByteArray> CopyWriter::wouldWrite(const Entry &entry, const QString &html, QString *failure,
-                                                 bool *unchanged)
+                                                 bool *unchanged, const QList<SignatureImage> &images)
 {
-    const std::optional<QList<Plan>> plans = planInsert(entry, html, unchanged, failure);
+    const std::optional<QList<Plan>> plans = planInsert(entry, html, images, unchanged, failure);
     return plans ? std::optional(plans->first().bytes) : std::nullopt;
 }
 
-Outcome CopyWriter::insert(const Entry &entry, const QString &html, bool lock)
+Outcome CopyWriter::insert(const Entry &entry, const QString &html, bool lock,
+                           const QList<SignatureImage> &images)
 {
     bool unchanged = false;
     QString failure;
-    const std::optional<QList<Plan>> plans = planInsert(entry, html, &unchanged, &failure);
+    QList<SignatureImage> leftOut;
+    const std::optional<QList<Plan>> plans = planInsert(entry, html, images, &unchanged, &failure, &leftOut);
     if (!plans)
         return {false, false, failure};
     if (unchanged) {
@@ -193,7 +212,10 @@ Outcome CopyWriter::insert(const Entry &entry, const QString &html, bool lock)
                     : std::optional<QString>(QStringLiteral("The signature could not be locked, so Mail may "
                                                             "change it."))};
     }
-    return writeAll(entry, *plans, lock);
+    Outcome outcome = writeAll(entry, *plans, lock);
+    if (outcome.written && !leftOut.isEmpty())
+        outcome.notice = SignatureService::leftOutSentence(leftOut);
+    return outcome;
 }
 
 Outcome CopyWriter::restore(const Entry &entry, const KeptVersions::Version &version)
@@ -204,17 +226,18 @@ Outcome CopyWriter::restore(const Entry &entry, const KeptVersions::Version &ver
     if (const std::optional<QString> missing = missingFile(entry))
         return {false, false, missing};
     const std::optional<AppleSignatureContent> kept = SignatureFileFormat::parse(*bytes);
-    const std::optional<QString> html = kept ? SignatureFileFormat::decodedBody(*kept) : std::nullopt;
+    const std::optional<SignatureFileFormat::Body> body =
+        kept ? SignatureFileFormat::body(*kept) : std::nullopt;
     QList<Plan> plans;
     for (const Copy &copy : entry.copies) {
         if (copy.store.kind == version.store) {
             plans.append({copy, *bytes});
             continue;
         }
-        // Another store's copy keeps its own header and takes the version's HTML.
+        // Another store's copy keeps its own header and takes the version's HTML and images.
         const Reading reading = CopyWriter::readCopy(copy);
         const std::optional<QByteArray> composed =
-            html && reading.content ? SignatureFileFormat::compose(reading.content->header, *html)
+            body && reading.content ? SignatureFileFormat::compose(*reading.content, body->html, body->parts)
                                     : std::nullopt;
         if (composed)
             plans.append({copy, *composed});

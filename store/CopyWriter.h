@@ -19,8 +19,9 @@ SignatureService::Reading readCopy(const SignatureService::Copy &copy);
 
 // See SignatureService, which each of these serves.
 std::optional<QByteArray> wouldWrite(const SignatureService::Entry &entry, const QString &html,
-                                     QString *failure, bool *unchanged);
-SignatureService::Outcome insert(const SignatureService::Entry &entry, const QString &html, bool lock);
+                                     QString *failure, bool *unchanged, const QList<SignatureImage> &images);
+SignatureService::Outcome insert(const SignatureService::Entry &entry, const QString &html, bool lock,
+                                 const QList<SignatureImage> &images);
 SignatureService::Outcome restore(const SignatureService::Entry &entry, const KeptVersions::Version &version);
 SignatureService::Outcome putBack(const SignatureService::Entry &entry);
 std::optional<QString> unlock(const SignatureService::Entry &entry);

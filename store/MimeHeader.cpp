@@ -84,6 +84,29 @@ std::optional<MimeHeader> MimeHeader::with(const QByteArray &name, const QByteAr
     return parse(bytes);
 }
 
+std::optional<MimeHeader> MimeHeader::without(const QByteArray &name) const
+{
+    QByteArray bytes;
+    qsizetype from = 0;
+    for (const Field &field : m_fields) {
+        if (field.name.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        bytes += m_bytes.mid(from, field.begin - from);
+        // The field's own line break, or for the last line the one before it.
+        from = field.end;
+        if (from < m_bytes.size())
+            from += m_bytes.mid(from).startsWith("\r\n") ? 2 : 1;
+        else if (bytes.endsWith("\r\n"))
+            bytes.chop(2);
+        else if (bytes.endsWith('\n'))
+            bytes.chop(1);
+    }
+    if (from == 0)
+        return *this;
+    bytes += m_bytes.mid(from);
+    return parse(bytes);
+}
+
 QByteArray MimeHeader::lineBreak() const
 {
     return m_bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");

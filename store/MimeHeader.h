@@ -26,6 +26,10 @@ public:
     // None when value would not read back as that field.
     std::optional<MimeHeader> with(const QByteArray &name, const QByteArray &value) const;
 
+    // The header without any field of that name, its continuation lines
+    // and line break gone with it.
+    std::optional<MimeHeader> without(const QByteArray &name) const;
+
     // How the header's lines end: "\r\n" when they end so, otherwise "\n".
     QByteArray lineBreak() const;
 

@@ -52,13 +52,23 @@ std::optional<SignaturePlan> SignatureApplier::plan(const SignatureService &serv
         plan.id = entry->signature.id;
         plan.name = entry->signature.name;
         for (const SignatureService::Copy &copy : entry->copies) {
-            const Plan::CopyChange change = CopyWriter::readCopy(copy).html != request.html
+            const SignatureService::Reading reading = CopyWriter::readCopy(copy);
+            // An image to embed that the copy lacks is a change of its own.
+            const bool holdsImages =
+                std::all_of(request.images.cbegin(), request.images.cend(), [&](const SignatureImage &image) {
+                    return std::any_of(
+                        reading.parts.cbegin(), reading.parts.cend(),
+                        [&](const SignatureImage &part) { return part.contentId == image.contentId; });
+                });
+            const Plan::CopyChange change = reading.html != request.html || !holdsImages
                                                 ? Plan::CopyChange::Insert
                                             : copy.isLocked ? Plan::CopyChange::None
                                                             : Plan::CopyChange::Lock;
             plan.copyChanges.append(change);
-            if (change != Plan::CopyChange::None)
+            if (change != Plan::CopyChange::None) {
                 plan.html = request.html;
+                plan.images = request.images;
+            }
         }
     } else if (!failure->message.isEmpty()) {
         return std::nullopt;
@@ -76,7 +86,7 @@ std::optional<SignaturePlan> SignatureApplier::plan(const SignatureService &serv
         if (std::any_of(plan.entry.copies.cbegin(), plan.entry.copies.cend(),
                         [&](const SignatureService::Copy &copy) { return copy.store.kind == store.kind; }))
             continue;
-        if (!bytes && !(bytes = SignatureCreator::newFile(request.html))) {
+        if (!bytes && !(bytes = SignatureCreator::newFile(request.html, request.images))) {
             *failure = {Failure::Kind::Failed, QStringLiteral("The HTML could not be encoded.")};
             return std::nullopt;
         }

@@ -21,7 +21,7 @@ std::optional<Failure> SignatureCreator::refusedName(const QList<SignatureServic
     return SignatureName::refusal(name, entries);
 }
 
-std::optional<QByteArray> SignatureCreator::newFile(const QString &html)
+std::optional<QByteArray> SignatureCreator::newFile(const QString &html, const QList<SignatureImage> &images)
 {
     // The header Mail gives a signature it makes.
     const QString header =
@@ -29,14 +29,13 @@ std::optional<QByteArray> SignatureCreator::newFile(const QString &html)
                        "\tcharset=utf-8\nMessage-Id: <%1>\nMime-Version: 1.0 (Mac OS X Mail 16.0 "
                        "\\(3826.400.131.1.6\\))")
             .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-    return SignatureFileFormat::compose(header, html);
+    return SignatureFileFormat::compose({header, QString()}, html, images);
 }
 
-std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &stores,
-                                                const QList<SignatureService::Entry> &entries,
-                                                const QString &name, const QString &html,
-                                                const QStringList &addresses,
-                                                SignatureService::Created *created)
+std::optional<Failure>
+SignatureCreator::create(const QList<SignatureStore> &stores, const QList<SignatureService::Entry> &entries,
+                         const QString &name, const QString &html, const QStringList &addresses,
+                         SignatureService::Created *created, const QList<SignatureImage> &images)
 {
     if (const std::optional<Failure> refused = refusedName(entries, name))
         return refused;
@@ -58,7 +57,7 @@ std::optional<Failure> SignatureCreator::create(const QList<SignatureStore> &sto
     const std::optional<QStringList> accountIds = AccountsMap::idsOf(addresses, folders, &unknown);
     if (!accountIds)
         return Failure{Failure::Kind::NoAccount, unknown};
-    const std::optional<QByteArray> bytes = newFile(html);
+    const std::optional<QByteArray> bytes = newFile(html, images);
     if (!bytes)
         return Failure{Failure::Kind::Failed, QStringLiteral("The HTML could not be encoded.")};
     SignaturePlan plan;

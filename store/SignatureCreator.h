@@ -17,14 +17,14 @@ namespace SignatureCreator {
 std::optional<SignatureService::Failure> refusedName(const QList<SignatureService::Entry> &entries,
                                                      const QString &name);
 // The file of a new signature holding html, under the header Mail gives a
-// signature it makes; none when the HTML cannot be encoded.
-std::optional<QByteArray> newFile(const QString &html);
+// signature it makes, the images html names its parts; none when the HTML
+// cannot be encoded.
+std::optional<QByteArray> newFile(const QString &html, const QList<SignatureImage> &images = {});
 
 // As SignatureService::create, for the stores and entries of one load.
-std::optional<SignatureService::Failure> create(const QList<SignatureStore> &stores,
-                                                const QList<SignatureService::Entry> &entries,
-                                                const QString &name, const QString &html,
-                                                const QStringList &addresses,
-                                                SignatureService::Created *created);
+std::optional<SignatureService::Failure>
+create(const QList<SignatureStore> &stores, const QList<SignatureService::Entry> &entries,
+       const QString &name, const QString &html, const QStringList &addresses,
+       SignatureService::Created *created, const QList<SignatureImage> &images = {});
 
 } // namespace SignatureCreator

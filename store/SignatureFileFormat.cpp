@@ -1,8 +1,12 @@
 #include "store/SignatureFileFormat.h"
 
+#include "store/ImageScan.h"
 #include "store/MimeHeader.h"
 #include "store/MimeLibrary.h"
+#include "store/RelatedBody.h"
+#include "store/SignatureParts.h"
 
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -141,10 +145,23 @@ std::optional<AppleSignatureContent> SignatureFileFormat::parse(const QByteArray
     return text ? split(*text) : std::nullopt;
 }
 
-std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, const QString &html)
+namespace {
+
+struct Composed
+{
+    MimeHeader fields;
+    QByteArray content;
+    GMimeContentEncoding encoding;
+
+    QByteArray bytes() const { return fields.bytes() + fields.lineBreak() + fields.lineBreak() + content; }
+};
+
+// html under header, as compose() writes it; quoted-printable when the
+// declared encoding would have been 7bit, 8bit or binary and qpOnly is set.
+std::optional<Composed> composed(const QByteArray &header, const QString &html, bool qpOnly = false)
 {
     MimeLibrary::ensureInitialized();
-    std::optional<MimeHeader> fields = MimeHeader::parse(header.toUtf8());
+    std::optional<MimeHeader> fields = MimeHeader::parse(header);
     if (!fields)
         return std::nullopt;
     const QByteArray text = html.toUtf8();
@@ -154,7 +171,9 @@ std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, co
         MimeLibrary::own(g_mime_content_type_parse(nullptr, declaredType.value_or("").constData()));
     const bool multipart = declaredType && g_mime_content_type_is_type(type.get(), "multipart", "*");
     const GMimeContentEncoding declared = declaredEncoding(*fields);
-    const GMimeContentEncoding encoding = encodingFor(declared, ascii, multipart);
+    GMimeContentEncoding encoding = encodingFor(declared, ascii, multipart);
+    if (qpOnly && encoding != GMIME_CONTENT_ENCODING_BASE64)
+        encoding = GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
 
     if (const std::optional<QByteArray> value =
             contentTypeFor(declaredType ? type.get() : nullptr, fields->lineBreak(), ascii))
@@ -164,18 +183,50 @@ std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, co
     if (!fields)
         return std::nullopt;
 
-    QByteArray body = text;
+    QByteArray content = text;
     if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
-        body = quotedPrintable(text);
+        content = quotedPrintable(text);
     else if (encoding == GMIME_CONTENT_ENCODING_BASE64)
-        body = transcoded(text, encoding, true);
-    const QByteArray lineBreak = fields->lineBreak();
-    return fields->bytes() + lineBreak + lineBreak + body;
+        content = transcoded(text, encoding, true);
+    return Composed{*fields, content, encoding};
 }
 
-std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureContent &content)
+bool isMultipart(const std::optional<MimeHeader> &fields)
 {
-    MimeLibrary::ensureInitialized();
+    const std::optional<QByteArray> declared = fields ? fields->value(contentTypeField) : std::nullopt;
+    if (!declared)
+        return false;
+    const auto type = MimeLibrary::own(g_mime_content_type_parse(nullptr, declared->constData()));
+    return g_mime_content_type_is_type(type.get(), "multipart", "*");
+}
+
+// The HTML part of a multipart body under boundary: its header and content,
+// no line of which reads as the boundary.
+std::optional<QByteArray> htmlPart(const QByteArray &header, const QString &html, const QByteArray &boundary)
+{
+    std::optional<Composed> part = composed(header, html, true);
+    if (part && part->encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE)
+        part->content = RelatedBody::guarded(part->content, boundary);
+    return part ? std::optional(part->bytes()) : std::nullopt;
+}
+
+// The content ids that html names as images.
+class NamedParts : public ImageScan
+{
+public:
+    QSet<QString> ids;
+
+protected:
+    void image(const Image &image) override
+    {
+        if (const std::optional<QString> id = SignatureImage::contentIdOf(image.address))
+            ids.insert(*id);
+    }
+};
+
+// The body of content decoded as its own header declares, as one part.
+std::optional<QString> decodedPart(const AppleSignatureContent &content)
+{
     const std::optional<MimeHeader> fields = MimeHeader::parse(content.header.toUtf8());
     const std::optional<QByteArray> declaredType = fields ? fields->value(contentTypeField) : std::nullopt;
     const auto type =
@@ -183,6 +234,108 @@ std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureCont
     const char *charset = declaredType ? g_mime_content_type_get_parameter(type.get(), "charset") : nullptr;
     return decoded(content.htmlContent, fields ? declaredEncoding(*fields) : GMIME_CONTENT_ENCODING_7BIT,
                    charset);
+}
+
+} // namespace
+
+std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, const QString &html)
+{
+    const std::optional<Composed> file = composed(header.toUtf8(), html);
+    return file ? std::optional(file->bytes()) : std::nullopt;
+}
+
+std::optional<QByteArray> SignatureFileFormat::compose(const AppleSignatureContent &file, const QString &html,
+                                                       const QList<SignatureImage> &available,
+                                                       QList<SignatureImage> *leftOut)
+{
+    MimeLibrary::ensureInitialized();
+    const QByteArray header = file.header.toUtf8();
+    const std::optional<MimeHeader> fields = MimeHeader::parse(header);
+    if (!fields)
+        return std::nullopt;
+    const QSet<QString> named = namedContentIds(html);
+    const std::optional<SignatureParts> parts =
+        isMultipart(fields) ? SignatureParts::read(header, file.htmlContent.toUtf8()) : std::nullopt;
+
+    QList<SignatureImage> images;
+    QList<qsizetype> kept;
+    for (qsizetype i = 0; parts && i < parts->others().size(); ++i) {
+        const SignatureImage &part = parts->others().at(i).image;
+        if (!part.contentId.isEmpty() && named.contains(part.contentId)) {
+            kept.append(i);
+            images.append(part);
+        } else if (leftOut) {
+            leftOut->append(part);
+        }
+    }
+    QList<SignatureImage> added;
+    for (const SignatureImage &image : available) {
+        const bool present = std::any_of(images.cbegin(), images.cend(), [&](const SignatureImage &held) {
+            return held.contentId == image.contentId;
+        });
+        if (!present && named.contains(image.contentId)) {
+            added.append(image);
+            images.append(image);
+        }
+    }
+    if (images.isEmpty())
+        return compose(file.header, html);
+
+    const QByteArray lineBreak = fields->lineBreak();
+    if (parts && parts->html() && parts->isFlatRelated()) {
+        const std::optional<QByteArray> part = htmlPart(parts->htmlHeader(), html, parts->boundary());
+        if (!part)
+            return std::nullopt;
+        return header + lineBreak + lineBreak + RelatedBody::spliced(*parts, *part, kept, added);
+    }
+    const QByteArray boundary = RelatedBody::newBoundary();
+    std::optional<MimeHeader> outer =
+        fields->with(contentTypeField, RelatedBody::contentType(boundary, lineBreak));
+    if (outer)
+        outer = outer->without(encodingField);
+    const std::optional<QByteArray> part =
+        htmlPart("Content-Transfer-Encoding: quoted-printable" + lineBreak + "Content-Type: text/html;" +
+                     lineBreak + "\tcharset=utf-8",
+                 html, boundary);
+    if (!outer || !part)
+        return std::nullopt;
+    return outer->bytes() + lineBreak + lineBreak + RelatedBody::built(*part, images, boundary, lineBreak);
+}
+
+std::optional<SignatureFileFormat::Body> SignatureFileFormat::body(const AppleSignatureContent &content)
+{
+    MimeLibrary::ensureInitialized();
+    const QByteArray header = content.header.toUtf8();
+    std::optional<SignatureParts> parts = isMultipart(MimeHeader::parse(header))
+                                              ? SignatureParts::read(header, content.htmlContent.toUtf8())
+                                              : std::nullopt;
+    if (!parts) {
+        const std::optional<QString> html = decodedPart(content);
+        return html ? std::optional(Body{*html, {}}) : std::nullopt;
+    }
+    if (!parts->html())
+        return std::nullopt;
+    const std::optional<QString> html =
+        decodedPart({QString::fromUtf8(parts->htmlHeader()), QString::fromUtf8(parts->htmlContent())});
+    if (!html)
+        return std::nullopt;
+    Body body{*html, {}};
+    for (const SignatureParts::Part &part : parts->others())
+        body.parts.append(part.image);
+    return body;
+}
+
+QSet<QString> SignatureFileFormat::namedContentIds(const QString &html)
+{
+    NamedParts named;
+    named.scan(html.toUtf8());
+    return named.ids;
+}
+
+std::optional<QString> SignatureFileFormat::decodedBody(const AppleSignatureContent &content)
+{
+    const std::optional<Body> read = body(content);
+    return read ? std::optional(read->html) : std::nullopt;
 }
 
 std::optional<QString> SignatureFileFormat::decodeUtf8(const QByteArray &bytes)

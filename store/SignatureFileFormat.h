@@ -1,16 +1,21 @@
 #pragma once
 
 #include "store/AppleSignatureContent.h"
+#include "store/SignatureImage.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 // A .mailsignature file: a MIME header (Content-Type, Content-Transfer-Encoding,
 // Message-Id, ...), an empty line, then the HTML body, encoded as the header
-// says. What this program writes, any MIME reader decodes to exactly the
-// inserted text.
+// says; or, for a signature with images, a multipart/related body of an HTML
+// part and image parts that the HTML names by "cid:". What this program
+// writes, any MIME reader decodes to exactly the inserted text.
 namespace SignatureFileFormat {
 // Splits as a MIME reader does: the header ends at the first empty line
 // (LF LF, or CR LF CR LF), everything after it is the body. None when the
@@ -28,10 +33,31 @@ std::optional<AppleSignatureContent> parse(const QByteArray &bytes);
 // line that belongs to no field.
 std::optional<QByteArray> compose(const QString &header, const QString &html);
 
-// The body of content decoded once as its header declares: its transfer
-// encoding, then its charset (UTF-8 when it names none); none when the
-// bytes are not valid in that charset.
+// The file that puts html into the signature file holds: a multipart/related
+// one keeps its outer header, its boundary and, byte for byte, every part
+// html names by cid:; the others are left out, and added to leftOut. An image of available that html names
+// and the file lacks becomes a new part; a file of one part that gains
+// images becomes multipart/related. With no image left, the file is one
+// text/html part, as compose() above makes it.
+std::optional<QByteArray> compose(const AppleSignatureContent &file, const QString &html,
+                                  const QList<SignatureImage> &available = {},
+                                  QList<SignatureImage> *leftOut = nullptr);
+
+// What a signature holds: its HTML, decoded once as its header declares
+// (its transfer encoding, then its charset, UTF-8 when it names none), and
+// its other parts, images among them. The HTML of a multipart body is its
+// root text/html part, decoded by that part's own header. None when the
+// bytes are not valid in the charset, or a multipart body has no HTML part.
+struct Body
+{
+    QString html;
+    QList<SignatureImage> parts;
+};
+std::optional<Body> body(const AppleSignatureContent &content);
+// Its HTML alone.
 std::optional<QString> decodedBody(const AppleSignatureContent &content);
+// The content ids that html names by cid: as images.
+QSet<QString> namedContentIds(const QString &html);
 
 // Strict UTF-8: none when any byte sequence is invalid. A leading byte-order
 // mark is kept so the header stays byte for byte.

@@ -152,7 +152,7 @@ std::optional<QString> SignaturePlan::run() const
     }
     std::optional<QString> failure = writeNewFiles(*this);
     if (!failure && html)
-        failure = SignatureService::insert(entry, *html, true).failure;
+        failure = SignatureService::insert(entry, *html, true, images).failure;
     if (!failure)
         failure = finish(*this);
     if (failure) {

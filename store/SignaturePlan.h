@@ -44,8 +44,9 @@ struct SignaturePlan
     };
     SignatureService::Entry entry;
     QList<CopyChange> copyChanges; // by entry.copies
-    // Written into every copy of entry when any needs a change.
+    // Written into every copy of entry when any needs a change, with the images it names.
     std::optional<QString> html;
+    QList<SignatureImage> images;
 
     // An account of a store's map whose Signatures lack the signature.
     struct AccountChange

@@ -1,16 +1,14 @@
 #include "store/SignatureRenderUIModel.h"
 
-#include "store/SignatureFileFormat.h"
-
 SignatureRenderUIModel::SignatureRenderUIModel(QObject *parent)
     : PublishedModel(std::nullopt, parent), m_shownInstead(std::nullopt),
       m_decoding(signature().sink([this](const std::optional<AppleSignatureContent> &content) {
-          m_html = content ? bodyOf(*content) : QString();
+          m_body = content ? bodyOf(*content) : SignatureFileFormat::Body{};
       }))
 {
 }
 
-QString SignatureRenderUIModel::bodyOf(const AppleSignatureContent &content)
+SignatureFileFormat::Body SignatureRenderUIModel::bodyOf(const AppleSignatureContent &content)
 {
-    return SignatureFileFormat::decodedBody(content).value_or(content.htmlContent);
+    return SignatureFileFormat::body(content).value_or(SignatureFileFormat::Body{content.htmlContent, {}});
 }

@@ -3,6 +3,7 @@
 #include "base/Cancellable.h"
 #include "base/PublishedModel.h"
 #include "store/AppleSignatureContent.h"
+#include "store/SignatureFileFormat.h"
 
 #include <QString>
 
@@ -19,22 +20,26 @@ public:
     Published<std::optional<AppleSignatureContent>> &signature() { return value(); }
     const Published<std::optional<AppleSignatureContent>> &signature() const { return value(); }
 
-    // The published signature's body as bodyOf() reads it; empty while there
-    // is none. It is already the new one's while the signature's subscribers
-    // hear of a set: the model is the first of them.
-    const QString &html() const { return m_html; }
+    // The published signature's HTML and parts as bodyOf() reads them; empty
+    // while there is none. They are already the new one's while the
+    // signature's subscribers hear of a set: the model is the first of them.
+    const QString &html() const { return m_body.html; }
+    const QList<SignatureImage> &images() const { return m_body.parts; }
+    const SignatureFileFormat::Body &body() const { return m_body; }
 
     // What the preview shows instead of the signature, as a kept version
-    // chosen in the restore dialog or a template as its fields are typed; none
-    // puts the signature back. A real change of the signature itself is shown
-    // over it. Not announced by changed(): nothing else follows it.
-    Published<std::optional<QString>> &shownInstead() { return m_shownInstead; }
+    // chosen in the restore dialog (with its own images) or a template as its
+    // fields are typed; none puts the signature back. A real change of the
+    // signature itself is shown over it. Not announced by changed(): nothing
+    // else follows it.
+    Published<std::optional<SignatureFileFormat::Body>> &shownInstead() { return m_shownInstead; }
 
-    // A file's body decoded as its header declares; where it cannot be, as the file holds it.
-    static QString bodyOf(const AppleSignatureContent &content);
+    // A file's HTML and parts, decoded as its header declares; where the
+    // HTML cannot be, the body as the file holds it.
+    static SignatureFileFormat::Body bodyOf(const AppleSignatureContent &content);
 
 private:
-    QString m_html;
-    Published<std::optional<QString>> m_shownInstead;
+    SignatureFileFormat::Body m_body;
+    Published<std::optional<SignatureFileFormat::Body>> m_shownInstead;
     Cancellable m_decoding;
 };

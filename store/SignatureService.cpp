@@ -267,14 +267,16 @@ SignatureService::Reading SignatureService::read(const Entry &entry)
 }
 
 std::optional<QByteArray> SignatureService::wouldWrite(const Entry &entry, const QString &html,
-                                                       QString *failure, bool *unchanged)
+                                                       QString *failure, bool *unchanged,
+                                                       const QList<SignatureImage> &images)
 {
-    return CopyWriter::wouldWrite(entry, html, failure, unchanged);
+    return CopyWriter::wouldWrite(entry, html, failure, unchanged, images);
 }
 
-SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock)
+SignatureService::Outcome SignatureService::insert(const Entry &entry, const QString &html, bool lock,
+                                                   const QList<SignatureImage> &images)
 {
-    return CopyWriter::insert(entry, html, lock);
+    return CopyWriter::insert(entry, html, lock, images);
 }
 
 SignatureService::Outcome SignatureService::restore(const Entry &entry, const KeptVersions::Version &version)
@@ -348,9 +350,10 @@ std::optional<QString> SignatureService::restoreListFile(SignatureStore::Kind st
 
 std::optional<SignatureService::Failure> SignatureService::create(const QString &name, const QString &html,
                                                                   const QStringList &addresses,
-                                                                  Created *created) const
+                                                                  Created *created,
+                                                                  const QList<SignatureImage> &images) const
 {
-    return SignatureCreator::create(m_stores, m_entries, name, html, addresses, created);
+    return SignatureCreator::create(m_stores, m_entries, name, html, addresses, created, images);
 }
 
 QString SignatureService::replacedSentence(const QString &name)
@@ -367,4 +370,27 @@ QString SignatureService::unchangedSentence(const QString &name, bool lockedAgai
 {
     return QStringLiteral("%1 already holds this HTML, so nothing was written%2.")
         .arg(quoted(name), lockedAgain ? QStringLiteral("; it was locked again") : QString());
+}
+
+QString SignatureService::leftOutSentence(const QList<SignatureImage> &parts)
+{
+    QStringList names;
+    bool images = true;
+    for (const SignatureImage &part : parts) {
+        const QString name = !part.filename.isEmpty()    ? part.filename
+                             : !part.contentId.isEmpty() ? QStringLiteral("cid:") + part.contentId
+                                                         : QString::fromLatin1(part.type);
+        if (!names.contains(name))
+            names.append(name);
+        images = images && part.type.startsWith("image/");
+    }
+    if (names.size() == 1)
+        return QStringLiteral("The %1 %2 was left out: the new HTML does not show it. It is kept in the "
+                              "version before this insert.")
+            .arg(images ? QStringLiteral("image") : QStringLiteral("part"), names.first());
+    const QString last = names.takeLast();
+    return QStringLiteral("The %1 %2 and %3 were left out: the new HTML does not show them. They are kept in "
+                          "the version before this insert.")
+        .arg(images ? QStringLiteral("images") : QStringLiteral("parts"), names.join(QStringLiteral(", ")),
+             last);
 }

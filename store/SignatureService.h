@@ -2,6 +2,7 @@
 
 #include "store/AppleSignatureContent.h"
 #include "store/KeptVersions.h"
+#include "store/SignatureImage.h"
 #include "store/SignatureModel.h"
 #include "store/SignatureStore.h"
 
@@ -60,22 +61,32 @@ public:
     };
 
     // The file of a signature as read now: its bytes, the split, the decoded
-    // HTML, and what is wrong with it when it is not a header and a UTF-8 body.
+    // HTML and the parts beside it, and what is wrong with it when it is not
+    // a header and a UTF-8 body.
     struct Reading
     {
         std::optional<QByteArray> bytes;
         std::optional<AppleSignatureContent> content;
         std::optional<QString> html;
+        QList<SignatureImage> parts;
         std::optional<QString> fault;
     };
 
     struct Outcome
     {
+        Outcome(bool written = false, bool unchanged = false, std::optional<QString> failure = {})
+            : written(written), unchanged(unchanged), failure(std::move(failure))
+        {
+        }
+
         // Some copy now holds new bytes (all of them, unless failure says otherwise).
         bool written = false;
         // Every copy already held what was asked: nothing was written.
         bool unchanged = false;
         std::optional<QString> failure;
+        // Done, with something to tell: the image parts the new HTML no
+        // longer shows, which were left out.
+        std::optional<QString> notice;
     };
 
     // Finds the stores and reads their lists, afresh.
@@ -107,13 +118,17 @@ public:
     // The shown copy of entry.
     static Reading read(const Entry &entry);
     // Puts html into every copy, each with its own header, and locks them
-    // (unless lock is false). HTML every copy already holds writes nothing.
-    static Outcome insert(const Entry &entry, const QString &html, bool lock = true);
+    // (unless lock is false). A copy's image parts that html names by cid:
+    // are kept, the others left out (and told in the notice); images that
+    // html names and the copy lacks become parts of it. HTML every copy
+    // already holds, with those images, writes nothing.
+    static Outcome insert(const Entry &entry, const QString &html, bool lock = true,
+                          const QList<SignatureImage> &images = {});
     // The bytes an insert of html would write into the shown copy; none, with
     // the refusal in failure, when it would refuse. unchanged: every copy
     // already holds html, so the insert would write nothing.
     static std::optional<QByteArray> wouldWrite(const Entry &entry, const QString &html, QString *failure,
-                                                bool *unchanged);
+                                                bool *unchanged, const QList<SignatureImage> &images = {});
     // Writes a kept version back: byte for byte into the copy of its store,
     // its HTML into the others.
     static Outcome restore(const Entry &entry, const KeptVersions::Version &version);
@@ -132,13 +147,14 @@ public:
         QString id;
         QStringList files;
     };
-    // Makes a new rich signature named name holding html in every store: its
+    // Makes a new rich signature named name holding html (and the images it
+    // names, as parts) in every store: its
     // file written and locked, its entry appended to each list, and its id
     // added to the account of each address. None when done; a name in use,
     // an address that names no account or several, is refused before
     // anything is written.
     std::optional<Failure> create(const QString &name, const QString &html, const QStringList &addresses,
-                                  Created *created) const;
+                                  Created *created, const QList<SignatureImage> &images = {}) const;
 
     // What apply is asked: a signature named name holding html, among the
     // Signatures of the accounts of addresses ("all": every account), and
@@ -149,6 +165,8 @@ public:
         QString html;
         QStringList addresses;
         bool makeDefault = false;
+        // The images html names that become parts of the signature.
+        QList<SignatureImage> images;
     };
     // What apply has to do; an empty plan when all is as asked. None, with
     // the refusal, for an address that names no account or several, a name
@@ -174,6 +192,8 @@ public:
     static QString unchangedSentence(const QString &name, bool lockedAgain);
     // What new and apply say where Mail has no folders or list yet.
     static QString notSetUpSentence();
+    // "The image logo.png was left out: the new HTML does not show it. ..."
+    static QString leftOutSentence(const QList<SignatureImage> &parts);
 
 private:
     std::optional<Failure> m_failure;

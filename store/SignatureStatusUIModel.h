@@ -6,7 +6,8 @@
 
 #include <optional>
 
-// Why the last insert, restore or unlock did not happen, in one short
+// Why the last insert, restore or unlock did not happen (or what an insert
+// left out), in one short
 // sentence for the top bar; none once the user selects a signature or an
 // action succeeds.
 class SignatureStatusUIModel : public PublishedModel<std::optional<QString>>

@@ -138,7 +138,7 @@ std::optional<SignatureModel> SignaturesEngine::selectedAsListed() const
     return entry ? std::optional(entry->signature) : std::nullopt;
 }
 
-bool SignaturesEngine::insertSignature(const QString &html)
+bool SignaturesEngine::insertSignature(const QString &html, const QList<SignatureImage> &images)
 {
     const std::optional<SignatureModel> selected = m_selectionUiModel->signature().get();
     const std::optional<AppleSignatureContent> previewed = m_renderedUiModel->signature().get();
@@ -161,7 +161,7 @@ bool SignaturesEngine::insertSignature(const QString &html)
     const std::optional<SignatureService::Entry> entry = selectedEntry();
     if (!entry)
         return refuse(*selected, QStringLiteral("The signature's file could not be found."));
-    const SignatureService::Outcome outcome = SignatureService::insert(*entry, html);
+    const SignatureService::Outcome outcome = SignatureService::insert(*entry, html, true, images);
     if (outcome.unchanged && !outcome.failure)
         return refuse(*selected,
                       SignatureService::unchangedSentence(selected->name, !entry->signature.isFileLocked)),
@@ -264,6 +264,8 @@ bool SignaturesEngine::tell(const SignatureModel &selected, const SignatureServi
     if (outcome.failure)
         return refuse(selected, *outcome.failure);
     clearMessage();
+    if (outcome.notice)
+        m_statusUiModel->message().set(*outcome.notice);
     // What is previewed, and what a later insert takes the header from, is
     // what the file now holds.
     loadSignatureContent(selected);

@@ -58,8 +58,10 @@ public:
     // Each refusal or failure leaves the file's lock as it was found and says
     // what happened in the status model; in every case the previewed content
     // is then the file as it now is.
-    // HTML the signature already holds writes nothing and says so.
-    bool insertSignature(const QString &html);
+    // HTML the signature already holds writes nothing and says so. images:
+    // those html names by cid: that become parts of the file; the file's own
+    // parts that html no longer names are left out, and the top bar says so.
+    bool insertSignature(const QString &html, const QList<SignatureImage> &images = {});
     // Writes a kept version's bytes back into the selected signature's file,
     // the same way as an insert, and previews the result; true when done.
     bool restoreKeptVersion(const QString &versionFile);

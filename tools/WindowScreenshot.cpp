@@ -8,7 +8,8 @@
 // it inserts into the first signature, as a click on the button would; with
 // --restore it also opens its restore dialog; with --drop it drops an HTML
 // file on the second row. With --dark it shows the preview in dark (with any
-// of the others). Used by scripts/demo
+// of the others). With --select NAME it selects the signature of that name
+// instead of the first. Used by scripts/demo
 // --screenshot for the README; needs a real display.
 #include "access/FolderAccess.h"
 #include "app/ApplicationSetup.h"
@@ -49,7 +50,7 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     if (argc < 2) {
         err << "usage: window-screenshot OUTPUT.png [--notes | --notes-open | --fields | --accounts | "
-               "--inserted | --restore | --drop] [--dark]\n";
+               "--inserted | --restore | --drop] [--dark] [--select NAME]\n";
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
@@ -61,6 +62,8 @@ int main(int argc, char *argv[])
     const bool withFields = options.contains("--fields"), withAccounts = options.contains("--accounts");
     const bool restore = options.contains("--restore"), insert = restore || options.contains("--inserted");
     const bool withDrop = options.contains("--drop");
+    const qsizetype select = options.indexOf("--select");
+    const QString selected = select >= 0 ? QString::fromLocal8Bit(options.value(select + 1)) : QString();
     QTemporaryDir dropFolder;
     // As if the folder had been authorised on an earlier start.
     FolderAccess::saveFolderBookmark(SignaturesEngine::mailFolderURL());
@@ -75,6 +78,8 @@ int main(int argc, char *argv[])
         window.contentView()->previewPane()->webView(), &SignatureRenderWebView::previewShown, &window, [&] {
             SignatureRenderNotes *notes = window.contentView()->previewPane()->notes();
             for (const SignatureModel &signature : signatures) {
+                if (!selected.isEmpty() && signature.name != selected)
+                    continue;
                 engine.selectionUiModel()->signature().set(signature);
                 if (!withNotes || !notes->notesModel().notes().get().isEmpty())
                     break;

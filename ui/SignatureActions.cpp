@@ -5,6 +5,8 @@
 #include "access/PasteModel.h"
 #include "access/RememberedFields.h"
 #include "store/HtmlInput.h"
+#include "store/ImageEmbedding.h"
+#include "store/SignatureRenderUIModel.h"
 #include "store/SignatureStatusUIModel.h"
 #include "store/SignatureTemplate.h"
 #include "store/SignaturesEngine.h"
@@ -12,46 +14,65 @@
 #include <QFileInfo>
 
 namespace {
-std::optional<QString> insertOrAsk(const QString &html, SignaturesEngine &engine)
+std::optional<SignatureActions::Template> insertOrAsk(const SignatureActions::Template &html,
+                                                      SignaturesEngine &engine)
 {
     // A template that cannot be filled safely is refused as mailsig refuses it.
-    if (const std::optional<QString> refusal = SignatureTemplate::refusal(html)) {
+    if (const std::optional<QString> refusal = SignatureTemplate::refusal(html.html)) {
         engine.statusUiModel()->message().set(*refusal);
         return std::nullopt;
     }
     // Braces that do not make a template are text like any other.
-    if (!SignatureTemplate::fieldNames(html).isEmpty())
+    if (!SignatureTemplate::fieldNames(html.html).isEmpty())
         return html;
     // The engine publishes the file as written; the preview follows that.
-    engine.insertSignature(html);
+    engine.insertSignature(html.html, html.parts);
     return std::nullopt;
 }
 } // namespace
 
-std::optional<QString> SignatureActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
-                                                             MailMonitor &mailMonitor)
+std::optional<SignatureActions::Template>
+SignatureActions::insertFromClipboard(PasteModel &paste, SignaturesEngine &engine, MailMonitor &mailMonitor)
 {
     const std::optional<QString> html = paste.readClipboardHTML();
     if (!html || refusedWhileMailRuns(engine, mailMonitor))
         return std::nullopt;
-    return insertOrAsk(*html, engine);
+    return insertOrAsk({*html, {}}, engine);
 }
 
-std::optional<QString> SignatureActions::insertFromFile(const QString &path, SignaturesEngine &engine,
-                                                        MailMonitor &mailMonitor)
+std::optional<SignatureActions::Template>
+SignatureActions::insertFromFile(const QString &path, SignaturesEngine &engine, MailMonitor &mailMonitor)
 {
     const HtmlInput::Read read = HtmlInput::fromFile(path, QFileInfo(path).fileName());
-    if (!read.html) {
-        engine.statusUiModel()->message().set(read.failure);
+    QString failure = read.failure;
+    // Beside its file, an image no recipient could reach: it goes as a part, as Mail sends one.
+    const std::optional<ImageEmbedding::Embedded> embedded =
+        read.html ? ImageEmbedding::embed(*read.html, QFileInfo(path).absolutePath(), &failure, false)
+                  : std::nullopt;
+    if (!embedded) {
+        engine.statusUiModel()->message().set(failure);
         return std::nullopt;
     }
     if (refusedWhileMailRuns(engine, mailMonitor))
         return std::nullopt;
-    return insertOrAsk(*read.html, engine);
+    return insertOrAsk({embedded->html, embedded->images}, engine);
 }
 
-std::optional<QString> SignatureActions::insertDropped(const QMimeData &mime, SignaturesEngine &engine,
-                                                       MailMonitor &mailMonitor)
+void SignatureActions::embedImages(SignaturesEngine &engine, MailMonitor &mailMonitor)
+{
+    if (refusedWhileMailRuns(engine, mailMonitor))
+        return;
+    QString failure;
+    const std::optional<ImageEmbedding::Embedded> embedded =
+        ImageEmbedding::embed(engine.renderedUiModel()->html(), std::nullopt, &failure);
+    if (!embedded)
+        engine.statusUiModel()->message().set(failure);
+    else
+        engine.insertSignature(embedded->html, embedded->images);
+}
+
+std::optional<SignatureActions::Template>
+SignatureActions::insertDropped(const QMimeData &mime, SignaturesEngine &engine, MailMonitor &mailMonitor)
 {
     const DroppedFile::Verdict dropped = DroppedFile::of(mime);
     if (!dropped.file) {
@@ -61,14 +82,15 @@ std::optional<QString> SignatureActions::insertDropped(const QMimeData &mime, Si
     return insertFromFile(*dropped.file, engine, mailMonitor);
 }
 
-bool SignatureActions::insertFilled(const QString &templateHtml, const QMap<QString, QString> &values,
+bool SignatureActions::insertFilled(const Template &templateBody, const QMap<QString, QString> &values,
                                     SignaturesEngine &engine, MailMonitor &mailMonitor)
 {
-    const SignatureTemplate::Filled filled = SignatureTemplate::fill(templateHtml, values);
+    const SignatureTemplate::Filled filled = SignatureTemplate::fill(templateBody.html, values);
     if (!filled.html)
         return false;
     RememberedFields::remember(values);
-    return !refusedWhileMailRuns(engine, mailMonitor) && engine.insertSignature(*filled.html);
+    return !refusedWhileMailRuns(engine, mailMonitor) &&
+           engine.insertSignature(*filled.html, templateBody.parts);
 }
 
 QString SignatureActions::undoText(const SignaturesEngine &engine)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/SignatureFileFormat.h"
+
 #include <QMap>
 #include <QString>
 
@@ -17,24 +19,32 @@ namespace SignatureActions {
 // Reads the clipboard and, unless Mail runs at this very moment, writes
 // and locks it into the selected signature; the preview shows the file
 // once it is written. Any refusal or failure is said in the top bar.
-// HTML with fields to fill is not written: it is returned, for the fields
-// sheet to ask for their values.
-std::optional<QString> insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
-                                           MailMonitor &mailMonitor);
+// HTML with fields to fill is not written: it is returned (with the images
+// it names), for the fields sheet to ask for their values.
+using Template = SignatureFileFormat::Body;
+std::optional<Template> insertFromClipboard(PasteModel &paste, SignaturesEngine &engine,
+                                            MailMonitor &mailMonitor);
 
-// The same for the HTML of the file at path; a file that cannot be taken
-// (not UTF-8, empty, too large) is told in the top bar.
-std::optional<QString> insertFromFile(const QString &path, SignaturesEngine &engine,
-                                      MailMonitor &mailMonitor);
+// The same for the HTML of the file at path, the images it names from its
+// own folder embedded as image parts; a file that cannot be taken (not
+// UTF-8, empty, too large, an image that cannot be embedded) is told in
+// the top bar.
+std::optional<Template> insertFromFile(const QString &path, SignaturesEngine &engine,
+                                       MailMonitor &mailMonitor);
 // The same for the one HTML file a drop hands over; anything else dropped is
 // refused with the reason in the top bar.
-std::optional<QString> insertDropped(const QMimeData &mime, SignaturesEngine &engine,
-                                     MailMonitor &mailMonitor);
+std::optional<Template> insertDropped(const QMimeData &mime, SignaturesEngine &engine,
+                                      MailMonitor &mailMonitor);
 
 // Fills the template with values, remembers them for the next template and,
 // unless Mail runs at this very moment, inserts the result as above.
-bool insertFilled(const QString &templateHtml, const QMap<QString, QString> &values, SignaturesEngine &engine,
-                  MailMonitor &mailMonitor);
+bool insertFilled(const Template &templateBody, const QMap<QString, QString> &values,
+                  SignaturesEngine &engine, MailMonitor &mailMonitor);
+
+// Unless Mail runs at this very moment, writes the selected signature again
+// with its data: images made image parts, as Mail keeps them; an image that
+// cannot be is told in the top bar, and nothing is written.
+void embedImages(SignaturesEngine &engine, MailMonitor &mailMonitor);
 
 // Edit's Undo, named for what it takes back in the selected signature.
 QString undoText(const SignaturesEngine &engine);

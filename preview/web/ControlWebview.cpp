@@ -32,11 +32,13 @@ ControlWebview::ControlWebview(QWidget *parent, PreviewPage::Barriers barriers)
     connect(m_page, &Coordinator::linkRefused, this, &ControlWebview::linkRefused);
 }
 
-void ControlWebview::showSignature(const QString &html, PreviewPage::Appearance appearance)
+void ControlWebview::showSignature(const QString &html, PreviewPage::Appearance appearance,
+                                   const PreviewImages &images)
 {
     // Run in a world of its own: nothing the page's content defines is looked up. One call, so the
     // shown signature never takes the next one's appearance.
-    m_page->runJavaScript(PreviewPage::nextAppearanceCall(appearance) + u';' + UpdateScript::build(html),
+    m_page->runJavaScript(PreviewPage::nextAppearanceCall(appearance) + u';' +
+                              UpdateScript::build(html, images),
                           QWebEngineScript::ApplicationWorld);
     // The link under a resting pointer may be gone, and the engine may not say so until it moves.
     hovered(QString());

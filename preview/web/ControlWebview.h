@@ -23,7 +23,8 @@ public:
 
     QWidget *widget() override { return this; }
     // Shows html as the signature's whole document; only once previewShown.
-    void showSignature(const QString &html, PreviewPage::Appearance appearance = {}) override;
+    void showSignature(const QString &html, PreviewPage::Appearance appearance = {},
+                       const PreviewImages &images = {}) override;
     // Shows the signature shown, and the next ones, with this appearance.
     void setAppearance(PreviewPage::Appearance appearance) override;
 

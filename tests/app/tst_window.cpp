@@ -482,7 +482,7 @@ private slots:
         click(2);
         QTRY_VERIFY(line->isHidden());
         const int top = previewTop();
-        insert(u"<p>A. <img src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
+        insert(u"<p>A. <img width=9 src=\"http://x.example/a.png\"><script>x()</script></p>"_s);
         QTRY_VERIFY(line->isVisible());
         QCOMPARE(previewTop(), top); // the line moves nothing
         QCOMPARE(line->accessibleName(), u"2 notes on this signature"_s);

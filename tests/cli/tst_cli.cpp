@@ -1,6 +1,7 @@
 // The real mailsig run as a process on the sample home: its wiring to the store, its output and its refusals.
 #include "tests/common/TestHome.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -114,11 +115,42 @@ private slots:
                  expected);
         QVERIFY(mailsig({u"list"_s}).out.endsWith(home.file(2).toUtf8() + "\tlocal\tmissing\n"));
     }
+    void imagesFromTheCommandLine()
+    {
+        TestHome home;
+        const QString html = home.path() + u"/sig.html"_s;
+        QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
+        QVERIFY(
+            TestHome::write(html, "<img width=1 src=\"logo.png\"><img width=1 src=\"data:image/png;base64," +
+                                      TestHome::png("blue").toBase64() + "\">"));
+        const QStringList embed{u"insert"_s, home.name(0), html, u"--embed-images"_s};
+        QCOMPARE(mailsig(embed).code, 0);
+        // Two parts, each shown, as mailsig and an independent reader see them.
+        const QJsonObject shown =
+            QJsonDocument::fromJson(mailsig({u"show"_s, home.name(0), u"--json"_s}).out).object();
+        QStringList parts;
+        for (const QJsonValue part : shown[u"parts"_s].toArray())
+            parts.append(u"%1 %2 %3 %4"_s.arg(part[u"filename"_s].toString(), part[u"type"_s].toString())
+                             .arg(part[u"size"_s].toInt())
+                             .arg(part[u"shown"_s].toBool() ? u"true"_s : u"false"_s));
+        QCOMPARE(parts, QStringList({u"logo.png image/png 70 true"_s, u"image1.png image/png 71 true"_s}));
+        QCOMPARE(shown[u"html"_s].toString(),
+                 TestHome::mimeParts({home.file(0)}).at(0)[u"html"_s].toString());
+        // Again: nothing to write. Without the images: both left out, and said so.
+        QCOMPARE(mailsig(embed).out, "\"Work\" already holds this HTML, so nothing was written.\n");
+        const Run plain = mailsig({u"insert"_s, home.name(0), u"-"_s}, "<p>plain</p>");
+        QCOMPARE(plain.code, 0);
+        QVERIFY2(
+            plain.err.startsWith(u"mailsig: The images logo.png and image1.png were left out: the new HTML "
+                                 "does not show them. They are kept in the version before this insert.\n"_s),
+            qPrintable(plain.err));
+        QCOMPARE(TestHome::mimeDecoded({home.file(0)}), QStringList{u"<p>plain</p>"_s});
+    }
     void checkNotes()
     {
         TestHome home;
         const QString input = home.path() + u"/notes.html"_s;
-        QVERIFY(TestHome::write(input, "<img src=\"http://x.example/a.png\"><script></script>"));
+        QVERIFY(TestHome::write(input, "<img width=\"9\" src=\"http://x.example/a.png\"><script></script>"));
         const Run file = mailsig({u"check"_s, input, u"--json"_s});
         QStringList kinds;
         for (const QJsonValue note : QJsonDocument::fromJson(file.out)[u"notes"_s].toArray())
@@ -171,6 +203,18 @@ private slots:
         row("Mail running, unlock", u"unlock Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, restore", u"restore Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, reapply", u"reapply --all"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
+        // Images an HTML file names are read only from its own folder, and only images.
+        const QString embed = u" --embed-images"_s;
+        row("embed: a path out of the folder", u"insert Work {site}/up.html"_s + embed, no, u"Site"_s, 1,
+            u"The image ../logo.png is outside the HTML file's folder, so nothing was embedded."_s);
+        row("embed: a link out of the folder", u"insert Work {site}/link.html"_s + embed, no, u"Site"_s, 1,
+            u"The image out.png is outside the HTML file's folder, so nothing was embedded."_s);
+        row("embed: a text file named .png", u"insert Work {site}/text.html"_s + embed, no, u"Site"_s, 1,
+            u"The image text.png is not a PNG, JPEG or GIF image, so nothing was embedded."_s);
+        row("embed: too many images", u"new Many {site}/many.html"_s + embed, no, u"Site"_s, 1,
+            u"The HTML names more than 20 images, so nothing was embedded."_s);
+        row("embed: a relative image on standard input", u"insert Work -"_s + embed, "<img src=\"a.png\">"_ba,
+            none, 1, u"is named by a relative path, and this HTML comes from no file"_s);
 #ifdef TESTS_ON_LINUX
         row("folder cannot be read", insert, x, u"-dac_override,-dac_read_search"_s, 5,
             u"Permission denied"_s);
@@ -192,6 +236,24 @@ private slots:
             QVERIFY(QFile::remove(home.listFile()));
         if (setup == u"SignaturesFolderLocked")
             QVERIFY(TestHome::lock(home.signatures()));
+        const QString site = home.path() + u"/site"_s;
+        if (setup == u"Site") {
+            QVERIFY(QDir().mkpath(site));
+            QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
+            QVERIFY(QFile::link(home.path() + u"/logo.png"_s, site + u"/out.png"_s));
+            QVERIFY(TestHome::write(site + u"/text.png"_s, "<p>not an image</p>"));
+            QByteArray many;
+            for (int i = 0; i < 21; ++i) {
+                QVERIFY(
+                    TestHome::write(site + u"/%1.png"_s.arg(i), TestHome::png("red") + QByteArray(i, ' ')));
+                many += "<img width=1 src=\"" + QByteArray::number(i) + ".png\">";
+            }
+            for (const auto &[name, html] : {std::pair{"up", "<img src=\"../logo.png\">"_ba},
+                                             {"link", "<img src=\"out.png\">"_ba},
+                                             {"text", "<img src=\"text.png\">"_ba},
+                                             {"many", many}})
+                QVERIFY(TestHome::write(site + u'/' + QLatin1String(name) + u".html"_s, html));
+        }
         if (setup.startsWith(u'-')) {
             // Root reads any folder and changes any flag; without those rights, as another user would.
             wrapper = QStringList{u"setpriv"_s, u"--bounding-set="_s + setup, u"--"_s};
@@ -219,7 +281,7 @@ private slots:
             QVERIFY(mail.waitForStarted());
         }
         const auto before = TestHome::snapshot(home.signatures());
-        QStringList split = arguments.split(u' ', Qt::SkipEmptyParts);
+        QStringList split = QString(arguments).replace(u"{site}"_s, site).split(u' ', Qt::SkipEmptyParts);
         split.replaceInStrings(u"\"\""_s, QString());   // "" stands for an empty argument
         const Run run = mailsig(split, input, wrapper); // the fixture clears the rights and flags set
         mail.kill();

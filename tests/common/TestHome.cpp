@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -82,6 +83,35 @@ QByteArray TestHome::header(const QString &id)
     return "Content-Transfer-Encoding: quoted-printable\nContent-Type: "
            "text/html;\n\tcharset=utf-8\nMessage-Id: <" +
            id.toUtf8() + ">\nMime-Version: 1.0 (Mac OS X Mail 16.0 \\(3826.400.131.1.6\\))";
+}
+
+QByteArray TestHome::related(const QByteArray &html, const QList<Part> &images)
+{
+    QByteArray file =
+        "Content-Type: multipart/related;\n\ttype=\"text/html\";\n\tboundary=\"Apple-Mail=_B1\"\n"
+        "Message-Id: <M1@x>\nMime-Version: 1.0 (Mac OS X Mail 16.0 \\(3826\\))\n\n"
+        "--Apple-Mail=_B1\nContent-Transfer-Encoding: quoted-printable\nContent-Type: "
+        "text/html;\n\tcharset=utf-8\n\n" +
+        html;
+    for (const Part &image : images)
+        file += "\n--Apple-Mail=_B1\nContent-Transfer-Encoding: base64\nContent-Disposition: inline;\n"
+                "\tfilename=" +
+                image.filename.toUtf8() + "\nContent-Type: image/png;\n\tx-unix-mode=0644;\n\tname=\"" +
+                image.filename.toUtf8() + "\"\nContent-Id: <" + image.contentId.toUtf8() + ">\n\n" +
+                image.png.toBase64();
+    return file + "\n--Apple-Mail=_B1--\n";
+}
+
+QByteArray TestHome::png(const char *colour)
+{
+    static const QHash<QByteArray, QByteArray> pngs = {
+        {"red",
+         "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGP4z8DwHwAFAAH/iZk9HQAAAABJRU5ErkJggg=="},
+        {"blue",
+         "iVBORw0KGgoAAAANSUhEUgAAAAIAAAABCAYAAAD0In+KAAAADklEQVR4nGNgYPj/H4QBDfsD/Yde1YcAAAAASUVORK5CYII="},
+        {"black",
+         "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGNgYGD4DwABBAEAX+XDSwAAAABJRU5ErkJggg=="}};
+    return QByteArray::fromBase64(pngs.value(colour));
 }
 
 QByteArray TestHome::listXml(const QList<Entry> &entries)
@@ -241,6 +271,13 @@ QStringList TestHome::printed(const std::function<void()> &action)
     if (text.endsWith(u'\n'))
         text.chop(1);
     return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+QJsonArray TestHome::mimeParts(const QStringList &files)
+{
+    return QJsonDocument::fromJson(
+               run(u"python3"_s, QStringList{QStringLiteral(TESTS_MIME_READER), u"--parts"_s} + files))
+        .array();
 }
 
 QStringList TestHome::mimeDecoded(const QStringList &files)

@@ -4,6 +4,7 @@
 #include "store/SignaturesEngine.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +60,18 @@ public:
     static bool toBinary(const QString &path);
     // A property list as plistlib (an independent reader) reads it, as JSON; undefined when it cannot.
     static QJsonValue plist(const QString &path);
+    // A signature as Mail writes one with an image dragged in: multipart/related, the HTML part
+    // quoted-printable (html as the file writes it), then each image (content id, file name, PNG
+    // bytes) base64, inline. The older form names the image with <object> instead of <img>.
+    struct Part
+    {
+        QString contentId;
+        QString filename;
+        QByteArray png;
+    };
+    static QByteArray related(const QByteArray &html, const QList<Part> &images);
+    // 1 x 1 PNGs of one colour: "red", "blue" and "black".
+    static QByteArray png(const char *colour);
     static QByteArray listXml(const QList<Entry> &entries);
     // Mail's map of accounts (accounts as account() makes them); an account with the ids of its signatures.
     static QByteArray accountsMap(const QByteArray &accounts)
@@ -97,6 +110,8 @@ public:
     static QStringList printed(const std::function<void()> &action);
     // Python's e-mail package as an independent MIME reader (common/mime_decoded.py): each file's text.
     static QStringList mimeDecoded(const QStringList &files);
+    // The same reader's view of each file's parts (common/mime_decoded.py --parts).
+    static QJsonArray mimeParts(const QStringList &files);
 
 private:
     QTemporaryDir m_dir;

@@ -15,17 +15,22 @@ private slots:
     void check_data()
     {
         columns<QString, int, QString>(); // html, the entry's rich flag (1, 0, -1: none), the notes' kinds
+        // The signature's parts are those check() below gives: "logo@x", a PNG, "vector@x", an SVG, and
+        // "dark@x", a dark mark on nothing.
         const QString card =
             u"<table><tr><td style=\"font: 13px Helvetica; background: url(https://x.example/bg.png)\">"
-            "<img src=\"cid:logo@x\" srcset=\"https://x.example/a.png 1x, https://x.example/b.png 2x\">"
+            "<img width=\"100\" src=\"cid:logo@x\" srcset=\"https://x.example/a.png 1x, "
+            "https://x.example/b.png 2x\">"
             "<a href=\"https://x.example/\">x</a> <a href=\"mailto:a@x.example\">mail</a> "
             "<a href=\"tel:+442079460958\">call</a></td></tr></table>"_s;
         row("a business card", card, 1, QString());
         row("not rich", card, 0, u"plain-font"_s);
         row("rich flag missing", u"<b>A.</b>"_s, -1, QString());
-        row("embedded image", u"<img src=\"data:image/png;base64,iVBORw0KGgo=\">"_s, 1, u"embedded-image"_s);
+        row("embedded image", u"<img width=1 src=\"data:image/png;base64,iVBORw0KGgo=\">"_s, 1,
+            u"embedded-image"_s);
         // 4 x 4 PNGs: a mark in the middle, transparent around, or the whole square opaque.
-        const QString png = u"<img src=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECA%1\">"_s;
+        const QString png =
+            u"<img width=1 src=\"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECA%1\">"_s;
         row("dark mark on nothing",
             png.arg(u"YAAACp8Z5+AAAAFUlEQVR42mNgwAYUFBT+gzBuAWQAALWCBX0YaKOPAAAAAElFTkSuQmCC"_s), 1,
             u"embedded-image,dark-image"_s);
@@ -34,14 +39,14 @@ private slots:
             u"embedded-image"_s);
         row("dark and opaque", png.arg(u"IAAAAmkwkpAAAADklEQVR42mNQQAIMxHEAnDQGAQi1YvsAAAAASUVORK5CYII="_s),
             1, u"embedded-image"_s);
-        row("data address in a comment", u"<!-- <img src=\"data:image/png;base64,AA\"> --><p>A.</p>"_s, 1,
-            QString());
+        row("data address in a comment",
+            u"<!-- <img width=1 src=\"data:image/png;base64,AA\"> --><p>A.</p>"_s, 1, QString());
         row("markup only as text", u"<p>&lt;script&gt; http://x.example data:image/png @import</p>"_s, 1,
             QString());
-        row("file image", u"<img src=\"file:///Users/ada/logo.png\">"_s, 1, u"unreachable-address"_s);
-        row("windows path", u"<img src=\"C:\\Users\\ada\\logo.png\">"_s, 1, u"unreachable-address"_s);
+        row("file image", u"<img width=1 src=\"file:///Users/ada/logo.png\">"_s, 1, u"unreachable-address"_s);
+        row("windows path", u"<img width=1 src=\"C:\\Users\\ada\\logo.png\">"_s, 1, u"unreachable-address"_s);
         row("relative link", u"<a href=\"contact.html\">contact</a>"_s, 1, u"unreachable-address"_s);
-        row("http image", u"<img src=\"http://x.example/a.png\">"_s, 1, u"plain-http"_s);
+        row("http image", u"<img width=1 src=\"http://x.example/a.png\">"_s, 1, u"plain-http"_s);
         row("http link", u"<a href=\" http://x.example/\">x</a>"_s, 1, u"plain-http"_s);
         row("script element", u"<p>A.</p><script>alert(1)</script>"_s, 1, u"script"_s);
         row("event handler", u"<p onmouseover=\"x()\">A.</p>"_s, 1, u"script"_s);
@@ -53,21 +58,34 @@ private slots:
         row("@import in a css comment", u"<style>/* @import url(a.css); */ p { color: red }</style>"_s, 1,
             QString());
         row("upper-case tags and attributes",
-            u"<IMG SRC=\"HTTP://X.EXAMPLE/A.PNG\"><A ONCLICK=\"x()\">x</A>"_s, 1, u"plain-http,script"_s);
-        row("attributes without quotes", u"<img alt=logo src=http://x.example/a.png>"_s, 1, u"plain-http"_s);
+            u"<IMG WIDTH=1 SRC=\"HTTP://X.EXAMPLE/A.PNG\"><A ONCLICK=\"x()\">x</A>"_s, 1,
+            u"plain-http,script"_s);
+        row("attributes without quotes", u"<img width=1 alt=logo src=http://x.example/a.png>"_s, 1,
+            u"plain-http"_s);
         row("srcset, a data address holding commas",
-            u"<img src=\"https://x.example/a.png\" srcset=\"https://x.example/b.png 2x,"
+            u"<img width=1 src=\"https://x.example/a.png\" srcset=\"https://x.example/b.png 2x,"
             "data:image/png;base64,AA,BB 3x, https://x.example/c.png 4x\">"_s,
             1, u"embedded-image"_s);
         row("background-image in a style attribute", u"<td style=\"background-image: url( 'logo.png' )\">"_s,
             1, u"unreachable-address"_s);
+        row("a part it names", u"<img width=1 src=\" CID:logo%40x\"><td background=\"cid:logo@x\">"_s, 1,
+            QString());
+        row("a part it does not hold", u"<img width=1 src=\"cid:other@x\">"_s, 1, u"missing-part"_s);
+        row("Mail's older object form", u"<object data=\"cid:other@x\"></object>"_s, 1, u"missing-part"_s);
+        row("neither width nor height", u"<img src=\"https://x.example/a.png\"><img height=9 src=a.png>"_s, 1,
+            u"image-size,unreachable-address"_s);
+        row("SVG and WebP", u"<img width=1 src=\"https://x.example/a.svg?v=2\">"_s, 1, u"image-format"_s);
+        row("a WebP data: image", u"<img width=1 src=\"data:image/webp;base64,UklGRg==\">"_s, 1,
+            u"embedded-image,image-format"_s);
+        row("a PNG part dark on nothing", u"<img width=1 src=\"cid:dark@x\">"_s, 1, u"dark-image"_s);
+        row("an SVG part", u"<img width=1 src=\"cid:vector@x\">"_s, 1, u"image-format"_s);
         row("just 100 KB", u"<p>"_s + QString(SignatureCheck::clippedSize - 3, u'x'), 1, QString());
         row("over 100 KB", u"<p>"_s + QString(SignatureCheck::clippedSize - 2, u'x'), 1, u"too-large"_s);
         row("60,000 accented letters: 120 KB in UTF-8", QString(60000, u'\u00e9'), 1, u"too-large"_s);
         // Past the parser's limits the rest is still read.
         row("nested 20,000 deep, then an http image",
             u"<div>"_s.repeated(20000) + u"</x>"_s.repeated(20000) +
-                u"<img src=\"http://x.example/a.png\">"_s,
+                u"<img width=1 src=\"http://x.example/a.png\">"_s,
             1, u"plain-http,too-large"_s);
         QString attributes = u"<p"_s;
         for (int i = 0; i < 3000; ++i)
@@ -75,7 +93,7 @@ private slots:
         row("3,000 attributes, then a script", attributes + u">A.</p><script></script>"_s, 1, u"script"_s);
         row("a NUL byte, then a script", u"<p>\0</p><script></script>"_s, 1, u"script"_s);
         row("everything at once",
-            u"<link rel=stylesheet href=s.css><img src=data:image/gif;base64,R0 src=x><a href=http://x>x</a>"_s +
+            u"<link rel=stylesheet href=s.css><img width=1 src=data:image/gif;base64,R0 src=x><a href=http://x>x</a>"_s +
                 QString(SignatureCheck::clippedSize, u' ') + u"<script></script>"_s,
             0, u"plain-font,embedded-image,plain-http,script,outside-styles,too-large"_s);
     }
@@ -83,7 +101,7 @@ private slots:
     {
         columns<QByteArray, QString>(); // the quoted-printable body of a file; the notes on it
         row("a script behind a soft line break", "<p>x</p><scr=\nipt>x()</script>"_ba, u"script"_s);
-        row("an escaped equals sign", "<img src=3D\"http://x.example/a.png\">"_ba, u"plain-http"_s);
+        row("an escaped equals sign", "<img width=3D1 src=3D\"http://x.example/a.png\">"_ba, u"plain-http"_s);
     }
     void selectedSignature()
     {
@@ -105,11 +123,16 @@ private slots:
         static const QStringList sentences = {
             u"Mail shows this signature in your default message font: untick \u201CAlways match my "
             "default message font\u201D in Mail's signature settings."_s,
+            u"An image names a part of the signature (a cid: address) that the signature does not hold, "
+            "so it shows as a broken image: insert the HTML again with its images."_s,
             u"An image is embedded in the HTML, which Mail shows but many recipients' mail programs "
-            "drop: host the image and link it over https."_s,
+            "drop: embed it as an image part, as Mail does, or host the image and link it over https."_s,
+            u"An image is SVG or WebP, which Gmail and Outlook for Windows do not show: use PNG or JPEG."_s,
             u"An embedded image is dark on a transparent background, so on a dark background (Mail in "
             "dark mode, many recipients) it can hardly be seen: give it a light outline or a background "
             "of its own."_s,
+            u"An image has neither a width nor a height, so Outlook shows it at its full size, and a logo "
+            "made at twice the size for sharp screens shows twice as big: give it a width."_s,
             u"An image or link points to a file on this Mac or has no full address, so recipients cannot "
             "reach it: use a full https address."_s,
             u"An image or link uses plain http, which some mail programs block or warn about: use https."_s,
@@ -121,8 +144,15 @@ private slots:
             "be cut: make it smaller."_s};
         QStringList names;
         int deepest = 0;
-        const QList<SignatureNote> notes =
-            SignatureCheck::check(html, rich < 0 ? std::nullopt : std::optional<bool>(rich == 1), &deepest);
+        const QList<SignatureImage> parts = {
+            {u"logo@x"_s, u"logo.png"_s, "image/png", TestHome::png("black")},
+            {u"vector@x"_s, u"v.svg"_s, "image/svg+xml", "<svg/>"},
+            {u"dark@x"_s, u"d.png"_s, "image/png",
+             QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAQAAAAECAYAAACp8Z5+"
+                                    "AAAAFUlEQVR42mNgwAYUFBT+gzBuAWQAALWCBX0YaKOP"
+                                    "AAAAAElFTkSuQmCC")}};
+        const QList<SignatureNote> notes = SignatureCheck::check(
+            html, rich < 0 ? std::nullopt : std::optional<bool>(rich == 1), parts, &deepest);
         // However deep the HTML, the parser holds a bounded number open, so the check stays linear.
         QCOMPARE_LE(deepest, 129);
         for (const SignatureNote &note : notes) {

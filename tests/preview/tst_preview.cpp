@@ -100,7 +100,9 @@ private slots:
             if (step == u"page")
                 javascriptModel.attach(m_host);
             else if (step.startsWith(u'='))
-                rendered.shownInstead().set(step.size() > 1 ? std::optional(step.sliced(1)) : std::nullopt);
+                rendered.shownInstead().set(step.size() > 1
+                                                ? std::optional(SignatureFileFormat::Body{step.sliced(1), {}})
+                                                : std::nullopt);
             else
                 rendered.signature().set(contents.value(step));
         }
@@ -212,6 +214,51 @@ private slots:
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(process.readAll()).contains(u" js: "_s), printed);
+    }
+    void ownImagesOnly_data()
+    {
+        // The HTML, shown with a red 1 x 1 image part "R"; an expression of `doc` and its value.
+        columns<QString, QString, QString>();
+        const QString image = u"[doc.images[0].naturalWidth, doc.images[0].src.slice(0, 14)].join()"_s;
+        const QString shown = u"1,data:image/png"_s;
+        row("img", u"<img src=\"cid:R\" width=\"20\">"_s, image, shown);
+        row("srcset", u"<img srcset=\"cid:R 2x\">"_s, u"doc.images[0].currentSrc.slice(0, 14)"_s,
+            u"data:image/png"_s);
+        row("Mail's older object",
+            u"<object type=\"application/x-apple-msg-attachment\" data=\"cid:R\"></object>"_s,
+            u"doc.querySelectorAll('object').length + ',' + (%1)"_s.arg(image), u"0,"_s + shown);
+        row("CSS url()", u"<div style=\"width:9px;height:9px;background:url('cid:R')\"></div>"_s,
+            u"getComputedStyle(doc.querySelector('div')).backgroundImage.slice(0, 19)"_s,
+            u"url(\"data:image/png"_s);
+        row("a style element", u"<style>p{background:url(cid:%52)}</style><p>x"_s,
+            u"getComputedStyle(doc.querySelector('p')).backgroundImage.slice(0, 19)"_s,
+            u"url(\"data:image/png"_s);
+        row("a part it does not have", u"<img src=\"cid:S\">"_s, image, u"0,cid:S"_s);
+    }
+    void ownImagesOnly()
+    {
+        const auto [html, read, expected] = fetch<QString, QString, QString>();
+        const PreviewImages parts{{u"R"_s, "data:image/png;base64," + TestHome::png("red").toBase64()}};
+        show(html, {}, parts);
+        QTRY_COMPARE(PageProbe::inSignature(page(), read).toString(), expected);
+    }
+    void noImageOfAnotherSignature_data()
+    {
+        columns<Barriers>();
+        for (const auto &[name, barriers] : barrierSets)
+            QTest::addRow("%s", name) << barriers;
+    }
+    void noImageOfAnotherSignature()
+    {
+        // The same cid: in the next signature, which holds no such part, stays a broken image.
+        use(std::get<0>(fetch<Barriers>()));
+        const QString html = u"<img src=\"cid:R\">"_s;
+        const QString read = u"[doc.images[0].naturalWidth, doc.images[0].src].join()"_s;
+        show(html, {}, {{u"R"_s, "data:image/png;base64," + TestHome::png("red").toBase64()}});
+        QTRY_COMPARE(PageProbe::inSignature(page(), read).toString().left(13), u"1,data:image/"_s);
+        show(html + u"<p>next</p>"_s);
+        QTest::qWait(300);
+        QCOMPARE(PageProbe::inSignature(page(), read).toString(), u"0,cid:R"_s);
     }
     void nothingLeftOver_data()
     {
@@ -389,10 +436,10 @@ private slots:
 
 private:
     // Shows html and waits until the frame holds it, in a new document or in place of the nodes of the last.
-    void show(const QString &html, Appearance appearance = {})
+    void show(const QString &html, Appearance appearance = {}, const PreviewImages &images = {})
     {
         PageProbe::inSignature(page(), u"doc.documentElement.seen = true"_s);
-        m_host->showSignature(html, appearance);
+        m_host->showSignature(html, appearance, images);
         // The new nodes, asked in the page (between documents it answers no); then loaded.
         QTRY_VERIFY_WITH_TIMEOUT(PageProbe::inSignature(page(), u"!doc.documentElement.seen"_s).toBool(),
                                  10000);
@@ -416,9 +463,10 @@ private:
     // From now on, each HTML that the page's update is handed is kept, in the program's own script world.
     void recordUpdates()
     {
-        inProgramWorld(u"if (!window.unrecordedUpdate) { window.unrecordedUpdate = update;"
-                       " update = function (html) { handed.push(html); unrecordedUpdate(html); }; }"
-                       " handed = []; true"_s);
+        inProgramWorld(
+            u"if (!window.unrecordedUpdate) { window.unrecordedUpdate = update;"
+            " update = function (html, images) { handed.push(html); unrecordedUpdate(html, images); }; }"
+            " handed = []; true"_s);
     }
     // What the page's update was handed since recordUpdates(), once every script sent before has run.
     QStringList recordedUpdates() { return inProgramWorld(u"handed"_s).toStringList(); }

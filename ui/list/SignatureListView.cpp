@@ -107,7 +107,7 @@ void SignatureListView::dropOn(const QModelIndex &index, const QMimeData *mime)
         return;
     }
     select(index);
-    if (const std::optional<QString> templateHtml =
+    if (const std::optional<SignatureActions::Template> templateHtml =
             SignatureActions::insertDropped(*mime, m_environment.engine, m_environment.mailMonitor))
         emit fieldsAsked(*templateHtml);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/SignatureActions.h"
 #include <QMimeData>
 
 #include "ui/WindowEnvironment.h"
@@ -42,7 +43,7 @@ signals:
     // The user asked to restore an earlier version of the selected signature.
     void restoreRequested();
     // A dropped file held a template: its fields want values before anything is written.
-    void fieldsAsked(const QString &templateHtml);
+    void fieldsAsked(const SignatureActions::Template &templateHtml);
 
 private:
     void select(const QModelIndex &index);

@@ -14,9 +14,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, const QString &templateHtml,
-                         QWidget *window)
-    : QDialog(window, Qt::Sheet), m_engine(engine), m_mailMonitor(mailMonitor), m_template(templateHtml)
+FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor,
+                         const SignatureActions::Template &templateBody, QWidget *window)
+    : QDialog(window, Qt::Sheet), m_engine(engine), m_mailMonitor(mailMonitor), m_template(templateBody)
 {
     setWindowTitle(QStringLiteral("Fill In the Signature"));
     setWindowModality(Qt::WindowModal);
@@ -26,7 +26,7 @@ FieldsSheet::FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, con
     prompt->setWordWrap(true);
 
     auto *form = new QFormLayout;
-    const QStringList names = SignatureTemplate::fieldNames(m_template);
+    const QStringList names = SignatureTemplate::fieldNames(m_template.html);
     const QMap<QString, QString> remembered = RememberedFields::valuesOf(names);
     for (const QString &name : names) {
         auto *edit = new QLineEdit(remembered.value(name), this);
@@ -72,8 +72,10 @@ QMap<QString, QString> FieldsSheet::values() const
 void FieldsSheet::showFilled()
 {
     // Every field has a value, an empty one at worst: the template always fills.
-    if (const std::optional<QString> filled = SignatureTemplate::fill(m_template, values()).html)
-        m_engine.renderedUiModel()->shownInstead().set(*filled);
+    // Shown with the signature's own images, which the insert keeps where the template names them.
+    if (const std::optional<QString> filled = SignatureTemplate::fill(m_template.html, values()).html)
+        m_engine.renderedUiModel()->shownInstead().set(
+            SignatureFileFormat::Body{*filled, m_engine.renderedUiModel()->images() + m_template.parts});
 }
 
 void FieldsSheet::insert()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/SignatureActions.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
@@ -18,8 +20,8 @@ class FieldsSheet : public QDialog
 {
     Q_OBJECT
 public:
-    FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor, const QString &templateHtml,
-                QWidget *window);
+    FieldsSheet(SignaturesEngine &engine, MailMonitor &mailMonitor,
+                const SignatureActions::Template &templateBody, QWidget *window);
 
     // At the foot of pane, centred on it: a signature starts at the top of
     // the preview, which stays in sight while the values are typed.
@@ -37,7 +39,8 @@ private:
 
     SignaturesEngine &m_engine;
     MailMonitor &m_mailMonitor;
-    const QString m_template;
+    // The template, with the images of its own that it names.
+    const SignatureActions::Template m_template;
     QMap<QString, QLineEdit *> m_fields;
     QPushButton *m_insert;
 };

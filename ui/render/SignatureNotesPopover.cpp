@@ -2,14 +2,18 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int popoverWidth = 420;
 }
 
 SignatureNotesPopover::SignatureNotesPopover(QWidget *parent)
-    : QFrame(parent, Qt::Popup), m_list(new QListWidget(this))
+    : QFrame(parent, Qt::Popup), m_list(new QListWidget(this)),
+      m_embed(new QPushButton(QStringLiteral("Embed Images"), this))
 {
     setFrameShape(QFrame::StyledPanel);
     setAccessibleName(QStringLiteral("Notes on this signature"));
@@ -29,6 +33,14 @@ SignatureNotesPopover::SignatureNotesPopover(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addWidget(m_list);
+    layout->addWidget(m_embed, 0, Qt::AlignTrailing);
+    m_embed->setAccessibleDescription(
+        QStringLiteral("Writes the signature again with its images as parts of it, as Mail keeps them"));
+    m_embed->hide();
+    connect(m_embed, &QPushButton::clicked, this, [this] {
+        close();
+        emit embedImagesAsked();
+    });
     setFixedWidth(popoverWidth);
 }
 
@@ -48,6 +60,10 @@ void SignatureNotesPopover::setNotes(const QList<SignatureNote> &notes)
     }
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
+    m_embed->setVisible(std::any_of(notes.cbegin(), notes.cend(), [](const SignatureNote &note) {
+        return note.kind == SignatureNote::Kind::EmbeddedImage ||
+               note.kind == SignatureNote::Kind::UnreachableAddress;
+    }));
     m_list->setFixedHeight(height);
     adjustSize();
 }

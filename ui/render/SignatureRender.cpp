@@ -31,9 +31,11 @@ SignatureRender::SignatureRender(const WindowEnvironment &environment, QWidget *
     connect(m_topbar->button(), &SignatureRenderTopbarInsertButton::fieldsAsked, this,
             &SignatureRender::askForFields);
     connect(m_webView, &SignatureRenderWebView::fieldsAsked, this, &SignatureRender::askForFields);
+    connect(m_notes, &SignatureRenderNotes::embedImagesAsked, this,
+            [this] { SignatureActions::embedImages(m_engine, m_mailMonitor); });
 }
 
-void SignatureRender::askForFields(const QString &templateHtml)
+void SignatureRender::askForFields(const SignatureActions::Template &templateHtml)
 {
     auto *sheet = new FieldsSheet(m_engine, m_mailMonitor, templateHtml, window());
     sheet->placeAtFootOf(m_webView);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/SignatureActions.h"
 #include "ui/WindowEnvironment.h"
 
 #include <QWidget>
@@ -27,7 +28,7 @@ public:
 
     ControlWebviewModel &javascriptModel() const { return *m_javascriptModel; }
     // Opens the sheet that asks for the template's fields, at the foot of the preview.
-    void askForFields(const QString &templateHtml);
+    void askForFields(const SignatureActions::Template &templateHtml);
     SignatureRenderTopbar *topbar() const { return m_topbar; }
     SignatureRenderAppearanceLine *appearanceLine() const { return m_appearanceLine; }
     SignatureRenderNotes *notes() const { return m_notes; }

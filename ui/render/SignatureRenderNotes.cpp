@@ -43,8 +43,11 @@ void SignatureRenderNotes::refresh()
 
 void SignatureRenderNotes::openList()
 {
-    if (!m_popover)
+    if (!m_popover) {
         m_popover = new SignatureNotesPopover(this);
+        connect(m_popover, &SignatureNotesPopover::embedImagesAsked, this,
+                &SignatureRenderNotes::embedImagesAsked);
+    }
     m_popover->setNotes(m_model->notes().get());
     m_popover->place(mapToGlobal(rect().bottomLeft()));
     m_popover->activate();

@@ -23,6 +23,10 @@ public:
     // The list, once opened.
     SignatureNotesPopover *popover() const { return m_popover; }
 
+signals:
+    // "Embed Images" under the notes was pressed.
+    void embedImagesAsked();
+
 private:
     void refresh();
     void openList();

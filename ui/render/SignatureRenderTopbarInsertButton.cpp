@@ -34,8 +34,9 @@ void SignatureRenderTopbarInsertButton::trigger()
     if (!state.buttonEnabled)
         return;
     if (state.action == TopbarState::Action::Insert) {
-        if (const std::optional<QString> templateHtml = SignatureActions::insertFromClipboard(
-                m_pasteModel, m_environment.engine, m_environment.mailMonitor))
+        if (const std::optional<SignatureActions::Template> templateHtml =
+                SignatureActions::insertFromClipboard(m_pasteModel, m_environment.engine,
+                                                      m_environment.mailMonitor))
             emit fieldsAsked(*templateHtml);
     } else
         SignatureActions::authorize(m_environment.engine);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "access/PasteModel.h"
+#include "ui/SignatureActions.h"
 #include "ui/WindowEnvironment.h"
 
 #include <QPushButton>
@@ -17,7 +18,7 @@ public:
 
 signals:
     // The clipboard held a template: its fields want values before anything is written.
-    void fieldsAsked(const QString &templateHtml);
+    void fieldsAsked(const SignatureActions::Template &templateHtml);
 
 private:
     void refresh();

@@ -73,7 +73,7 @@ void SignatureRenderWebView::dragEnterEvent(QDragEnterEvent *event)
 void SignatureRenderWebView::dropEvent(QDropEvent *event)
 {
     event->acceptProposedAction();
-    if (const std::optional<QString> templateHtml =
+    if (const std::optional<SignatureActions::Template> templateHtml =
             SignatureActions::insertDropped(*event->mimeData(), m_engine, m_mailMonitor))
         emit fieldsAsked(*templateHtml);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/SignatureActions.h"
 #include "ui/WindowEnvironment.h"
 
 #include <QPointer>
@@ -32,7 +33,7 @@ signals:
     // The page has loaded, can take signatures and is on screen.
     void previewShown();
     // A dropped file held a template: its fields want values before anything is written.
-    void fieldsAsked(const QString &templateHtml);
+    void fieldsAsked(const SignatureActions::Template &templateHtml);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

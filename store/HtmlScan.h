@@ -32,6 +32,17 @@ protected:
     // The content of a style element, once it ends (or the text does).
     virtual void styleSheet(QByteArrayView text) = 0;
 
+    // Where, in the bytes scanned, lies what element() or styleSheet() is
+    // being told of: the start tag (with nothing but white space before it),
+    // or the style element's text with its end tag.
+    struct Span
+    {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+    const Span &source() const { return m_source; }
+    const QByteArray &bytes() const { return m_bytes; }
+
     static bool is(const unsigned char *name, const char *expected);
 
 private:
@@ -43,6 +54,8 @@ private:
     static void startElement(void *context, const unsigned char *name, const unsigned char **attributes);
     static void endElement(void *context, const unsigned char *name);
     static void text(void *context, const unsigned char *characters, int length);
+    // Anything else the parser reports (a comment, a doctype): only where it ends.
+    static void passed(void *context);
 
     qsizetype offset() const;
     // The next pass begins at `at`; what this one reports after it is ignored
@@ -58,4 +71,8 @@ private:
     int m_deepest = 0;
     bool m_inStyle = false;
     QByteArray m_style;
+    qsizetype m_styleBegin = 0;
+    // Where the last thing the parser reported ended.
+    qsizetype m_reported = 0;
+    Span m_source;
 };

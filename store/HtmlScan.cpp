@@ -1,4 +1,4 @@
-#include "notes/HtmlScan.h"
+#include "store/HtmlScan.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/parserInternals.h>
@@ -42,6 +42,7 @@ qsizetype HtmlScan::pass(qsizetype start)
     m_depth = 0;
     m_inStyle = false;
     m_style.clear();
+    m_reported = start;
 
     htmlSAXHandler handler;
     std::memset(&handler, 0, sizeof handler);
@@ -51,6 +52,12 @@ qsizetype HtmlScan::pass(qsizetype start)
     // Raw text (style and script content) comes as CDATA, other text as characters.
     handler.characters = &HtmlScan::text;
     handler.cdataBlock = &HtmlScan::text;
+    handler.ignorableWhitespace = &HtmlScan::text;
+    handler.comment = [](void *context, const xmlChar *) { passed(context); };
+    handler.processingInstruction = [](void *context, const xmlChar *, const xmlChar *) { passed(context); };
+    handler.internalSubset = [](void *context, const xmlChar *, const xmlChar *, const xmlChar *) {
+        passed(context);
+    };
     handler.serror = &ignoreError;
 
     m_context = htmlNewParserCtxt();
@@ -78,8 +85,10 @@ qsizetype HtmlScan::pass(qsizetype start)
     htmlFreeParserCtxt(m_context);
     m_context = nullptr;
     // A style element the text never closes.
-    if (m_inStyle)
+    if (m_inStyle) {
+        m_source = {m_styleBegin, m_bytes.size()};
         styleSheet(m_style);
+    }
 
     qsizetype next = m_cut.value_or(m_bytes.size());
     if (next <= start)
@@ -127,10 +136,14 @@ void HtmlScan::startElement(void *context, const unsigned char *name, const unsi
     auto *scan = static_cast<HtmlScan *>(context);
     if (scan->m_ignoring || !name)
         return;
+    const qsizetype end = scan->offset();
     if (is(name, "style")) {
         scan->m_inStyle = true;
         scan->m_style.clear();
+        scan->m_styleBegin = end;
     }
+    scan->m_source = {scan->m_reported, end};
+    scan->m_reported = end;
     scan->element(name, attributes);
     // The parser's own count, which its work follows, not ours.
     scan->m_deepest = std::max(scan->m_deepest, scan->m_context->nameNr);
@@ -147,8 +160,10 @@ void HtmlScan::endElement(void *context, const unsigned char *name)
     if (scan->m_ignoring || !name)
         return;
     --scan->m_depth;
+    scan->m_reported = scan->offset();
     if (scan->m_inStyle && is(name, "style")) {
         scan->m_inStyle = false;
+        scan->m_source = {scan->m_styleBegin, scan->m_reported};
         scan->styleSheet(scan->m_style);
         scan->m_style.clear();
     }
@@ -157,6 +172,17 @@ void HtmlScan::endElement(void *context, const unsigned char *name)
 void HtmlScan::text(void *context, const unsigned char *characters, int length)
 {
     auto *scan = static_cast<HtmlScan *>(context);
-    if (!scan->m_ignoring && scan->m_inStyle && length > 0)
+    if (scan->m_ignoring)
+        return;
+    if (scan->m_inStyle && length > 0)
         scan->m_style.append(reinterpret_cast<const char *>(characters), length);
+    else
+        scan->m_reported = scan->offset();
+}
+
+void HtmlScan::passed(void *context)
+{
+    auto *scan = static_cast<HtmlScan *>(context);
+    if (!scan->m_ignoring)
+        scan->m_reported = scan->offset();
 }
