@@ -1,6 +1,9 @@
 // mailsig as a script runs it: process start to exit on a Mail folder of
 // 1,000 signatures. list beside the list load it does inside; reapply --all
-// and apply with nothing to do, as a login script would run them every time.
+// and apply with nothing to do, as a login script would run them every time;
+// an insert with its images embedded (EmbedBench).
+#include "bench/EmbedBench.h"
+#include "bench/MailsigRun.h"
 #include "bench/SampleSignatures.h"
 #include "bench/TargetReport.h"
 #include "platform/PropertyList.h"
@@ -12,14 +15,8 @@
 #include <QDir>
 #include <QProcess>
 
-#include <fcntl.h>
 #include <map>
 #include <memory>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -47,30 +44,11 @@ void BM_ListLoad(benchmark::State &state)
         engine->loadSignatures();
 }
 
-// One whole run of mailsig with arguments, its output thrown away; whether it exited with 0.
-bool runMailsig(std::vector<std::string> arguments)
-{
-    std::string program = BENCH_MAILSIG;
-    std::vector<char *> argv{program.data()};
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int status = 0;
-    const bool done = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
-                      ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    return done;
-}
-
 // One run of mailsig with arguments per iteration.
 void timeMailsig(benchmark::State &state, const std::vector<std::string> &arguments)
 {
     for (auto _ : state) {
-        if (!runMailsig(arguments)) {
+        if (!MailsigRun::run(arguments)) {
             state.SkipWithError("mailsig failed");
             break;
         }
@@ -165,7 +143,7 @@ void BM_MailsigNew(benchmark::State &state)
     static int made = 0;
     const std::string file = (binaryHome->home() + QStringLiteral("/new.html")).toStdString();
     for (auto _ : state) {
-        if (!runMailsig({"new", "New " + std::to_string(++made), file})) {
+        if (!MailsigRun::run({"new", "New " + std::to_string(++made), file})) {
             state.SkipWithError("mailsig new failed");
             break;
         }
@@ -283,6 +261,7 @@ int main(int argc, char **argv)
         print("mailsig apply, nothing to do, 1,000 signatures in both stores, process start to exit",
               milliseconds(*apply) + " (list " + milliseconds(*list) + ")", "<= 1.2 x mailsig list",
               *apply <= 1.2 * *list);
+    EmbedBench::report(reporter);
     home.reset();
     reapplyHomes.clear();
     binaryHome.reset();

@@ -65,21 +65,6 @@ QString sampleHtml(int row, const QString &marker)
         html.prepend(QStringLiteral("<style>:root { color-scheme: light dark; }</style>"));
     return html;
 }
-
-// Asks the page what `question`, a script, gives now.
-QVariant pageAnswer(QWebEnginePage *page, const QString &question)
-{
-    QEventLoop loop;
-    QVariant answer;
-    page->runJavaScript(question, [&](const QVariant &value) {
-        answer = value;
-        loop.quit();
-    });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return answer;
-}
-
 // Whether the signature the preview shows holds the element with `id`.
 QString inPreview(const QString &id)
 {
@@ -101,18 +86,6 @@ QString sameDocument()
 
 // The bare web view's one element.
 const char bareElement[] = "floor";
-
-// Runs events until page answers yes to question; the time taken in ms since
-// clock started, or none after 10 s.
-std::optional<double> until(QWebEnginePage *page, const QString &question, const QElapsedTimer &clock,
-                            int &probes)
-{
-    while (++probes, !pageAnswer(page, question).toBool()) {
-        if (clock.elapsed() > 10000)
-            return std::nullopt;
-    }
-    return double(clock.nsecsElapsed()) / 1e6;
-}
 
 // Between the script bridge and the page: notes when the page has been handed its update.
 class HandoffClock : public PreviewSurface
@@ -250,17 +223,18 @@ int main(int argc, char *argv[])
         clock.start();
         bare.page()->runJavaScript(ToolkitFloor::update(QLatin1String(bareElement), signatures[row]));
         const std::optional<double> bareMs =
-            until(bare.page(), ToolkitFloor::holds(home.marker(row)), clock, bareProbes);
+            SampleWindow::until(bare.page(), ToolkitFloor::holds(home.marker(row)), clock, bareProbes);
 
         QTest::qWait(settleMs);
         clock.start();
         toolkit.click(row);
         const std::optional<double> toolkitMs =
-            until(toolkit.page(), ToolkitFloor::holds(home.marker(row)), clock, toolkitProbes);
+            SampleWindow::until(toolkit.page(), ToolkitFloor::holds(home.marker(row)), clock, toolkitProbes);
 
         QTest::qWait(settleMs);
         clickProgram(row);
-        const std::optional<double> ms = until(page, inPreview(home.marker(row)), clock, probes);
+        const std::optional<double> ms =
+            SampleWindow::until(page, inPreview(home.marker(row)), clock, probes);
         if (!ms || !toolkitMs || !bareMs) {
             std::fprintf(stderr, "row %d never reached the %s\n", row,
                          !ms ? "page" : (!toolkitMs ? "toolkit floor's page" : "bare web view"));
@@ -288,7 +262,7 @@ int main(int argc, char *argv[])
     bridge.attach(&handoff);
     std::vector<double> handed, walks;
     int newDocuments = 0;
-    pageAnswer(page, sameDocument());
+    SampleWindow::pageAnswer(page, sameDocument());
     const auto countClicks = [&](ClickCensus &counted, ClickCensus *floorCounted) {
         for (int i = 0; i < signatureCount; ++i) {
             const int row = (warmup + iterations + i) % signatureCount;
@@ -297,7 +271,8 @@ int main(int argc, char *argv[])
                 floorCounted->begin();
                 clock.start();
                 toolkit.click(row);
-                until(toolkit.page(), ToolkitFloor::holds(home.marker(row)), clock, toolkitProbes);
+                SampleWindow::until(toolkit.page(), ToolkitFloor::holds(home.marker(row)), clock,
+                                    toolkitProbes);
                 QTest::qWait(settleMs);
                 floorCounted->end();
             }
@@ -306,10 +281,10 @@ int main(int argc, char *argv[])
             clickProgram(row);
             walks.push_back(double(clock.nsecsElapsed()) / 1e6);
             handed.push_back(handoff.handedMs);
-            until(page, inPreview(home.marker(row)), clock, probes);
+            SampleWindow::until(page, inPreview(home.marker(row)), clock, probes);
             QTest::qWait(settleMs);
             counted.end();
-            newDocuments += int(!pageAnswer(page, sameDocument()).toBool());
+            newDocuments += int(!SampleWindow::pageAnswer(page, sameDocument()).toBool());
         }
     };
     countClicks(census, &toolkitCensus);

@@ -3,7 +3,10 @@
 #include "access/FolderAccess.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
 
 #include <cstdio>
 
@@ -31,4 +34,27 @@ bool SampleWindow::waitFor(const std::function<bool()> &condition, int timeoutMs
         QTest::qWait(pollMs);
     }
     return true;
+}
+
+QVariant SampleWindow::pageAnswer(QWebEnginePage *page, const QString &question)
+{
+    QEventLoop loop;
+    QVariant answer;
+    page->runJavaScript(question, [&](const QVariant &value) {
+        answer = value;
+        loop.quit();
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return answer;
+}
+
+std::optional<double> SampleWindow::until(QWebEnginePage *page, const QString &question,
+                                          const QElapsedTimer &clock, int &probes)
+{
+    while (++probes, !pageAnswer(page, question).toBool()) {
+        if (clock.elapsed() > 10000)
+            return std::nullopt;
+    }
+    return double(clock.nsecsElapsed()) / 1e6;
 }

@@ -3,7 +3,13 @@
 #include <QString>
 #include <QWidget>
 
+#include <QElapsedTimer>
+#include <QVariant>
+
 #include <functional>
+#include <optional>
+
+class QWebEnginePage;
 
 // What the window benchmarks share: the program's window opened on a sample
 // Mail folder, and a wait that keeps the events flowing.
@@ -18,4 +24,11 @@ bool show(QWidget &window);
 
 // Runs the events until condition holds, looking every pollMs; false after timeoutMs.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs);
+
+// Asks the page what `question`, a script, gives now.
+QVariant pageAnswer(QWebEnginePage *page, const QString &question);
+// Runs events until page answers yes to question; the time taken in ms since
+// clock started, or none after 10 s. probes counts the questions asked.
+std::optional<double> until(QWebEnginePage *page, const QString &question, const QElapsedTimer &clock,
+                            int &probes);
 } // namespace SampleWindow

@@ -97,7 +97,15 @@ ExitCode SignatureCommands::insert(CliSession &session, const CliArguments &argu
                           lock ? QStringLiteral(", locked") : QStringLiteral(", left unlocked")));
     if (outcome.notice)
         output.fail(ExitCode::Done, *outcome.notice);
-    output.printNotes(*html, entry.signature.isRich, SignatureService::read(entry).parts);
+    // The parts the file now holds, by their ids; the images just embedded with their bytes.
+    QList<SignatureImage> parts = SignatureService::read(entry, false).parts;
+    for (SignatureImage &part : parts) {
+        for (const SignatureImage &image : toWrite->images) {
+            if (image.contentId == part.contentId)
+                part = image;
+        }
+    }
+    output.printNotes(*html, entry.signature.isRich, parts);
     return ExitCode::Done;
 }
 

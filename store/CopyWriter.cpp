@@ -99,6 +99,28 @@ std::optional<QString> missingFile(const SignatureService::Entry &entry)
     return std::nullopt;
 }
 
+// The copy's bytes and their split, without its body decoded.
+SignatureService::Reading readSplit(const SignatureService::Copy &copy)
+{
+    SignatureService::Reading reading;
+    reading.bytes =
+        copy.file.isEmpty() ? std::nullopt : RegularFile::read(copy.file, SignatureLimits::maximumFileSize);
+    if (!reading.bytes) {
+        reading.fault = QStringLiteral("The signature's file could not be read, so it was left as it is.");
+        return reading;
+    }
+    const std::optional<QString> text = SignatureFileFormat::decodeUtf8(*reading.bytes);
+    if (!text) {
+        reading.fault = QStringLiteral("The signature's file is not UTF-8 text, so it was left as it is.");
+        return reading;
+    }
+    reading.content = SignatureFileFormat::split(*text);
+    if (!reading.content)
+        reading.fault = QStringLiteral(
+            "The signature's file has no empty line after its header, so it was left as it is.");
+    return reading;
+}
+
 // Whether a copy holds every one of images, by content id.
 bool holds(const SignatureService::Reading &reading, const QList<SignatureImage> &images)
 {
@@ -122,14 +144,20 @@ std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, cons
     QList<Plan> plans;
     *unchanged = true;
     for (const SignatureService::Copy &copy : entry.copies) {
-        const SignatureService::Reading reading = CopyWriter::readCopy(copy);
+        SignatureService::Reading reading = readSplit(copy);
         // Writing a header that did not split off would destroy the file's own.
         if (reading.fault) {
             *failure = aboutCopy(entry, copy, *reading.fault);
             return std::nullopt;
         }
+        // What the copy holds is read in the same pass as what it is to hold.
+        std::optional<SignatureFileFormat::Body> held;
         const std::optional<QByteArray> bytes =
-            SignatureFileFormat::compose(*reading.content, html, images, leftOut);
+            SignatureFileFormat::compose(*reading.content, html, images, leftOut, &held);
+        if (held) {
+            reading.html = held->html;
+            reading.parts = held->parts;
+        }
         if (!bytes) {
             *failure =
                 aboutCopy(entry, copy,
@@ -156,27 +184,13 @@ bool CopyWriter::isReplaced(const QString &file, const std::optional<KeptVersion
     return !now || now != KeptVersions::read(inserted->file);
 }
 
-SignatureService::Reading CopyWriter::readCopy(const SignatureService::Copy &copy)
+SignatureService::Reading CopyWriter::readCopy(const SignatureService::Copy &copy, bool withData)
 {
-    SignatureService::Reading reading;
-    reading.bytes =
-        copy.file.isEmpty() ? std::nullopt : RegularFile::read(copy.file, SignatureLimits::maximumFileSize);
-    if (!reading.bytes) {
-        reading.fault = QStringLiteral("The signature's file could not be read, so it was left as it is.");
+    SignatureService::Reading reading = readSplit(copy);
+    if (!reading.content)
         return reading;
-    }
-    const std::optional<QString> text = SignatureFileFormat::decodeUtf8(*reading.bytes);
-    if (!text) {
-        reading.fault = QStringLiteral("The signature's file is not UTF-8 text, so it was left as it is.");
-        return reading;
-    }
-    reading.content = SignatureFileFormat::split(*text);
-    if (!reading.content) {
-        reading.fault = QStringLiteral(
-            "The signature's file has no empty line after its header, so it was left as it is.");
-        return reading;
-    }
-    if (std::optional<SignatureFileFormat::Body> body = SignatureFileFormat::body(*reading.content)) {
+    if (std::optional<SignatureFileFormat::Body> body =
+            SignatureFileFormat::body(*reading.content, withData)) {
         reading.html = std::move(body->html);
         reading.parts = std::move(body->parts);
     }
@@ -235,7 +249,7 @@ Outcome CopyWriter::restore(const Entry &entry, const KeptVersions::Version &ver
             continue;
         }
         // Another store's copy keeps its own header and takes the version's HTML and images.
-        const Reading reading = CopyWriter::readCopy(copy);
+        const Reading reading = CopyWriter::readCopy(copy, false);
         const std::optional<QByteArray> composed =
             body && reading.content ? SignatureFileFormat::compose(*reading.content, body->html, body->parts)
                                     : std::nullopt;

@@ -14,8 +14,8 @@ namespace CopyWriter {
 
 // Whether file differs from what this program last wrote there.
 bool isReplaced(const QString &file, const std::optional<KeptVersions::Version> &inserted);
-// The copy as read now.
-SignatureService::Reading readCopy(const SignatureService::Copy &copy);
+// The copy as read now; without withData its parts' bytes are not decoded.
+SignatureService::Reading readCopy(const SignatureService::Copy &copy, bool withData = true);
 
 // See SignatureService, which each of these serves.
 std::optional<QByteArray> wouldWrite(const SignatureService::Entry &entry, const QString &html,

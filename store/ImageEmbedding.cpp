@@ -4,6 +4,7 @@
 #include "store/DataAddress.h"
 #include "store/ImageScan.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -15,8 +16,16 @@
 
 namespace {
 
-// Content ids made from an image's bytes.
-const QUuid idSpace = QUuid::fromString(QStringLiteral("{6e1f5b2c-8a43-4f0e-9d57-3c2a91b7e4d8}"));
+// A content id made from an image's bytes: a UUID of the form of RFC 9562's
+// version 8, from BLAKE2b, which reads a megabyte in a fraction of the time
+// the SHA-1 of a version 5 UUID takes.
+QString idOf(const QByteArray &image)
+{
+    QByteArray bytes = QCryptographicHash::hash(image, QCryptographicHash::Blake2b_256).first(16);
+    bytes[6] = char((bytes[6] & 0x0f) | 0x80);
+    bytes[8] = char((bytes[8] & 0x3f) | 0x80);
+    return QUuid::fromRfc4122(bytes).toString(QUuid::WithoutBraces).toUpper();
+}
 
 enum class Kind
 {
@@ -231,7 +240,7 @@ std::optional<ImageEmbedding::Embedded> ImageEmbedding::embed(const QString &htm
                 *failure = name + QStringLiteral(" is larger than 5 MB, so nothing was embedded.");
                 return std::nullopt;
             }
-            const QString id = QUuid::createUuidV5(idSpace, *image).toString(QUuid::WithoutBraces).toUpper();
+            const QString id = idOf(*image);
             idOfAddress.insert(found.address, id);
             const bool known = std::any_of(embedded.images.cbegin(), embedded.images.cend(),
                                            [&](const SignatureImage &held) { return held.contentId == id; });

@@ -10,8 +10,9 @@
 // Turns the images that recipients' mail programs drop or cannot reach into
 // image parts, as Mail keeps an image dragged into a signature: a data:
 // image, and an image that an HTML file names by a path relative to its own
-// folder. Each becomes "cid:" and a content id made from its bytes (the same
-// image gets the same id, so embedding again changes nothing).
+// folder. Each becomes "cid:" and a content id, an upper-case UUID made from
+// its bytes (the same image gets the same id, so embedding again changes
+// nothing).
 //
 // The HTML is untrusted: only regular files inside the folder are read (no
 // "..", no absolute path, no link leading out), only PNG, JPEG and GIF

@@ -52,7 +52,7 @@ std::optional<SignaturePlan> SignatureApplier::plan(const SignatureService &serv
         plan.id = entry->signature.id;
         plan.name = entry->signature.name;
         for (const SignatureService::Copy &copy : entry->copies) {
-            const SignatureService::Reading reading = CopyWriter::readCopy(copy);
+            const SignatureService::Reading reading = CopyWriter::readCopy(copy, false);
             // An image to embed that the copy lacks is a change of its own.
             const bool holdsImages =
                 std::all_of(request.images.cbegin(), request.images.cend(), [&](const SignatureImage &image) {

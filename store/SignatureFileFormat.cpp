@@ -236,6 +236,26 @@ std::optional<QString> decodedPart(const AppleSignatureContent &content)
                    charset);
 }
 
+// What content holds, read from its parts when it has them.
+std::optional<SignatureFileFormat::Body> bodyOf(const AppleSignatureContent &content,
+                                                const std::optional<SignatureParts> &parts)
+{
+    if (!parts) {
+        const std::optional<QString> html = decodedPart(content);
+        return html ? std::optional(SignatureFileFormat::Body{*html, {}}) : std::nullopt;
+    }
+    if (!parts->html())
+        return std::nullopt;
+    const std::optional<QString> html =
+        decodedPart({QString::fromUtf8(parts->htmlHeader()), QString::fromUtf8(parts->htmlContent())});
+    if (!html)
+        return std::nullopt;
+    SignatureFileFormat::Body body{*html, {}};
+    for (const SignatureParts::Part &part : parts->others())
+        body.parts.append(part.image);
+    return body;
+}
+
 } // namespace
 
 std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, const QString &html)
@@ -246,7 +266,8 @@ std::optional<QByteArray> SignatureFileFormat::compose(const QString &header, co
 
 std::optional<QByteArray> SignatureFileFormat::compose(const AppleSignatureContent &file, const QString &html,
                                                        const QList<SignatureImage> &available,
-                                                       QList<SignatureImage> *leftOut)
+                                                       QList<SignatureImage> *leftOut,
+                                                       std::optional<Body> *held)
 {
     MimeLibrary::ensureInitialized();
     const QByteArray header = file.header.toUtf8();
@@ -254,9 +275,14 @@ std::optional<QByteArray> SignatureFileFormat::compose(const AppleSignatureConte
     if (!fields)
         return std::nullopt;
     const QSet<QString> named = namedContentIds(html);
-    const std::optional<SignatureParts> parts =
-        isMultipart(fields) ? SignatureParts::read(header, file.htmlContent.toUtf8()) : std::nullopt;
+    // Parts kept in place are copied as they are: their bytes need no decoding.
+    std::optional<SignatureParts> parts =
+        isMultipart(fields) ? SignatureParts::read(header, file.htmlContent.toUtf8(), false) : std::nullopt;
+    const bool inPlace = parts && parts->html() && parts->isFlatRelated();
+    if (held)
+        *held = bodyOf(file, parts);
 
+    std::optional<SignatureParts> decoded;
     QList<SignatureImage> images;
     QList<qsizetype> kept;
     for (qsizetype i = 0; parts && i < parts->others().size(); ++i) {
@@ -264,6 +290,11 @@ std::optional<QByteArray> SignatureFileFormat::compose(const AppleSignatureConte
         if (!part.contentId.isEmpty() && named.contains(part.contentId)) {
             kept.append(i);
             images.append(part);
+            // A body built anew encodes them again.
+            if (!inPlace && !decoded)
+                decoded = SignatureParts::read(header, file.htmlContent.toUtf8());
+            if (!inPlace)
+                images.last().data = decoded->others().at(i).image.data;
         } else if (leftOut) {
             leftOut->append(part);
         }
@@ -282,7 +313,7 @@ std::optional<QByteArray> SignatureFileFormat::compose(const AppleSignatureConte
         return compose(file.header, html);
 
     const QByteArray lineBreak = fields->lineBreak();
-    if (parts && parts->html() && parts->isFlatRelated()) {
+    if (inPlace) {
         const std::optional<QByteArray> part = htmlPart(parts->htmlHeader(), html, parts->boundary());
         if (!part)
             return std::nullopt;
@@ -302,27 +333,14 @@ std::optional<QByteArray> SignatureFileFormat::compose(const AppleSignatureConte
     return outer->bytes() + lineBreak + lineBreak + RelatedBody::built(*part, images, boundary, lineBreak);
 }
 
-std::optional<SignatureFileFormat::Body> SignatureFileFormat::body(const AppleSignatureContent &content)
+std::optional<SignatureFileFormat::Body> SignatureFileFormat::body(const AppleSignatureContent &content,
+                                                                   bool withData)
 {
     MimeLibrary::ensureInitialized();
     const QByteArray header = content.header.toUtf8();
-    std::optional<SignatureParts> parts = isMultipart(MimeHeader::parse(header))
-                                              ? SignatureParts::read(header, content.htmlContent.toUtf8())
-                                              : std::nullopt;
-    if (!parts) {
-        const std::optional<QString> html = decodedPart(content);
-        return html ? std::optional(Body{*html, {}}) : std::nullopt;
-    }
-    if (!parts->html())
-        return std::nullopt;
-    const std::optional<QString> html =
-        decodedPart({QString::fromUtf8(parts->htmlHeader()), QString::fromUtf8(parts->htmlContent())});
-    if (!html)
-        return std::nullopt;
-    Body body{*html, {}};
-    for (const SignatureParts::Part &part : parts->others())
-        body.parts.append(part.image);
-    return body;
+    return bodyOf(content, isMultipart(MimeHeader::parse(header))
+                               ? SignatureParts::read(header, content.htmlContent.toUtf8(), withData)
+                               : std::nullopt);
 }
 
 QSet<QString> SignatureFileFormat::namedContentIds(const QString &html)

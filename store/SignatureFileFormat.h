@@ -33,16 +33,6 @@ std::optional<AppleSignatureContent> parse(const QByteArray &bytes);
 // line that belongs to no field.
 std::optional<QByteArray> compose(const QString &header, const QString &html);
 
-// The file that puts html into the signature file holds: a multipart/related
-// one keeps its outer header, its boundary and, byte for byte, every part
-// html names by cid:; the others are left out, and added to leftOut. An image of available that html names
-// and the file lacks becomes a new part; a file of one part that gains
-// images becomes multipart/related. With no image left, the file is one
-// text/html part, as compose() above makes it.
-std::optional<QByteArray> compose(const AppleSignatureContent &file, const QString &html,
-                                  const QList<SignatureImage> &available = {},
-                                  QList<SignatureImage> *leftOut = nullptr);
-
 // What a signature holds: its HTML, decoded once as its header declares
 // (its transfer encoding, then its charset, UTF-8 when it names none), and
 // its other parts, images among them. The HTML of a multipart body is its
@@ -53,7 +43,20 @@ struct Body
     QString html;
     QList<SignatureImage> parts;
 };
-std::optional<Body> body(const AppleSignatureContent &content);
+// Without withData the parts' bytes are left empty, not decoded.
+// The file that puts html into the signature file holds: a multipart/related
+// one keeps its outer header, its boundary and, byte for byte, every part
+// html names by cid:; the others are left out, and added to leftOut. An image of available that html names
+// and the file lacks becomes a new part; a file of one part that gains
+// images becomes multipart/related. With no image left, the file is one
+// text/html part, as compose() above makes it. held, when given, is set to
+// what the file holds now, as body() reads it without the parts' bytes.
+std::optional<QByteArray> compose(const AppleSignatureContent &file, const QString &html,
+                                  const QList<SignatureImage> &available = {},
+                                  QList<SignatureImage> *leftOut = nullptr,
+                                  std::optional<Body> *held = nullptr);
+
+std::optional<Body> body(const AppleSignatureContent &content, bool withData = true);
 // Its HTML alone.
 std::optional<QString> decodedBody(const AppleSignatureContent &content);
 // The content ids that html names by cid: as images.

@@ -56,7 +56,7 @@ QByteArray decodedContent(GMimePart *part)
 }
 
 // A single part as read: where it lies, counted from offset in the stream.
-std::optional<SignatureParts::Part> partOf(GMimeObject *object, qsizetype offset)
+std::optional<SignatureParts::Part> partOf(GMimeObject *object, qsizetype offset, bool withData)
 {
     GMimePart *part = GMIME_PART(object);
     GMimeDataWrapper *content = g_mime_part_get_content(part);
@@ -78,13 +78,15 @@ std::optional<SignatureParts::Part> partOf(GMimeObject *object, qsizetype offset
                        QByteArray(g_mime_content_type_get_media_subtype(type)).toLower();
     found.image.contentId = QString::fromUtf8(g_mime_object_get_content_id(object));
     found.image.filename = QString::fromUtf8(g_mime_part_get_filename(part));
-    found.image.data = decodedContent(part);
+    if (withData)
+        found.image.data = decodedContent(part);
     return found;
 }
 
 } // namespace
 
-std::optional<SignatureParts> SignatureParts::read(const QByteArray &header, const QByteArray &body)
+std::optional<SignatureParts> SignatureParts::read(const QByteArray &header, const QByteArray &body,
+                                                   bool withData)
 {
     MimeLibrary::ensureInitialized();
     const QByteArray lineBreak =
@@ -113,7 +115,7 @@ std::optional<SignatureParts> SignatureParts::read(const QByteArray &header, con
             flat = flat && !child;
             continue;
         }
-        std::optional<Part> part = partOf(object, offset);
+        std::optional<Part> part = partOf(object, offset, withData || object == root);
         if (!part) {
             flat = false;
             continue;

@@ -27,8 +27,9 @@ public:
     };
 
     // None when header declares no multipart type or GMime finds no parts
-    // in body.
-    static std::optional<SignatureParts> read(const QByteArray &header, const QByteArray &body);
+    // in body. Without withData the parts' bytes are not decoded.
+    static std::optional<SignatureParts> read(const QByteArray &header, const QByteArray &body,
+                                              bool withData = true);
 
     // The root text/html part: the part that multipart/related's start
     // parameter names, else its first; inside multipart/alternative, the

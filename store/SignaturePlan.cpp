@@ -178,7 +178,7 @@ QList<QString> SignaturePlan::recover()
         for (const NewFile &made : plan->made) {
             const std::optional<QByteArray> now =
                 RegularFile::read(made.file, SignatureLimits::maximumFileSize);
-            whole = whole && now && WriteIntents::digest(*now) == made.digest;
+            whole = whole && now && WriteIntents::isDigestOf(made.digest, *now);
         }
         if (whole && mailRuns()) {
             sentences.append(what + QStringLiteral("; it will be finished once Mail is closed."));

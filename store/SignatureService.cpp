@@ -256,14 +256,14 @@ std::optional<SignatureService::Entry> SignatureService::find(const QString &nam
     return std::nullopt;
 }
 
-SignatureService::Reading SignatureService::read(const Entry &entry)
+SignatureService::Reading SignatureService::read(const Entry &entry, bool withData)
 {
     if (entry.copies.isEmpty()) {
         Reading reading;
         reading.fault = QStringLiteral("The signature's file could not be read, so it was left as it is.");
         return reading;
     }
-    return CopyWriter::readCopy(entry.copies.first());
+    return CopyWriter::readCopy(entry.copies.first(), withData);
 }
 
 std::optional<QByteArray> SignatureService::wouldWrite(const Entry &entry, const QString &html,

@@ -116,7 +116,8 @@ public:
     std::optional<Entry> find(const QString &nameOrId, Failure *failure) const;
 
     // The shown copy of entry.
-    static Reading read(const Entry &entry);
+    // Without withData its parts' bytes are not decoded.
+    static Reading read(const Entry &entry, bool withData = true);
     // Puts html into every copy, each with its own header, and locks them
     // (unless lock is false). A copy's image parts that html names by cid:
     // are kept, the others left out (and told in the notice); images that

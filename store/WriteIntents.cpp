@@ -66,14 +66,13 @@ QString finish(const WriteIntents::Intent &intent)
     const QString who = intent.name.isEmpty() ? quoted(intent.id) : quoted(intent.name);
     const QString copy = SignatureStore::copyName(intent.store);
     const std::optional<QByteArray> bytes = RegularFile::read(intent.file, SignatureLimits::maximumFileSize);
-    const QByteArray now = bytes ? WriteIntents::digest(*bytes) : QByteArray();
     const FileFlags &flags = Platform::fileFlags();
     bool lock = false;
     QString held;
-    if (bytes && now == intent.newDigest) {
+    if (bytes && WriteIntents::isDigestOf(intent.newDigest, *bytes)) {
         lock = intent.lockNew;
         held = QStringLiteral("the new signature");
-    } else if (bytes && now == intent.oldDigest) {
+    } else if (bytes && WriteIntents::isDigestOf(intent.oldDigest, *bytes)) {
         lock = intent.wasLocked;
         held = QStringLiteral("the signature as it was before");
     } else {
@@ -94,7 +93,16 @@ QString finish(const WriteIntents::Intent &intent)
 
 QByteArray WriteIntents::digest(const QByteArray &bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    // BLAKE2b is four times as fast as SHA-256 here, which a signature with images, a megabyte,
+    // would otherwise pay for twice a write.
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256);
+}
+
+bool WriteIntents::isDigestOf(const QByteArray &digest, const QByteArray &bytes)
+{
+    // Records written before took SHA-256.
+    return digest == WriteIntents::digest(bytes) ||
+           digest == QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
 std::optional<QString> WriteIntents::record(const Intent &intent, QString *error)

@@ -29,6 +29,8 @@ struct Intent
 };
 
 QByteArray digest(const QByteArray &bytes);
+// Whether digest, of this program or of an earlier one, is that of bytes.
+bool isDigestOf(const QByteArray &digest, const QByteArray &bytes);
 
 // The intent's record; none (with the reason) when it could not be made
 // durable, and the write must then not start.
