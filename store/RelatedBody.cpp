@@ -45,10 +45,10 @@ QByteArray imagePart(const SignatureImage &image, const QByteArray &lineBreak)
         reinterpret_cast<unsigned char *>(encoded.data()), &state, &save)));
     if (lineBreak == "\r\n")
         encoded.replace("\n", "\r\n");
-    bytes += encoded;
-    while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-        bytes.chop(1);
-    return bytes;
+    // The header ends in its empty line; only the content's own last line break goes.
+    if (encoded.endsWith(lineBreak))
+        encoded.chop(lineBreak.size());
+    return bytes + encoded;
 }
 
 QByteArray lineBreakOf(const QByteArray &bytes)

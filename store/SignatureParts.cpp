@@ -2,6 +2,8 @@
 
 #include "store/MimeLibrary.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isType(GMimeObject *object, const char *type, const char *subtype)
@@ -128,10 +130,79 @@ std::optional<SignatureParts> SignatureParts::read(const QByteArray &header, con
         }
     }
     g_mime_part_iter_free(iter);
-    parts.m_flatRelated = flat && rootIsChild;
+    parts.m_flatRelated = flat && rootIsChild && parts.delimited();
     if (!parts.m_html && parts.m_others.isEmpty())
         return std::nullopt;
     return parts;
+}
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Where the boundary line that starts at `at` (its leading line break
+// included when `leading`) ends, its own line break included; none when none
+// starts there. closing: the last one, "--" after the boundary.
+std::optional<qsizetype> delimiterEnd(QByteArrayView body, qsizetype at, const QByteArray &boundary,
+                                      bool leading, bool closing)
+{
+    if (leading) {
+        if (body.sliced(at).startsWith("\r\n"))
+            at += 2;
+        else if (body.sliced(at).startsWith("\n"))
+            at += 1;
+        else
+            return std::nullopt;
+    }
+    const QByteArray dashes = "--" + boundary + (closing ? "--" : "");
+    if (!body.sliced(at).startsWith(dashes))
+        return std::nullopt;
+    at += dashes.size();
+    while (at < body.size() && isBlank(body[at]))
+        ++at;
+    if (closing)
+        return at;
+    if (body.sliced(at).startsWith("\r\n"))
+        return at + 2;
+    if (body.sliced(at).startsWith("\n"))
+        return at + 1;
+    return std::nullopt;
+}
+
+} // namespace
+
+bool SignatureParts::delimited()
+{
+    QList<Part *> pieces{&*m_html};
+    for (Part &other : m_others)
+        pieces.append(&other);
+    std::sort(pieces.begin(), pieces.end(), [](const Part *a, const Part *b) { return a->begin < b->begin; });
+    const QByteArrayView body(m_body);
+    // The preamble ends in the first boundary line.
+    const qsizetype first = pieces.first()->begin;
+    const QByteArray dashes = "--" + m_boundary;
+    const qsizetype opening = body.first(first).lastIndexOf(dashes);
+    if (opening < 0 || delimiterEnd(body, opening, m_boundary, false, false) != first)
+        return false;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const bool last = i + 1 == pieces.size();
+        // GMime may place a part's end a byte or two off where lines end unlike the boundary's.
+        Part *piece = pieces[i];
+        bool found = false;
+        for (qsizetype end = piece->end; !found && end <= piece->end + 2 && end < body.size(); ++end) {
+            const std::optional<qsizetype> next = delimiterEnd(body, end, m_boundary, true, last);
+            if (next && (last || *next == pieces[i + 1]->begin)) {
+                piece->end = end;
+                found = true;
+            }
+        }
+        if (!found)
+            return false;
+    }
+    return true;
 }
 
 QByteArray SignatureParts::htmlHeader() const

@@ -48,6 +48,10 @@ public:
     const QByteArray &body() const { return m_body; }
 
 private:
+    // Whether the parts lie one after the other between boundary lines, as
+    // the body's own bytes show them, each end set where its boundary begins.
+    bool delimited();
+
     QByteArray m_body;
     QByteArray m_boundary;
     std::optional<Part> m_html;

@@ -131,6 +131,30 @@ private slots:
         QVERIFY(TestHome::snapshot(home.path()) == before);
     }
 
+    void embeddedImagesOnce()
+    {
+        // Both stores get the image as a part; the same run again finds every copy as asked.
+        TestHome home;
+        const QStringList folders = home.prepareStores(u"both"_s, false);
+        const QString page = home.path() + u"/sig.html"_s;
+        QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
+        QVERIFY(TestHome::write(page, "<p>Team</p><img width=\"9\" src=\"logo.png\">"));
+        const QStringList apply{u"apply"_s, u"Team"_s, page, u"--embed-images"_s};
+        QCOMPARE(mailsig(apply).code, 0);
+        const QString id =
+            QJsonDocument::fromJson(mailsig({u"show"_s, u"Team"_s, u"--json"_s}).out)[u"id"_s].toString();
+        for (const QString &folder : folders) {
+            const QJsonObject file =
+                TestHome::mimeParts({folder + u'/' + id + u".mailsignature"_s}).at(0).toObject();
+            QCOMPARE(file[u"type"_s].toString(), u"multipart/related"_s);
+            QCOMPARE(file[u"parts"_s].toArray().at(0)[u"data"_s].toString().toLatin1(),
+                     TestHome::png("red").toBase64());
+        }
+        const TestHome::Snapshot before = TestHome::snapshot(home.path());
+        QTest::qWait(20);
+        QCOMPARE(mailsig(apply).out, "\"Team\" is in use as asked; nothing was written.\n"_ba);
+        QVERIFY(TestHome::snapshot(home.path()) == before);
+    }
     void fieldsFromEverySource_data()
     {
         columns<QString, QString>(); // the options, the HTML written (%1: the running user's full name)

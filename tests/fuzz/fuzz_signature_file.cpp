@@ -1,9 +1,12 @@
-// The .mailsignature format: decoding, the split, and what an insert writes.
+// The .mailsignature format: decoding, the split, and what an insert writes, into a file of one part and
+// into the file itself, multipart ones among them.
 #include "store/MimeLibrary.h"
 #include "store/SignatureFileFormat.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
@@ -81,6 +84,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(split && decodedBody(*split) == text.toUtf8());
         FUZZ_CHECK(untouched(split->header) == untouched(QString::fromUtf8(header)));
         FUZZ_CHECK(SignatureFileFormat::decodedBody(*split).value_or(QString()).toUtf8() == text.toUtf8());
+    }
+
+    // The input as a file: read whole, its parts named; HTML put into it that names every part it has reads
+    // back as that HTML, with each of those parts still there.
+    if (content) {
+        const std::optional<SignatureFileFormat::Body> body = SignatureFileFormat::body(*content);
+        if (body) {
+            QString html = QStringLiteral("<p>x</p>");
+            for (const SignatureImage &part : body->parts) {
+                const bool plain = std::all_of(part.contentId.cbegin(), part.contentId.cend(), [](QChar c) {
+                    return c.isLetterOrNumber() && c.unicode() < 0x80 || c == u'@' || c == u'.' || c == u'-';
+                });
+                if (!part.contentId.isEmpty() && plain)
+                    html += QStringLiteral("<img src=\"cid:%1\">").arg(part.contentId);
+            }
+            const std::optional<QByteArray> file = SignatureFileFormat::compose(*content, html);
+            const std::optional<AppleSignatureContent> back =
+                file ? SignatureFileFormat::parse(*file) : std::nullopt;
+            const std::optional<SignatureFileFormat::Body> read =
+                back ? SignatureFileFormat::body(*back) : std::nullopt;
+            FUZZ_CHECK(!file || (read && read->html == html));
+            for (const QString &id : SignatureFileFormat::namedContentIds(html)) {
+                FUZZ_CHECK(!read ||
+                           std::any_of(read->parts.cbegin(), read->parts.cend(),
+                                       [&](const SignatureImage &part) { return part.contentId == id; }));
+            }
+        }
     }
     return 0;
 }
