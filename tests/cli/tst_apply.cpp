@@ -3,39 +3,17 @@
 #include "tests/common/TestHome.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 
 #include <unistd.h>
 
-namespace {
-
-using Run = TestHome::Run;
-
-QStringList wrapper;
-
-Run mailsig(const QStringList &arguments, const QByteArray &input = {})
-{
-    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
-}
-
-// Arguments split at spaces.
-Run mailsig(const QString &arguments, const QByteArray &input = {})
-{
-    return mailsig(arguments.split(u' ', Qt::SkipEmptyParts), input);
-}
-
 const QByteArray html = "<p>Ada \xc3\xa9</p>\n";
 
-bool isBinary(const QString &path)
+static bool isBinary(const QString &path)
 {
     return TestHome::read(path).startsWith("bplist00");
 }
-
-} // namespace
 
 class TestApply : public QObject
 {
@@ -81,7 +59,7 @@ private slots:
         const Run run = mailsig(
             {u"apply"_s, name, u"--account"_s, u"JANE@example.com"_s, u"--default"_s, u"--json"_s}, input);
         QVERIFY2(run.code == 0, qPrintable(run.err));
-        const QJsonObject done = QJsonDocument::fromJson(run.out).object();
+        const QJsonObject done = run.json().object();
         const QString id = done[u"id"_s].toString();
         QStringList words;
         for (const QJsonValue &store : done[u"stores"_s].toArray())
@@ -114,7 +92,7 @@ private slots:
         QCOMPARE(TestHome::plist(home.preferences()), QJsonValue(preferences));
         QCOMPARE(isBinary(home.preferences()), binary);
         // Listed as each account's choice.
-        const QJsonObject listed = QJsonDocument::fromJson(mailsig(u"list --json"_s).out).object();
+        const QJsonObject listed = mailsig(u"list --json"_s).json().object();
         QCOMPARE(
             listed[u"accounts"_s].toArray(),
             (QJsonArray{
@@ -141,8 +119,7 @@ private slots:
         QVERIFY(TestHome::write(page, "<p>Team</p><img width=\"9\" src=\"logo.png\">"));
         const QStringList apply{u"apply"_s, u"Team"_s, page, u"--embed-images"_s};
         QCOMPARE(mailsig(apply).code, 0);
-        const QString id =
-            QJsonDocument::fromJson(mailsig({u"show"_s, u"Team"_s, u"--json"_s}).out)[u"id"_s].toString();
+        const QString id = mailsig(u"show Team --json"_s).json()[u"id"_s].toString();
         for (const QString &folder : folders) {
             const QJsonObject file =
                 TestHome::mimeParts({folder + u'/' + id + u".mailsignature"_s}).at(0).toObject();
@@ -348,9 +325,7 @@ private slots:
             QCOMPARE(QDir(folder).entryList({u"*.mailsignature"_s}).size(), 3);
         // The newest kept version of each list file back: all is as it was, the files back and locked.
         QSet<QString> restored;
-        const QJsonArray kept =
-            QJsonDocument::fromJson(mailsig(u"versions --list-file --json"_s).out)[u"versions"_s].toArray();
-        for (const QJsonValue &version : kept) {
+        for (const QJsonValue &version : versions(u"--list-file"_s)) {
             const QString name = version[u"version"_s].toString();
             if (const QString file = name.section(u'/', 0, 0) + version[u"store"_s].toString();
                 !restored.contains(file)) {
@@ -361,9 +336,8 @@ private slots:
         QCOMPARE(restored.size(), 5);
         QCOMPARE(state(), applied);
         QCOMPARE(mailsig(u"show Team"_s).out, html);
-        QVERIFY(
-            QDir(home.iCloud()).entryList({u"*.mailsignature"_s}).size() == 4 &&
-            QJsonDocument::fromJson(mailsig(u"list --json"_s).out)[u"signatures"_s][3][u"locked"_s].toBool());
+        QVERIFY(QDir(home.iCloud()).entryList({u"*.mailsignature"_s}).size() == 4 &&
+                mailsig(u"list --json"_s).json()[u"signatures"_s][3][u"locked"_s].toBool());
         // A signature one of whose files is gone is taken out all the same.
         QVERIFY(QFile::remove(home.iCloudFile(home.id(2))));
         QCOMPARE(mailsig(u"remove Short"_s).code, 0);

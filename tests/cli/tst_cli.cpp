@@ -1,31 +1,14 @@
 // The real mailsig run as a process on the sample home: its wiring to the store, its output and its refusals.
 #include "tests/common/TestHome.h"
 
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-
-using Run = TestHome::Run;
-
-// mailsig with arguments and input, after wrapper (a program and its arguments) when given.
-static Run mailsig(const QStringList &arguments, const QByteArray &input = {},
-                   const QStringList &wrapper = {})
-{
-    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
-}
-
-// The kept versions of id, newest first, as mailsig reports them.
-static QJsonArray versions(const QString &id)
-{
-    return QJsonDocument::fromJson(mailsig({u"versions"_s, id, u"--json"_s}).out)[u"versions"_s].toArray();
-}
 
 class TestCli : public QObject
 {
     Q_OBJECT
 private slots:
+    void cleanup() { wrapper.clear(); }
     void insertEachKind_data()
     {
         columns<QByteArray, QString, bool>(); // the file's header, a flag, the HTML from a file
@@ -111,8 +94,7 @@ private slots:
                 each.arg(home.id(row), home.name(row), locked, home.file(row), missing).toUtf8();
             expected.append(QJsonDocument::fromJson(json).object());
         }
-        QCOMPARE(QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out)[u"signatures"_s].toArray(),
-                 expected);
+        QCOMPARE(mailsig(u"list --json"_s).json()[u"signatures"_s].toArray(), expected);
         QVERIFY(mailsig({u"list"_s}).out.endsWith(home.file(2).toUtf8() + "\tlocal\tmissing\n"));
     }
     void imagesFromTheCommandLine()
@@ -126,8 +108,7 @@ private slots:
         const QStringList embed{u"insert"_s, home.name(0), html, u"--embed-images"_s};
         QCOMPARE(mailsig(embed).code, 0);
         // Two parts, each shown, as mailsig and an independent reader see them.
-        const QJsonObject shown =
-            QJsonDocument::fromJson(mailsig({u"show"_s, home.name(0), u"--json"_s}).out).object();
+        const QJsonObject shown = mailsig({u"show"_s, home.name(0), u"--json"_s}).json().object();
         QStringList parts;
         for (const QJsonValue part : shown[u"parts"_s].toArray())
             parts.append(u"%1 %2 %3 %4"_s.arg(part[u"filename"_s].toString(), part[u"type"_s].toString())
@@ -153,7 +134,7 @@ private slots:
         QVERIFY(TestHome::write(input, "<img width=\"9\" src=\"http://x.example/a.png\"><script></script>"));
         const Run file = mailsig({u"check"_s, input, u"--json"_s});
         QStringList kinds;
-        for (const QJsonValue note : QJsonDocument::fromJson(file.out)[u"notes"_s].toArray())
+        for (const QJsonValue note : file.json()[u"notes"_s].toArray())
             kinds.append(note[u"kind"_s].toString());
         QCOMPARE(file.code, 0);
         QCOMPARE(kinds, QStringList({u"plain-http"_s, u"script"_s}));
@@ -228,7 +209,6 @@ private slots:
             fetch<QString, QByteArray, QString, int, QString>();
         TestHome home;
         QVERIFY(TestHome::lock(home.file(0)));
-        QStringList wrapper;
         QProcess mail;
         if (setup == u"TwoWork")
             QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"work"_s}}));
@@ -282,8 +262,8 @@ private slots:
         }
         const auto before = TestHome::snapshot(home.signatures());
         QStringList split = QString(arguments).replace(u"{site}"_s, site).split(u' ', Qt::SkipEmptyParts);
-        split.replaceInStrings(u"\"\""_s, QString());   // "" stands for an empty argument
-        const Run run = mailsig(split, input, wrapper); // the fixture clears the rights and flags set
+        split.replaceInStrings(u"\"\""_s, QString()); // "" stands for an empty argument
+        const Run run = mailsig(split, input);        // the fixture clears the rights and flags set
         mail.kill();
         mail.waitForFinished();
         QCOMPARE(run.code, code);

@@ -4,28 +4,13 @@
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 
 #include <unistd.h>
 
-namespace {
-
-using Run = TestHome::Run;
-
-// Arguments split at spaces.
-Run mailsig(const QString &arguments, const QByteArray &input = {})
-{
-    return TestHome::runProgram(
-        QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments.split(u' ', Qt::SkipEmptyParts), input);
-}
-
 const QByteArray html = "<p>Ada \xc3\xa9</p>\n";
-
-} // namespace
 
 class TestSafety : public QObject
 {
@@ -189,7 +174,7 @@ private slots:
         // The list kept its mode; a new signature file took its folder's, without the execute bits.
         const QFileDevice::Permissions modes{0x7077}; // the owner's, the group's and the others'
         QCOMPARE(QFile::permissions(home.listFile()) & modes, QFile::ReadOwner | QFile::WriteOwner);
-        const QString team = home.file(QJsonDocument::fromJson(made.out)[u"id"_s].toString());
+        const QString team = home.file(made.json()[u"id"_s].toString());
         QCOMPARE(QFile::permissions(team) & modes, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     }
 #endif

@@ -5,7 +5,7 @@
 
 #include <QDateTime>
 #include <QJsonArray>
-#include <QJsonValue>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +101,7 @@ public:
         int code = -1;
         QByteArray out;
         QString err;
+        QJsonDocument json() const { return QJsonDocument::fromJson(out); }
     };
     // command (a program, then its arguments) with input on its standard input and its data folder in this
     // home, as the program finds it without test mode.
@@ -158,3 +159,24 @@ inline std::unique_ptr<SignaturesEngine> grantedEngine()
     };
     return std::make_unique<SignaturesEngine>(std::make_unique<Granted>());
 }
+
+#ifdef TESTS_MAILSIG
+using Run = TestHome::Run;
+// In the suites that run the real mailsig: what runs it (a program and its arguments), cleared by their
+// cleanup.
+inline QStringList wrapper;
+// mailsig with arguments (a list, or split at spaces) and input, after wrapper.
+inline Run mailsig(const QStringList &arguments, const QByteArray &input = {})
+{
+    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
+}
+inline Run mailsig(const QString &arguments, const QByteArray &input = {})
+{
+    return mailsig(arguments.split(u' ', Qt::SkipEmptyParts), input);
+}
+// The kept versions mailsig reports for of (a signature, or --list-file), newest first.
+inline QJsonArray versions(const QString &of)
+{
+    return mailsig({u"versions"_s, of, u"--json"_s}).json()[u"versions"_s].toArray();
+}
+#endif

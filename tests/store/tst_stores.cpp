@@ -4,8 +4,6 @@
 #include "tests/common/TestHome.h"
 
 #include <QCryptographicHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,37 +11,17 @@
 
 namespace {
 
-using Run = TestHome::Run;
-
-QStringList wrapper;
-
-Run mailsig(const QStringList &arguments, const QByteArray &input = {})
-{
-    return TestHome::runProgram(wrapper + QStringList{QStringLiteral(TESTS_MAILSIG)} + arguments, input);
-}
-
-QJsonObject listing()
-{
-    return QJsonDocument::fromJson(mailsig({u"list"_s, u"--json"_s}).out).object();
-}
-
 // Each row as "name:store,store", in the listed order.
-QString rows(const QJsonObject &listing)
+QString rows(const QJsonObject &listed)
 {
     QStringList rows;
-    for (const QJsonValue &signature : listing[u"signatures"_s].toArray()) {
+    for (const QJsonValue &signature : listed[u"signatures"_s].toArray()) {
         QStringList stores;
         for (const QJsonValue &copy : signature[u"stores"_s].toArray())
             stores.append(copy[u"store"_s].toString());
         rows.append(signature[u"name"_s].toString() + u':' + stores.join(u','));
     }
     return rows.join(u' ');
-}
-
-// The kept versions that mailsig reports for arguments (an id, or --list-file), newest first.
-QJsonArray versions(const QString &of)
-{
-    return QJsonDocument::fromJson(mailsig({u"versions"_s, of, u"--json"_s}).out)[u"versions"_s].toArray();
 }
 
 // Replaces file as a sync does: a new file renamed over it, without the lock.
@@ -114,7 +92,7 @@ private slots:
             QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V3/MailData/"_s)));
         if (setup == u"NoListBeside")
             QVERIFY(QDir().mkpath(home.iCloud().replace(u"/V4/"_s, u"/V5/"_s)));
-        const QJsonObject listed = listing();
+        const QJsonObject listed = mailsig(u"list --json"_s).json().object();
         QCOMPARE(rows(listed), expected);
         const QString told = listed[u"problems"_s].toArray().toVariantList().value(0).toString();
         QVERIFY2(problem.isEmpty() ? told.isEmpty() : told.contains(problem), qPrintable(told));
@@ -160,7 +138,7 @@ private slots:
         QCOMPARE(TestHome::state(iCloud), TestHome::State(iCloudBefore, true));
         QCOMPARE(TestHome::state(local), TestHome::State(localBefore, false));
         // What was put back is not recorded as inserted, or it would read as replaced.
-        QVERIFY(!listing()[u"signatures"_s][0][u"replacedSinceInsert"_s].toBool());
+        QVERIFY(!mailsig(u"list --json"_s).json()[u"signatures"_s][0][u"replacedSinceInsert"_s].toBool());
     }
 #endif
 
@@ -173,7 +151,7 @@ private slots:
         const QByteArray mine = TestHome::read(iCloud);
         const auto replaced = [] {
             QStringList names;
-            for (const QJsonValue &signature : listing()[u"signatures"_s].toArray())
+            for (const QJsonValue &signature : mailsig(u"list --json"_s).json()[u"signatures"_s].toArray())
                 if (signature[u"replacedSinceInsert"_s].toBool())
                     names.append(signature[u"name"_s].toString());
             return names;
@@ -232,7 +210,7 @@ private slots:
                 TestHome::account(u"B"_s, u"imap://bob%40example.org@mail.example.org/"_s, {home.id(2)}) +
                 TestHome::account(u"C"_s, u"imap://carol@mail.example.org/"_s, {home.id(2)}))));
         QStringList accounts;
-        for (const QJsonValue &signature : listing()[u"signatures"_s].toArray())
+        for (const QJsonValue &signature : mailsig(u"list --json"_s).json()[u"signatures"_s].toArray())
             accounts.append(signature[u"name"_s].toString() + u':' +
                             signature[u"accounts"_s].toVariant().toStringList().join(u','));
         QCOMPARE(accounts, (QStringList{u"Work:jane@example.com,EWS-7"_s, u"Personal:jane@example.com"_s,
@@ -301,7 +279,7 @@ private slots:
         }
         // Each list has the new entry at its end and every other as it was, in its own form; the file holds
         // exactly the HTML, locked; the account names the new id once more; each list file's version is kept.
-        const QString id = QJsonDocument::fromJson(run.out)[u"id"_s].toString();
+        const QString id = run.json()[u"id"_s].toString();
         QCOMPARE(id, QUuid::fromString(id).toString(QUuid::WithoutBraces).toUpper());
         for (qsizetype i = 0; i < folders.size(); ++i) {
             QJsonArray list = lists.at(i).toArray();
