@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals; // for every suite
+using std::tuple;                   // several values compared as one: a failure prints both sides
 
 // The one fixture of every suite: a throw-away home (HOME, settings, data folder) with Mail's sample.
 class TestHome

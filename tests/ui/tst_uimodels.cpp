@@ -1,4 +1,5 @@
 // The rules behind the widgets: the top bar, the restore dialog's rows, the list's rows.
+#include "store/SignatureFileFormat.h"
 #include "store/SignatureListUIModel.h"
 #include "store/SignatureSelectionUIModel.h"
 #include "tests/common/TestHome.h"
@@ -7,6 +8,7 @@
 #include "ui/restore/KeptVersionItemModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QProcess>
 #include <QSignalSpy>
 
 #include <tuple>
@@ -72,6 +74,30 @@ private slots:
             QCOMPARE(KeptVersionItemModel::kindLabel({{}, {}, KeptVersions::Kind::Kept, cloud, original}),
                      label);
     }
+    void versionWordsLoadNothing_data()
+    {
+        columns<QString, QString>(); // html (%1: a FIFO that blocks whoever opens it), its first words
+        row("/dev/zero as background and image",
+            u"<img src=\"/dev/zero\"><p style=\"background-image:url(/dev/zero)\">Ada Lovelace</p>"_s,
+            u"Ada Lovelace"_s);
+        row("FIFO image, style sheet and background",
+            u"<table background=\"%1\"><tr><td><img src=\"file://%1\">Grace &lt;b&gt; Hopper</td></tr>"
+            "</table><link rel=stylesheet href=\"%1\">"_s,
+            u"Grace <b> Hopper"_s);
+        row("10 MB: only the start is read", u"<p>Big start</p>"_s + u"<p>x</p>"_s.repeated(1'400'000),
+            u"Big start x x x x x x\u2026"_s);
+        row("words only after 64 KB of markup", u"<b></b>"_s.repeated(10000) + u"<p>Beyond</p>"_s, QString());
+    }
+    void versionWordsLoadNothing()
+    {
+        const auto [html, words] = fetch<QString, QString>();
+        const QTemporaryDir dir;
+        const QString fifo = dir.filePath(u"fifo"_s);
+        QCOMPARE(QProcess::execute(u"mkfifo"_s, {fifo}), 0);
+        const QByteArray file = *SignatureFileFormat::compose(TestHome::header(u"X"_s),
+                                                              html.contains(u"%1") ? html.arg(fifo) : html);
+        QCOMPARE(KeptVersionItemModel::firstWords(file), words);
+    }
     void listRows()
     {
         SignatureListUIModel list;
@@ -110,5 +136,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestUiModels)
+QTEST_MAIN(TestUiModels)
 #include "tst_uimodels.moc"
