@@ -1,6 +1,5 @@
-// What the preview shows, read back from a real web engine: the signature
-// exactly, none of its script, nothing of an earlier one; in Mail's font, light
-// or dark; and where its links go.
+// What the preview shows, read back from a real web engine: the signature exactly, none of its script,
+// nothing of an earlier one; in Mail's font, light or dark; and where its links go.
 #include "preview/ControlWebviewModel.h"
 #include "preview/web/ControlWebview.h"
 #include "store/SignatureRenderUIModel.h"
@@ -202,18 +201,12 @@ private slots:
         // A refused handler has the engine write to the page's console: the case that shows one, run alone in
         // a process of its own, with all it prints read.
         const auto [value, printed] = fetch<QString, bool>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(u"MAILSIG_PREVIEW_CONSOLE"_s);
-        if (!value.isNull())
-            environment.insert(u"MAILSIG_PREVIEW_CONSOLE"_s, value);
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QCoreApplication::applicationFilePath(),
-                      {u"whatThePageShows:inline handler, both barriers"_s});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(process.readAll()).contains(u" js: "_s), printed);
+        value.isNull() ? qunsetenv("MAILSIG_PREVIEW_CONSOLE")
+                       : qputenv("MAILSIG_PREVIEW_CONSOLE", value.toUtf8());
+        const TestHome::Run run = TestHome::runProgram(
+            {QCoreApplication::applicationFilePath(), u"whatThePageShows:inline handler, both barriers"_s});
+        qunsetenv("MAILSIG_PREVIEW_CONSOLE");
+        QCOMPARE(tuple(run.code, (run.out + run.err.toUtf8()).contains(" js: ")), tuple(0, printed));
     }
     void ownImagesOnly_data()
     {
@@ -463,21 +456,17 @@ private:
     // From now on, each HTML that the page's update is handed is kept, in the program's own script world.
     void recordUpdates()
     {
-        inProgramWorld(
+        PageProbe::run(
+            page(),
             u"if (!window.unrecordedUpdate) { window.unrecordedUpdate = update;"
             " update = function (html, images) { handed.push(html); unrecordedUpdate(html, images); }; }"
-            " handed = []; true"_s);
+            " handed = []; true"_s,
+            QWebEngineScript::ApplicationWorld);
     }
     // What the page's update was handed since recordUpdates(), once every script sent before has run.
-    QStringList recordedUpdates() { return inProgramWorld(u"handed"_s).toStringList(); }
-    QVariant inProgramWorld(const QString &script)
+    QStringList recordedUpdates()
     {
-        auto result = std::make_shared<std::optional<QVariant>>();
-        page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                              [result](const QVariant &value) { *result = value; });
-        for (QDeadlineTimer deadline(15000); !*result && !deadline.hasExpired();)
-            QTest::qWait(5);
-        return result->value_or(QVariant());
+        return PageProbe::run(page(), u"handed"_s, QWebEngineScript::ApplicationWorld).toStringList();
     }
     QWebEngineView *view() const { return m_host->findChild<QWebEngineView *>(); }
     QWebEnginePage *page() const { return view()->page(); }
