@@ -1,5 +1,5 @@
 // mailsig apply and remove as a login script runs them, through the real mailsig: every shape of the stores,
-// the fields from every source, the refusals, the wait for Mail, and a removal undone.
+// the fields from every source, the wait for Mail, and a removal undone (their refusals are tst_cli's).
 #include "tests/common/TestHome.h"
 
 #include <QElapsedTimer>
@@ -185,96 +185,6 @@ private slots:
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(TestHome::mimeDecoded({home.file(0)}),
                  QStringList{QString(written).replace(u"%1"_s, fullName)});
-    }
-
-    void badInput_data()
-    {
-        columns<QString, QByteArray, QString, int, QString>(); // arguments, input, setup, exit, the sentence
-        const QByteArray x = "<p>x</p>", placeholder = "<p>{{name}}</p>";
-        const QString team = u"apply Team --account jane@example.com"_s, none,
-                      notSetUp =
-                          u"Mail has not been set up for this user yet: run again after Mail's first start"_s;
-        row("--default without an account", u"apply Team --default"_s, x, none, 2,
-            u"--default needs --account ADDRESS (or --account all): no account is given a signature it was "
-            u"not "
-            "named for."_s);
-        row("an address of no account", u"apply Team --account nobody@example.com"_s, x, none, 6,
-            u"nobody@example.com names no account; the accounts are: jane@example.com, bob@example.org."_s);
-        row("no map of accounts", team, x, u"NoMap"_s, 6,
-            u"jane@example.com names no account: Mail keeps no map of accounts (AccountsMap.plist) beside "
-            u"its "
-            "signatures in "_s);
-        row("no version folder", team, x, u"NoVersionFolder"_s, 7, notSetUp);
-        row("no list, new", u"new Team"_s, x, u"NoList"_s, 7, notSetUp);
-        row("no Mail folder in the user's Library", team, x, u"NoMailFolder"_s, 7, notSetUp);
-        row("--default before Mail's first start", team + u" --default"_s, x, u"NoContainer"_s, 7, notSetUp);
-        row("Mail's preferences broken", team + u" --default"_s, x, u"BrokenPreferences"_s, 1,
-            u"Mail's preferences "_s);
-        row("Mail running, waited for", team + u" --wait 1"_s, x, u"MailRunning"_s, 3,
-            u"Mail is still running after 1 second: quit Mail, then try again."_s);
-        row("Mail running, remove", u"remove Work"_s, x, u"MailRunning"_s, 3, u"Mail is running"_s);
-        row("--wait without a number", u"apply Team --wait soon"_s, x, none, 2,
-            u"--wait takes a number of seconds, not \"soon\"."_s);
-        row("an unknown source of fields", u"apply Team --fields-from ldap"_s, x, none, 2,
-            u"--fields-from takes user, user:ACCOUNT or managed, not \"ldap\"."_s);
-        row("no such user", u"apply Team --fields-from user:nobody-here"_s, x, none, 1,
-            u"No local user is named \"nobody-here\"."_s);
-        row("a managed value that is not text", u"apply Team --fields-from managed"_s, x, u"ManagedList"_s, 1,
-            u"a value that is not text"_s);
-        row("--literal with fields", u"apply Team --literal --field name=A"_s, x, none, 2,
-            u"--literal writes the HTML as it is: give it no fields."_s);
-        for (const QString &command : {u"apply Team"_s, u"new Team"_s, u"insert Work"_s})
-            row(qPrintable(u"a placeholder without a value, "_s + command.section(u' ', 0, 0)), command,
-                placeholder, none, 1, u"No value for {{name}}: give --field name=\u2026"_s);
-#ifdef TESTS_ON_LINUX
-        row("a folder that takes no new file, the other store's taken back", u"new Team"_s, x,
-            u"LockedFolder"_s, 1, u"could not be saved"_s);
-#endif
-        row("a name of two signatures", u"apply WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
-        row("remove, no such signature", u"remove Nobody"_s, x, none, 4,
-            u"No signature is named \"Nobody\""_s);
-    }
-    void badInput()
-    {
-        const auto [arguments, input, setup, code, sentence] =
-            fetch<QString, QByteArray, QString, int, QString>();
-        TestHome home;
-        home.prepareStores(u"local"_s, false);
-        QProcess mail;
-        if (setup == u"NoMap"_s)
-            QVERIFY(QFile::remove(home.signatures() + u"/AccountsMap.plist"_s));
-        if (setup == u"NoVersionFolder"_s)
-            QVERIFY(QDir(home.mail() + u"/V10"_s).removeRecursively());
-        if (setup == u"NoList"_s)
-            QVERIFY(QFile::remove(home.listFile()));
-        if (setup == u"NoMailFolder"_s)
-            QVERIFY(QDir(home.mail()).removeRecursively());
-        if (setup == u"NoContainer"_s)
-            QVERIFY(QDir(home.path() + u"/Library/Containers"_s).removeRecursively());
-        if (setup == u"BrokenPreferences"_s)
-            QVERIFY(TestHome::write(home.preferences(), "<plist><dict>"));
-        if (setup == u"LockedFolder"_s) // the iCloud copy is written first
-            QVERIFY(home.makeICloud(TestHome::sample()) && TestHome::lock(home.signatures()));
-        if (setup == u"TwoWork"_s)
-            QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"work"_s}}));
-        if (setup == u"ManagedList"_s) {
-            QVERIFY(QDir().mkpath(home.path() + u"/xdg/Vellix"_s));
-            QVERIFY(TestHome::write(home.path() + u"/xdg/Vellix/Vellix Mail.conf"_s,
-                                    "[SignatureFields]\nname=Jane, Doe\n"));
-            qputenv("XDG_CONFIG_DIRS", QFile::encodeName(home.path() + u"/xdg"_s));
-        }
-        if (setup == u"MailRunning"_s) {
-            mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
-            QVERIFY(mail.waitForStarted());
-        }
-        const TestHome::Snapshot before = TestHome::snapshot(home.path(), home.path() + u"/Mail.app"_s);
-        const Run run = mailsig(arguments, input);
-        mail.kill();
-        mail.waitForFinished();
-        QCOMPARE(run.code, code);
-        QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.contains(sentence), qPrintable(run.err));
-        QCOMPARE(run.err.count(u'\n'), 1);
-        QVERIFY(TestHome::snapshot(home.path(), home.path() + u"/Mail.app"_s) == before);
     }
 
     void waitsForMailToQuit()

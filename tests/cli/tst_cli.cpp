@@ -1,4 +1,5 @@
-// The real mailsig run as a process on the sample home: its wiring to the store, its output and its refusals.
+// The real mailsig run as a process on the sample home: its wiring to the store, its output, and every
+// refusal of every command in one table.
 #include "tests/common/TestHome.h"
 
 #include <QJsonObject>
@@ -8,7 +9,11 @@ class TestCli : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup() { wrapper.clear(); }
+    void cleanup()
+    {
+        wrapper.clear();
+        qunsetenv("XDG_CONFIG_DIRS");
+    }
     void insertEachKind_data()
     {
         columns<QByteArray, QString, bool>(); // the file's header, a flag, the HTML from a file
@@ -155,7 +160,10 @@ private slots:
         // Arguments (split at spaces), input, the setup (or the rights setpriv takes), exit code, message.
         columns<QString, QByteArray, QString, int, QString>();
         const QByteArray no, x = "<p>x</p>";
-        const QString none, insert = u"insert Work"_s;
+        const QString none,
+            insert = u"insert Work"_s, team = u"apply Team --account jane@example.com"_s,
+            notSetUp = u"Mail has not been set up for this user yet: run again after Mail's first "
+                       u"start"_s;
         row("no command", none, no, none, 2, u"No command given"_s);
         row("unknown option", u"insert Work --force"_s, x, none, 2, u"--force"_s);
         row("too many operands", u"insert Work a b"_s, no, none, 2, u"Usage:"_s);
@@ -166,6 +174,8 @@ private slots:
         row("empty", insert, no, none, 1, u"empty or only white space"_s);
         row("white space", insert, " \n\t"_ba, none, 1, u"empty or only white space"_s);
         row("unknown signature", u"insert Nobody"_s, x, none, 4, u"No signature is named \"Nobody\""_s);
+        row("remove, no such signature", u"remove Nobody"_s, x, none, 4,
+            u"No signature is named \"Nobody\""_s);
         row("empty name", u"show \"\""_s, no, none, 2, u"An empty SIGNATURE names none"_s);
         row("signature file a link", u"insert Personal"_s, x, u"LinkedFile"_s, 1,
             u".mailsignature is a symbolic link, so it was left as it is."_s);
@@ -174,16 +184,50 @@ private slots:
         row("inserted version cannot be kept", insert, x, u"VersionsLocked"_s, 1,
             u"The new signature could not be kept as a version, so nothing was changed."_s);
         row("ambiguous name", u"insert WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
+        row("ambiguous name, apply", u"apply WORK"_s, x, u"TwoWork"_s, 4, u"names 2 signatures"_s);
         row("no version kept", u"restore Work"_s, no, none, 4, u"No version"_s);
         row("unknown version", u"restore Work 1999"_s, no, none, 4, u"no kept version \"1999\""_s);
         row("no Mail folder", u"--mail-folder /nonexistent list"_s, no, none, 5,
             u"No Mail folder at /nonexistent."_s);
         row("no version folder", u"--mail-folder=/ list"_s, no, none, 7, u"No version folder"_s);
         row("no list of signatures", insert, x, u"NoList"_s, 7, u"make a signature in Mail first"_s);
+        // Mail not set up yet: apply and new, as a login script runs them, say so.
+        row("apply, no version folder", team, x, u"NoVersionFolder"_s, 7, notSetUp);
+        row("no list, new", u"new Team"_s, x, u"NoList"_s, 7, notSetUp);
+        row("no Mail folder in the user's Library", team, x, u"NoMailFolder"_s, 7, notSetUp);
+        row("--default before Mail's first start", team + u" --default"_s, x, u"NoContainer"_s, 7, notSetUp);
+        row("Mail's preferences broken", team + u" --default"_s, x, u"BrokenPreferences"_s, 1,
+            u"Mail's preferences "_s);
+        row("--default without an account", u"apply Team --default"_s, x, none, 2,
+            u"--default needs --account ADDRESS (or --account all): no account is given a signature it was "
+            "not named for."_s);
+        row("an address of no account", u"apply Team --account nobody@example.com"_s, x, none, 6,
+            u"nobody@example.com names no account; the accounts are: jane@example.com, bob@example.org."_s);
+        row("no map of accounts", team, x, u"NoMap"_s, 6,
+            u"jane@example.com names no account: Mail keeps no map of accounts (AccountsMap.plist) beside "
+            u"its "
+            "signatures in "_s);
         row("Mail running", insert, x, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, unlock", u"unlock Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, restore", u"restore Work"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         row("Mail running, reapply", u"reapply --all"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
+        row("Mail running, remove", u"remove Work"_s, x, u"MailRunning"_s, 3, u"Mail is running"_s);
+        row("Mail running, waited for", team + u" --wait 1"_s, x, u"MailRunning"_s, 3,
+            u"Mail is still running after 1 second: quit Mail, then try again."_s);
+        row("--wait without a number", u"apply Team --wait soon"_s, x, none, 2,
+            u"--wait takes a number of seconds, not \"soon\"."_s);
+        // The fields of a template, from wherever they come.
+        row("an unknown source of fields", u"apply Team --fields-from ldap"_s, x, none, 2,
+            u"--fields-from takes user, user:ACCOUNT or managed, not \"ldap\"."_s);
+        row("no such user", u"apply Team --fields-from user:nobody-here"_s, x, none, 1,
+            u"No local user is named \"nobody-here\"."_s);
+        row("a managed value that is not text", u"apply Team --fields-from managed"_s, x, u"ManagedList"_s, 1,
+            u"a value that is not text"_s);
+        row("--literal with fields", u"apply Team --literal --field name=A"_s, x, none, 2,
+            u"--literal writes the HTML as it is: give it no fields."_s);
+        for (const QString &command : {u"apply Team"_s, u"new Team"_s, u"insert Work"_s})
+            row(qPrintable(u"a placeholder without a value, "_s + command.section(u' ', 0, 0)), command,
+                "<p>{{name}}</p>"_ba, none, 1, u"No value for {{name}}: give --field name=\u2026"_s);
         // Images an HTML file names are read only from its own folder, and only images.
         const QString embed = u" --embed-images"_s;
         row("embed: a path out of the folder", u"insert Work {site}/up.html"_s + embed, no, u"Site"_s, 1,
@@ -201,6 +245,8 @@ private slots:
             u"Permission denied"_s);
         row("file cannot be unlocked", insert, x, u"-linux_immutable"_s, 1, u"could not be unlocked"_s);
         row("file cannot be written", insert, x, u"SignaturesFolderLocked"_s, 1, u"could not be saved"_s);
+        row("a folder that takes no new file, the other store's taken back", u"new Team"_s, x,
+            u"LockedFolder"_s, 1, u"could not be saved"_s);
 #endif
     }
     void badInput()
@@ -208,12 +254,31 @@ private slots:
         const auto [arguments, input, setup, code, message] =
             fetch<QString, QByteArray, QString, int, QString>();
         TestHome home;
+        home.prepareStores(u"local"_s, false);
         QVERIFY(TestHome::lock(home.file(0)));
         QProcess mail;
         if (setup == u"TwoWork")
             QVERIFY(home.writeList({TestHome::sample().first(), {home.id(1), u"work"_s}}));
         if (setup == u"NoList")
             QVERIFY(QFile::remove(home.listFile()));
+        if (setup == u"NoMap"_s)
+            QVERIFY(QFile::remove(home.signatures() + u"/AccountsMap.plist"_s));
+        if (setup == u"NoVersionFolder"_s) // the file unlocked first, to be removed
+            QVERIFY(TestHome::lock(home.file(0), false) && QDir(home.mail() + u"/V10"_s).removeRecursively());
+        if (setup == u"NoMailFolder"_s)
+            QVERIFY(TestHome::lock(home.file(0), false) && QDir(home.mail()).removeRecursively());
+        if (setup == u"NoContainer"_s)
+            QVERIFY(QDir(home.path() + u"/Library/Containers"_s).removeRecursively());
+        if (setup == u"BrokenPreferences"_s)
+            QVERIFY(TestHome::write(home.preferences(), "<plist><dict>"));
+        if (setup == u"LockedFolder"_s) // the iCloud copy is written first
+            QVERIFY(home.makeICloud(TestHome::sample()) && TestHome::lock(home.signatures()));
+        if (setup == u"ManagedList"_s) {
+            QVERIFY(QDir().mkpath(home.path() + u"/xdg/Vellix"_s) &&
+                    TestHome::write(home.path() + u"/xdg/Vellix/Vellix Mail.conf"_s,
+                                    "[SignatureFields]\nname=Jane, Doe\n"));
+            qputenv("XDG_CONFIG_DIRS", QFile::encodeName(home.path() + u"/xdg"_s));
+        }
         if (setup == u"SignaturesFolderLocked")
             QVERIFY(TestHome::lock(home.signatures()));
         const QString site = home.path() + u"/site"_s;
@@ -246,33 +311,31 @@ private slots:
             QVERIFY(QFile::rename(own, home.path() + u"/outside"_s) &&
                     QFile::link(home.path() + u"/outside"_s, own));
         }
-        if (setup == u"MailRunning" || setup == u"VersionsLocked") {
-            // A version to restore, so that restore gets as far as asking whether Mail runs.
+        if (setup == u"MailRunning" || setup == u"VersionsLocked") // a version, so that restore gets as far
             QCOMPARE(mailsig({u"insert"_s, u"Work"_s}, "<p>kept</p>").code, 0);
-        }
         if (setup == u"VersionsLocked") // the file before a write is what was inserted: only that is new
             QVERIFY(TestHome::lock(QFileInfo(versions(home.id(0))[0][u"file"_s].toString()).path()));
         if (setup == u"MailRunning") {
             // Replaced since, so that reapply gets as far too.
             QVERIFY(TestHome::lock(home.file(0), false) &&
-                    TestHome::write(home.file(0), "H\n\n<p>Mail's</p>"));
-            QVERIFY(TestHome::lock(home.file(0)));
+                    TestHome::write(home.file(0), "H\n\n<p>Mail's</p>") && TestHome::lock(home.file(0)));
             mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
             QVERIFY(mail.waitForStarted());
         }
-        const auto before = TestHome::snapshot(home.signatures());
+        // Nothing in the home changes, but for the version a write kept before it failed part-way.
+        const bool partWay = setup == u"-linux_immutable" || setup == u"SignaturesFolderLocked";
+        const QString except = home.path() + (partWay ? u"/.local"_s : u"/Mail.app"_s);
+        const auto before = TestHome::snapshot(home.path(), except);
         QStringList split = QString(arguments).replace(u"{site}"_s, site).split(u' ', Qt::SkipEmptyParts);
         split.replaceInStrings(u"\"\""_s, QString()); // "" stands for an empty argument
         const Run run = mailsig(split, input);        // the fixture clears the rights and flags set
         mail.kill();
         mail.waitForFinished();
-        QCOMPARE(run.code, code);
-        QVERIFY2(run.err.startsWith(u"mailsig: "_s), qPrintable(run.err));
-        QCOMPARE(run.err.count(u'\n'), 1);
-        QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        QVERIFY(run.out.isEmpty());
-        QVERIFY(TestHome::snapshot(home.signatures()) == before);
-        QVERIFY(TestHome::isLocked(home.file(0)));
+        // One line on standard error, nothing on standard output.
+        QCOMPARE(tuple(run.code, run.err.count(u'\n'), run.out), tuple(code, 1, QByteArray()));
+        QVERIFY2(run.err.startsWith(u"mailsig: "_s) && run.err.contains(message), qPrintable(run.err));
+        QVERIFY(TestHome::snapshot(home.path(), except) == before);
+        QCOMPARE(TestHome::isLocked(home.file(0)), QFile::exists(home.file(0)));
     }
 };
 
