@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <pwd.h>
 #include <unistd.h>
 
 const QByteArray html = "<p>Ada \xc3\xa9</p>\n";
@@ -56,8 +57,7 @@ private slots:
             maps.append(TestHome::plist(folder + u"/AccountsMap.plist"_s));
         }
         QJsonObject preferences = TestHome::plist(home.preferences()).toObject();
-        const Run run = mailsig(
-            {u"apply"_s, name, u"--account"_s, u"JANE@example.com"_s, u"--default"_s, u"--json"_s}, input);
+        const Run run = mailsig(u"apply %1 --account JANE@example.com --default --json"_s.arg(name), input);
         QVERIFY2(run.code == 0, qPrintable(run.err));
         const QJsonObject done = run.json().object();
         const QString id = done[u"id"_s].toString();
@@ -102,10 +102,9 @@ private slots:
         // Again: not a byte changes, nothing is kept, and it says so.
         const TestHome::Snapshot before = TestHome::snapshot(home.path());
         QTest::qWait(20); // a rewrite would show in the modification times
-        const Run again =
-            mailsig({u"apply"_s, name, u"--account"_s, u"jane@example.com"_s, u"--default"_s}, input);
-        QCOMPARE(again.out, u"\"%1\" is in use as asked; nothing was written.\n"_s.arg(name).toUtf8());
-        QCOMPARE(again.code, 0);
+        const Run again = mailsig(u"apply %1 --account jane@example.com --default"_s.arg(name), input);
+        QCOMPARE(tuple(again.code, again.out),
+                 tuple(0, u"\"%1\" is in use as asked; nothing was written.\n"_s.arg(name).toUtf8()));
         QVERIFY(TestHome::snapshot(home.path()) == before);
     }
 
@@ -123,9 +122,8 @@ private slots:
         for (const QString &folder : folders) {
             const QJsonObject file =
                 TestHome::mimeParts({folder + u'/' + id + u".mailsignature"_s}).at(0).toObject();
-            QCOMPARE(file[u"type"_s].toString(), u"multipart/related"_s);
-            QCOMPARE(file[u"parts"_s].toArray().at(0)[u"data"_s].toString().toLatin1(),
-                     TestHome::png("red").toBase64());
+            QCOMPARE(tuple(file[u"type"_s].toString(), file[u"parts"_s][0][u"data"_s].toString().toLatin1()),
+                     tuple(u"multipart/related"_s, TestHome::png("red").toBase64()));
         }
         const TestHome::Snapshot before = TestHome::snapshot(home.path());
         QTest::qWait(20);
@@ -152,8 +150,8 @@ private slots:
         TestHome home;
         const QString fields = home.path() + u"/fields.json"_s, config = home.path() + u"/xdg"_s;
         QVERIFY(TestHome::write(fields, R"({"name": "File Name", "title": "File Title"})"));
-        QVERIFY(QDir().mkpath(config + u"/Vellix"_s));
         QVERIFY(
+            QDir().mkpath(config + u"/Vellix"_s) &&
             TestHome::write(config + u"/Vellix/Vellix Mail.conf"_s,
                             "[SignatureFields]\nname=Managed Name\ntitle=Managed Title\nphone=+1 5550\n"));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config));
@@ -174,11 +172,8 @@ private slots:
                        u"sh"_s,           u"-c"_s, u"mount --bind \"$0\" /etc/passwd && exec \"$@\""_s,
                        etc + u"/passwd"_s};
         }
-        const QString fullName = QString::fromUtf8(
-            TestHome::runProgram(
-                {u"python3"_s, u"-c"_s,
-                 u"import os,pwd; print(pwd.getpwuid(os.getuid()).pw_gecos.split(',')[0])"_s})
-                .out.trimmed());
+        const QString fullName =
+            QString::fromUtf8(::getpwuid(::getuid())->pw_gecos).section(u',', 0, 0).trimmed();
         const QByteArray input = "{{name}}|{{#title}}{{title}}{{/title}}|{{#phone}}{{phone}}{{/phone}}|"
                                  "{{#office}}{{office}}{{/office}}";
         const Run run = mailsig(u"apply Work "_s + QString(options).replace(u"FILE"_s, fields), input);

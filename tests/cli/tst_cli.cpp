@@ -42,13 +42,11 @@ private slots:
         if (!flag.isEmpty())
             arguments.append(flag);
         const Run run = mailsig(arguments, fromFile ? QByteArray() : html.toUtf8());
-        QCOMPARE(run.err, QString());
-        QCOMPARE(run.code, 0);
+        QCOMPARE(tuple(run.code, run.err), tuple(0, QString()));
         if (flag == u"--dry-run"_s) {
-            QCOMPARE(TestHome::state(file), TestHome::State(old, false));
-            QVERIFY(versions(home.id(0)).isEmpty());
-            QVERIFY(run.out.contains(TestHome::header(u"X"_s)));
-            QVERIFY(run.out.contains("body: "));
+            QCOMPARE(tuple(TestHome::state(file), versions(home.id(0)).isEmpty()),
+                     tuple(TestHome::State(old, false), true));
+            QVERIFY(run.out.contains(TestHome::header(u"X"_s)) && run.out.contains("body: "));
             return;
         }
         QCOMPARE(TestHome::mimeDecoded({file}), QStringList{html});
@@ -84,20 +82,16 @@ private slots:
     void listJson()
     {
         TestHome home;
-        QVERIFY(TestHome::lock(home.file(1)));
-        QVERIFY(QFile::remove(home.file(2)));
-        // Each row as mailsig lists it: %1 its id, %2 its name, %3 whether locked, %4 its file, %5 whether
-        // that file is missing.
+        QVERIFY(TestHome::lock(home.file(1)) && QFile::remove(home.file(2)));
+        // Each row as mailsig lists it: %1 id, %2 name, %3 whether locked, %4 file, %5 whether it is missing.
         const QString each = uR"({"id": "%1", "name": "%2", "locked": %3, "rich": true, "file": "%4",
             "accounts": [], "chosenFor": [], "replacedSinceInsert": false, "missing": %5, "stores": [{"store":
             "local", "file": "%4", "locked": %3, "replacedSinceInsert": false, "missing": %5}]})"_s;
         QJsonArray expected;
         for (int row = 0; row < 3; ++row) {
-            const QString locked = row == 1 ? u"true"_s : u"false"_s,
-                          missing = row == 2 ? u"true"_s : u"false"_s;
-            const QByteArray json =
-                each.arg(home.id(row), home.name(row), locked, home.file(row), missing).toUtf8();
-            expected.append(QJsonDocument::fromJson(json).object());
+            const QString json = each.arg(home.id(row), home.name(row), row == 1 ? u"true"_s : u"false"_s,
+                                          home.file(row), row == 2 ? u"true"_s : u"false"_s);
+            expected.append(QJsonDocument::fromJson(json.toUtf8()).object());
         }
         QCOMPARE(mailsig(u"list --json"_s).json()[u"signatures"_s].toArray(), expected);
         QVERIFY(mailsig({u"list"_s}).out.endsWith(home.file(2).toUtf8() + "\tlocal\tmissing\n"));
@@ -141,16 +135,13 @@ private slots:
         QStringList kinds;
         for (const QJsonValue note : file.json()[u"notes"_s].toArray())
             kinds.append(note[u"kind"_s].toString());
-        QCOMPARE(file.code, 0);
-        QCOMPARE(kinds, QStringList({u"plain-http"_s, u"script"_s}));
+        QCOMPARE(tuple(file.code, kinds), tuple(0, QStringList{u"plain-http"_s, u"script"_s}));
         // Inserted, they are told on standard error; the signature has them then, one without has none.
         const Run insert = mailsig({u"insert"_s, home.name(0), input});
-        QCOMPARE(insert.code, 0);
-        QCOMPARE(insert.err.count(u"mailsig: note: "_s), 2);
+        QCOMPARE(tuple(insert.code, insert.err.count(u"mailsig: note: "_s)), tuple(0, 2));
         QCOMPARE(mailsig({u"check"_s, home.id(0)}).out.count('\n'), 2);
         const Run none = mailsig({u"check"_s, home.name(1)});
-        QCOMPARE(none.code, 0);
-        QVERIFY(none.out.isEmpty());
+        QCOMPARE(tuple(none.code, none.out), tuple(0, QByteArray()));
         // Empty text has no notes; only text that cannot be read fails.
         QCOMPARE(mailsig({u"check"_s, u"-"_s}, " ").code, 0);
         QCOMPARE(mailsig({u"check"_s, u"-"_s}, "\xff").code, 1);
@@ -160,10 +151,9 @@ private slots:
         // Arguments (split at spaces), input, the setup (or the rights setpriv takes), exit code, message.
         columns<QString, QByteArray, QString, int, QString>();
         const QByteArray no, x = "<p>x</p>";
-        const QString none,
-            insert = u"insert Work"_s, team = u"apply Team --account jane@example.com"_s,
-            notSetUp = u"Mail has not been set up for this user yet: run again after Mail's first "
-                       u"start"_s;
+        const QString none, insert = u"insert Work"_s, team = u"apply Team --account jane@example.com"_s;
+        const QString notSetUp =
+            u"Mail has not been set up for this user yet: run again after Mail's first start"_s;
         row("no command", none, no, none, 2, u"No command given"_s);
         row("unknown option", u"insert Work --force"_s, x, none, 2, u"--force"_s);
         row("too many operands", u"insert Work a b"_s, no, none, 2, u"Usage:"_s);

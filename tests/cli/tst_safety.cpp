@@ -70,18 +70,13 @@ private slots:
         const QByteArray file = TestHome::header(u"T1"_s) + "\n\n<p>Team</p>";
         QVERIFY(TestHome::write(home.file(u"T1"_s), file));
         const QString plans = home.path() + u"/.local/share/" TESTS_DATA_FOLDER "/Plans"_s;
-        const QJsonObject made{
-            {u"store"_s, u"local"_s},
-            {u"folder"_s, home.signatures()},
-            {u"file"_s, home.file(u"T1"_s)},
-            {u"digest"_s,
-             QString::fromLatin1(QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex())}};
-        QVERIFY(
-            QDir().mkpath(plans) &&
-            TestHome::write(plans + u"/1.json"_s, QJsonDocument(QJsonObject{{u"id"_s, u"T1"_s},
-                                                                            {u"name"_s, u"Team"_s},
-                                                                            {u"made"_s, QJsonArray{made}}})
-                                                      .toJson()));
+        const QString digest = QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex();
+        const QJsonObject made{{u"store"_s, u"local"_s},
+                               {u"folder"_s, home.signatures()},
+                               {u"file"_s, home.file(u"T1"_s)},
+                               {u"digest"_s, digest}},
+            plan{{u"id"_s, u"T1"_s}, {u"name"_s, u"Team"_s}, {u"made"_s, QJsonArray{made}}};
+        QVERIFY(QDir().mkpath(plans) && TestHome::write(plans + u"/1.json"_s, QJsonDocument(plan).toJson()));
         QProcess mail, run;
         mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
         QVERIFY(mail.waitForStarted());
@@ -98,9 +93,8 @@ private slots:
         QVERIFY2(told.contains(u"interrupted; it will be finished once Mail is closed."_s) &&
                      told.contains(u"interrupted; it was finished."_s),
                  qPrintable(told));
-        QCOMPARE(run.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(run.readAllStandardOutput()),
-                 u"Locked \"Team\" again (%1).\n"_s.arg(home.file(u"T1"_s)));
+        QCOMPARE(tuple(run.exitCode(), QString::fromUtf8(run.readAllStandardOutput())),
+                 tuple(0, u"Locked \"Team\" again (%1).\n"_s.arg(home.file(u"T1"_s))));
         QCOMPARE(TestHome::plist(home.listFile()).toArray().last()[u"SignatureUniqueId"_s], u"T1"_s);
     }
 
@@ -132,10 +126,9 @@ private slots:
             QCOMPARE(mailsig(folder + first, html).code, 0);
         if (command == u"reapply --all"_s) // another Mac's Mail replaced it since
             QVERIFY(TestHome::lock(other.file(0), false) && TestHome::write(other.file(0), "theirs"));
-        const QJsonArray versions =
-            QJsonDocument::fromJson(mailsig(folder + u"versions --list-file --json"_s).out)[u"versions"_s]
-                .toArray();
-        const QString version = versions.isEmpty() ? QString() : versions[0][u"version"_s].toString();
+        const QString version = mailsig(folder + u"versions --list-file --json"_s)
+                                    .json()[u"versions"_s][0][u"version"_s]
+                                    .toString();
         const TestHome::Snapshot mine = TestHome::snapshot(home.path() + u"/Library"_s),
                                  theirs = TestHome::snapshot(other.path() + u"/Library"_s);
         QTest::qWait(20);
@@ -158,8 +151,8 @@ private slots:
         home.prepareStores(u"both"_s, false);
         const QString library = home.path() + u"/Library"_s;
         QCOMPARE(TestHome::runProgram({u"chown"_s, u"-R"_s, u"12345:23456"_s, library}).code, 0);
-        QVERIFY(QFile::setPermissions(home.listFile(), QFile::ReadOwner | QFile::WriteOwner));
-        QVERIFY(QFile::setPermissions(home.signatures(), QFile::ReadOwner | QFile::WriteOwner |
+        QVERIFY(QFile::setPermissions(home.listFile(), QFile::ReadOwner | QFile::WriteOwner) &&
+                QFile::setPermissions(home.signatures(), QFile::ReadOwner | QFile::WriteOwner |
                                                              QFile::ExeOwner | QFile::ReadGroup |
                                                              QFile::ExeGroup));
         const Run made = mailsig(u"new Team --account bob@example.org --json"_s, html);
