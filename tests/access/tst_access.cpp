@@ -95,11 +95,9 @@ private slots:
         // Outlives this function: a chooser left open is only answered at cleanup.
         auto granted = std::make_shared<QList<bool>>();
         FolderAccess::requestFolderAccess([granted](bool value) { granted->append(value); });
-        QVERIFY(granted->isEmpty());
-        QCOMPARE(FolderChooserDriver::openChoosers().size(), 1);
+        QCOMPARE(tuple(granted->size(), FolderChooserDriver::openChoosers().size()), tuple(0, 1));
         QPointer<QFileDialog> chooser = FolderChooserDriver::openChoosers().first();
-        QVERIFY(!chooser->isModal());
-        QCOMPARE(chooser->fileMode(), QFileDialog::Directory);
+        QCOMPARE(tuple(chooser->isModal(), chooser->fileMode()), tuple(false, QFileDialog::Directory));
         if (!layout.isEmpty()) // it opens in Mail's folder
             QCOMPARE(chooser->directory().absolutePath(), home->mail());
         const QStringList printed = TestHome::printed([&] {
@@ -127,17 +125,16 @@ private slots:
         auto engine = makeEngine();
         QVERIFY(FolderChooserDriver::confirm(FolderChooserDriver::openChoosers().value(0), home->mail()));
         auto *monitor = qobject_cast<FolderMonitor *>(engine->folderMonitor());
-        QVERIFY(engine->accessAuthorize()->isAuthorized().get());
-        QVERIFY(monitor);
-        QVERIFY(monitor->isMonitoring());
-        QCOMPARE(monitor->delegate(), engine.get());
-        QCOMPARE(monitor->folderURL(), home->signatures());
-        QCOMPARE(engine->uiModel()->signatures().get().size(), 3);
+        QVERIFY(engine->accessAuthorize()->isAuthorized().get() && monitor);
+        QCOMPARE(tuple(monitor->isMonitoring(), monitor->delegate(), monitor->folderURL(),
+                       engine->uiModel()->signatures().get().size()),
+                 tuple(true, engine.get(), home->signatures(), 3));
         // The next start runs from the stored bookmark without asking.
         engine.reset();
         QCOMPARE(TestHome::printed([&engine] { engine = makeEngine(); }), QStringList{accessed});
-        QVERIFY(engine->accessAuthorize()->isAuthorized().get());
-        QVERIFY(FolderChooserDriver::openChoosers().isEmpty());
+        QCOMPARE(tuple(engine->accessAuthorize()->isAuthorized().get(),
+                       FolderChooserDriver::openChoosers().size()),
+                 tuple(true, 0));
         // A stored grant that no longer opens the folder: why, the other way in, then the chooser.
         engine.reset();
         QSettings().setValue(FolderAccess::bookmarkKey, "\0{}"_ba);
@@ -185,14 +182,10 @@ private slots:
             watch->monitor->startMonitoring();
         }
         // A burst of changes is one batch.
-        QVERIFY(burst.write("a", false, u"A"_s));
-        QVERIFY(burst.write("2"));
-        QVERIFY(burst.write("3"));
-        QVERIFY(QFile::remove(burst.folder + u"/A"_s));
-        QVERIFY(replaced.write("new"));
+        QVERIFY(burst.write("a", false, u"A"_s) && burst.write("2") && burst.write("3"));
+        QVERIFY(QFile::remove(burst.folder + u"/A"_s) && replaced.write("new"));
         orphaned.engine.reset(); // a monitor never keeps its engine
-        QVERIFY(!orphaned.monitor->delegate());
-        QVERIFY(orphaned.write("nobody to tell", false));
+        QVERIFY(!orphaned.monitor->delegate() && orphaned.write("nobody to tell", false));
         const int latency = FolderMonitor::latencyMilliseconds;
         QTest::qWait(latency * 7 / 10);
         QCOMPARE(burst.reloads.count(), 0);

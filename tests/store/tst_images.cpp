@@ -94,14 +94,10 @@ private slots:
         const QString file = dir.filePath(u"s.mailsignature"_s);
         QVERIFY(TestHome::write(file, bytes));
         const QJsonObject python = TestHome::mimeParts({file}).at(0).toObject();
-        QCOMPARE(python[u"html"_s].toString(), html);
-        QCOMPARE(partsOf(python), parts);
-
-        const std::optional<SignatureFileFormat::Body> body =
-            SignatureFileFormat::body(*SignatureFileFormat::parse(bytes));
+        QCOMPARE(tuple(python[u"html"_s].toString(), partsOf(python)), tuple(html, parts));
+        const auto body = SignatureFileFormat::body(*SignatureFileFormat::parse(bytes));
         QVERIFY(body);
-        QCOMPARE(body->html, html);
-        QCOMPARE(partsOf(body->parts), parts);
+        QCOMPARE(tuple(body->html, partsOf(body->parts)), tuple(html, parts));
         for (qsizetype i = 0; i < body->parts.size(); ++i)
             QCOMPARE(body->parts.at(i).data.toBase64(),
                      python[u"parts"_s].toArray().at(i)[u"data"_s].toString().toLatin1());
@@ -140,16 +136,14 @@ private slots:
                               {{u"LOGO"_s, u"logo.png"_s, red}, {u"BANNER"_s, u"banner.png"_s, blue}});
         QVERIFY(old.contains(logoPart));
         const SignatureService::Outcome outcome = SignatureService::insert(signature(home, old), html);
-        QVERIFY(outcome.written);
-        QCOMPARE(outcome.failure, std::nullopt);
-        QCOMPARE(outcome.notice.value_or(QString()), notice);
-
+        QCOMPARE(
+            tuple(outcome.written, outcome.failure.value_or(u"<none>"_s), outcome.notice.value_or(QString())),
+            tuple(true, u"<none>"_s, notice));
         const QByteArray now = TestHome::read(home.file(0));
         const QJsonObject python = TestHome::mimeParts({home.file(0)}).at(0).toObject();
-        QCOMPARE(python[u"defects"_s].toInt(), 0);
-        QCOMPARE(python[u"type"_s].toString(), type);
-        QCOMPARE(python[u"html"_s].toString(), html);
-        QCOMPARE(partsOf(python), parts);
+        QCOMPARE(tuple(python[u"defects"_s].toInt(), python[u"type"_s].toString(),
+                       python[u"html"_s].toString(), partsOf(python)),
+                 tuple(0, type, html, parts));
         // Mail's own lines stay: the outer header, and each part kept, byte for byte.
         QVERIFY(now.contains("Message-Id: <M1@x>\nMime-Version: 1.0 (Mac OS X Mail 16.0 \\(3826\\))\n"));
         if (type == u"multipart/related"_s) {
@@ -207,15 +201,13 @@ private slots:
             expectedParts.replace(letter + u'=', image.contentId + u'=');
             QCOMPARE(image.contentId, image.contentId.toUpper());
         }
-        QCOMPARE(embedded->html, expected);
-        QCOMPARE(ImageEmbedding::embed(html, folder.path(), &failure)->html, expected);
-
+        QCOMPARE(tuple(embedded->html, ImageEmbedding::embed(html, folder.path(), &failure)->html),
+                 tuple(expected, expected));
         const SignatureService::Entry entry = signature(home, TestHome::read(home.file(0)));
         QVERIFY(SignatureService::insert(entry, embedded->html, true, embedded->images).written);
         const QJsonObject python = TestHome::mimeParts({home.file(0)}).at(0).toObject();
-        QCOMPARE(python[u"type"_s].toString(), u"multipart/related"_s);
-        QCOMPARE(python[u"html"_s].toString(), expected);
-        QCOMPARE(partsOf(python), expectedParts);
+        QCOMPARE(tuple(python[u"type"_s].toString(), python[u"html"_s].toString(), partsOf(python)),
+                 tuple(u"multipart/related"_s, expected, expectedParts));
         // Each part holds exactly the bytes of its image.
         for (const QJsonValue &part : python[u"parts"_s].toArray()) {
             const auto image = std::find_if(embedded->images.cbegin(), embedded->images.cend(),
