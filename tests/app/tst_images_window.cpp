@@ -23,16 +23,11 @@ private slots:
         open();
     }
     void cleanup() { close(); }
-    void logoPartShows()
+    void logoPartShowsAndAnInsertTellsWhatItLeftOut()
     {
         click(rowOf(0));
         QTRY_COMPARE_WITH_TIMEOUT(pixel(100, 30), qRgb(255, 0, 0), 15000);
         QVERIFY(content()->previewPane()->notes()->isHidden()); // a cid: with its part is no note
-    }
-    void insertTellsWhatItLeftOut()
-    {
-        click(rowOf(0));
-        QTRY_COMPARE_WITH_TIMEOUT(pixel(100, 30), qRgb(255, 0, 0), 15000);
         insert(u"<p>No logo</p>"_s);
         QCOMPARE(TestHome::mimeDecoded({m_home->file(0)}), QStringList{u"<p>No logo</p>"_s});
         QCOMPARE(message()->text(),

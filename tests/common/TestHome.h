@@ -51,13 +51,11 @@ public:
     {
         return path() + u"/Library/Containers/com.apple.mail/Data/Library/Preferences/com.apple.mail.plist"_s;
     }
-    // The stores a table's row names ("local", "iCloud", "both"; the iCloud one with iCloudOnly too), their
-    // lists binary when asked, each with Mail's map of two accounts (A1 jane@example.com, which sends Work,
-    // A2 bob@example.org, which sends Personal), and Mail's preferences with bob's choice and a key of their
-    // own; the folders.
+    // The stores a row names ("local", "iCloud", "both"; iCloud with iCloudOnly too), lists binary when
+    // asked, each with Mail's map of two accounts (A1 jane@example.com sends Work, A2 bob@example.org
+    // Personal), and Mail's preferences with bob's choice and a key of their own; the folders.
     QStringList prepareStores(const QString &stores, bool binary, const QList<Entry> &iCloudOnly = {}) const;
-    // A property list rewritten in the binary form by Python's plistlib, a writer independent of the
-    // program's.
+    // A property list rewritten in binary form by Python's plistlib, a writer independent of the program.
     static bool toBinary(const QString &path);
     // A property list as plistlib (an independent reader) reads it, as JSON; undefined when it cannot.
     static QJsonValue plist(const QString &path);
@@ -143,8 +141,7 @@ template <typename... Types> std::tuple<Types...> fetch()
     (std::index_sequence_for<Types...>());
 }
 
-// An engine with access to Mail's folder granted at once; a plain object named after the folder stands
-// for its monitor.
+// An engine granted access to Mail's folder at once; a plain object named after the folder is its monitor.
 inline std::unique_ptr<SignaturesEngine> grantedEngine()
 {
     struct Granted : EngineServices
@@ -163,8 +160,7 @@ inline std::unique_ptr<SignaturesEngine> grantedEngine()
 
 #ifdef TESTS_MAILSIG
 using Run = TestHome::Run;
-// In the suites that run the real mailsig: what runs it (a program and its arguments), cleared by their
-// cleanup.
+// In suites that run the real mailsig: what runs it (a program and its arguments), cleared by cleanup().
 inline QStringList wrapper;
 // mailsig with arguments (a list, or split at spaces) and input, after wrapper.
 inline Run mailsig(const QStringList &arguments, const QByteArray &input = {})

@@ -15,8 +15,7 @@ private slots:
     void check_data()
     {
         columns<QString, int, QString>(); // html, the entry's rich flag (1, 0, -1: none), the notes' kinds
-        // The signature's parts are those check() below gives: "logo@x", a PNG, "vector@x", an SVG, and
-        // "dark@x", a dark mark on nothing.
+        // The parts check() below gives: "logo@x" a PNG, "vector@x" an SVG, "dark@x" a dark mark on nothing.
         const QString card =
             u"<table><tr><td style=\"font: 13px Helvetica; background: url(https://x.example/bg.png)\">"
             "<img width=\"100\" src=\"cid:logo@x\" srcset=\"https://x.example/a.png 1x, "

@@ -273,8 +273,7 @@ private slots:
             QVERIFY(s.insert(u"<p>%1</p>"_s.arg(i)));
         QCOMPARE(tuple(kept().size(), kept().first(), kept().last()),
                  tuple(21, s.composed(u"<p>34</p>"_s), original));
-        // Each store counts its own: twenty-five versions of an iCloud copy leave the local ones as they
-        // were.
+        // Each store counts its own: twenty-five versions of an iCloud copy leave the local ones alone.
         const QList<QByteArray> local = kept();
         QString error;
         for (int i = 0; i < 25; ++i)
@@ -302,8 +301,7 @@ private slots:
     void hostileIds()
     {
         EngineSample s;
-        // Files an escaping id or a planted link would reach; a snapshot of all outside the signatures
-        // folder.
+        // Files an escaping id or a planted link would reach; a snapshot of all but the signatures folder.
         const QString victim = s.home.path() + u"/victim.mailsignature"_s;
         TestHome::write(victim, TestHome::header(u"victim"_s) + "\n\n<b>victim</b>");
         TestHome::write(s.home.mail() + u"/V10/MailData/x.mailsignature"_s, "H\n\n<b>x</b>");

@@ -50,11 +50,10 @@ private slots:
         QCOMPARE(seen[1].first, a);
         QVERIFY(!seen[1].second);
         QCOMPARE(seen[2].second, a);
-        QCOMPARE(a, decomposed);
-        QCOMPARE(qHash(a), qHash(decomposed));
-        QVERIFY(a != (SignatureModel{a.id, a.name, true}));
-        QVERIFY(qHash(a) != qHash(SignatureModel{a.id, a.name, true}));
-        QVERIFY(a != (SignatureModel{a.id, a.name, false, false}));
+        const SignatureModel locked{a.id, a.name, true}, notRich{a.id, a.name, false, false};
+        QCOMPARE(tuple(a == decomposed, qHash(a) == qHash(decomposed), a != locked, qHash(a) != qHash(locked),
+                       a != notRich),
+                 tuple(true, true, true, true, true));
         // Cancelled during a delivery: that value is missed; a cancelled token gets nothing more.
         Published<int> value(1);
         QList<int> first, second;
@@ -66,8 +65,7 @@ private slots:
             value.set(v);
         secondToken.cancel();
         value.set(5);
-        QCOMPARE(first, QList<int>({1, 2}));
-        QCOMPARE(second, QList<int>({1, 2, 3, 4}));
+        QCOMPARE(tuple(first, second), tuple(QList<int>{1, 2}, QList<int>{1, 2, 3, 4}));
         Cancellable orphan = std::make_unique<Published<int>>(0)->sink([](int) {}); // outliving its publisher
     }
     void versionFolderChoice_data()
@@ -152,8 +150,7 @@ private slots:
     }
     void inputOverItsLimit()
     {
-        // Input that fills the limit is taken whole; one byte more is refused, never cut (a small limit
-        // here).
+        // Input filling the limit (a small one here) is taken whole; a byte more is refused, never cut.
         QTemporaryFile file;
         QVERIFY(file.open() && file.write("<p>1234</p>") == 11 && file.flush());
         QCOMPARE(HtmlInput::fromFile(file.fileName(), u"x.html"_s, false, 11).html, u"<p>1234</p>"_s);
