@@ -65,8 +65,7 @@ private slots:
     void restoreAPreviousVersion()
     {
         click(2); // never replaced: nothing to restore
-        QVERIFY(restoreAction());
-        QVERIFY(!restoreAction()->isEnabled());
+        QVERIFY(restoreAction() && !restoreAction()->isEnabled());
         click(1);
         const QByteArray original = TestHome::read(m_home->file(1)); // as Mail wrote it
         // An insert and an unlock before, each kept as a version.
@@ -83,8 +82,7 @@ private slots:
             m_window->move(restore ? 400 : 0, at.y());
             restoreAction()->trigger();
             KeptVersionDialog *dialog = nullptr;
-            QTRY_VERIFY((dialog = m_window->findChild<KeptVersionDialog *>()));
-            QTRY_VERIFY(dialog->isVisible());
+            QTRY_VERIFY((dialog = m_window->findChild<KeptVersionDialog *>()) && dialog->isVisible());
             const QRect frame = dialog->frameGeometry(),
                         listArea(list()->mapToGlobal(QPoint()), list()->size()),
                         previewArea(previewPane->mapToGlobal(QPoint()), previewPane->size());
@@ -154,8 +152,7 @@ private slots:
                 newAction()->trigger();
             else
                 QTest::keySequence(m_window.get(), QKeySequence::New);
-            QTRY_VERIFY(sheet());
-            QTRY_VERIFY(sheet()->isVisible());
+            QTRY_VERIFY(sheet() && sheet()->isVisible());
             QCOMPARE(tuple(sheet()->windowType(), sheet()->windowModality(), sheet()->parentWidget()),
                      tuple(Qt::Sheet, Qt::WindowModal, static_cast<QWidget *>(m_window.get())));
             QVERIFY(!sheet()->okButton()->isEnabled());
@@ -191,8 +188,7 @@ private slots:
         };
         // Typed values show in the preview only; Escape writes nothing and shows the signature again.
         QTest::mouseClick(button(), Qt::LeftButton);
-        QTRY_VERIFY(fields());
-        QTRY_VERIFY(fields()->isVisible());
+        QTRY_VERIFY(fields() && fields()->isVisible());
         QCOMPARE(tuple(fields()->windowType(), fields()->parentWidget(), fields()->field(u"name"_s)->text()),
                  tuple(Qt::Sheet, static_cast<QWidget *>(m_window.get()), QString()));
         fill(u"name"_s, u"Ada <&"_s);
@@ -248,8 +244,7 @@ private slots:
                  tuple(true, QKeySequence(QKeySequence::Open)));
         fromFile->trigger();
         auto *chooser = m_window->findChild<QFileDialog *>(u"InsertFromFileChooser"_s);
-        QTRY_VERIFY(chooser);
-        QTRY_VERIFY(chooser->isVisible());
+        QTRY_VERIFY(chooser && chooser->isVisible());
         chooser->selectFile(chosen);
         QTest::keyClick(chooser, Qt::Key_Return);
         QCOMPARE(tuple(TestHome::mimeDecoded({file}), TestHome::isLocked(file)),

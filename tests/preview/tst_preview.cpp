@@ -183,12 +183,11 @@ private slots:
         use(barriers);
         show(html);
         if (!action.isEmpty())
-            PageProbe::inSignature(page(), action);
+            evaluate(action);
         QTest::qWait(300); // for anything that would act late: a refresh, a submit, a handler
-        QTRY_COMPARE(PageProbe::inSignature(page(), read).toString(), expected); // media may still be loading
+        QTRY_COMPARE(evaluate(read), expected); // media may still be loading
         // Still the signature's own document, untouched by any of its script.
-        QCOMPARE(PageProbe::inSignature(page(), u"doc.URL + (%1)"_s.arg(marked)).toString(),
-                 u"about:srcdocfalse"_s);
+        QCOMPARE(evaluate(u"doc.URL + (%1)"_s.arg(marked)), u"about:srcdocfalse"_s);
     }
     void consoleOnlyWhenAsked_data()
     {
@@ -233,7 +232,7 @@ private slots:
         const auto [html, read, expected] = fetch<QString, QString, QString>();
         const PreviewImages parts{{u"R"_s, "data:image/png;base64," + TestHome::png("red").toBase64()}};
         show(html, {}, parts);
-        QTRY_COMPARE(PageProbe::inSignature(page(), read).toString(), expected);
+        QTRY_COMPARE(evaluate(read), expected);
     }
     void noImageOfAnotherSignature_data()
     {
@@ -248,10 +247,10 @@ private slots:
         const QString html = u"<img src=\"cid:R\">"_s;
         const QString read = u"[doc.images[0].naturalWidth, doc.images[0].src].join()"_s;
         show(html, {}, {{u"R"_s, "data:image/png;base64," + TestHome::png("red").toBase64()}});
-        QTRY_COMPARE(PageProbe::inSignature(page(), read).toString().left(13), u"1,data:image/"_s);
+        QTRY_COMPARE(evaluate(read).left(13), u"1,data:image/"_s);
         show(html + u"<p>next</p>"_s);
         QTest::qWait(300);
-        QCOMPARE(PageProbe::inSignature(page(), read).toString(), u"0,cid:R"_s);
+        QCOMPARE(evaluate(read), u"0,cid:R"_s);
     }
     void nothingLeftOver_data()
     {
@@ -280,16 +279,14 @@ private slots:
         const auto [first, barriers] = fetch<QString, Barriers>();
         use(barriers);
         show(first);
-        PageProbe::inSignature(page(), u"doc.defaultView.scrollTo(0, 3000)"_s);
-        QCOMPARE(PageProbe::inSignature(page(), u"doc.defaultView.scrollY"_s).toInt(), 3000);
+        evaluate(u"doc.defaultView.scrollTo(0, 3000)"_s);
+        QCOMPARE(evaluate(u"doc.defaultView.scrollY"_s).toInt(), 3000);
         show(u"<p>second</p><img src=\"data:image/svg+xml,<svg xmlns='http://www.w3.org/2000/svg' width='7' "
              u"height='1'/>\"><div style=\"height:5000px\"></div>"_s);
         QTRY_COMPARE(
-            PageProbe::inSignature(
-                page(), u"[doc.body.textContent, getComputedStyle(doc.body).backgroundColor,"
-                        " getComputedStyle(doc.querySelector('p')).color,"
-                        " doc.defaultView.scrollY, doc.images[0].naturalWidth, %1].join()"_s.arg(marked))
-                .toString(),
+            evaluate(u"[doc.body.textContent, getComputedStyle(doc.body).backgroundColor,"
+                     " getComputedStyle(doc.querySelector('p')).color,"
+                     " doc.defaultView.scrollY, doc.images[0].naturalWidth, %1].join()"_s.arg(marked)),
             u"second,rgba(0, 0, 0, 0),rgb(0, 0, 0),0,7,false"_s);
     }
     void nothingOfTheLastWhileTheNextLoads()
@@ -320,13 +317,11 @@ private slots:
         show(u"<span id=a>%1</span><br><span id=sans style=\"font-family:'Liberation Sans'\">%1</span><br>"
              "<span id=own style=\"font:15px 'DejaVu Serif'\">%1</span>"_s.arg(text));
         // Unstyled text is 12 px and as wide as in the Helvetica-sized sans; styled text keeps its own.
-        QCOMPARE(PageProbe::inSignature(page(),
-                                        u"[getComputedStyle(doc.getElementById('a')).fontSize,"
-                                        " doc.getElementById('a').getBoundingClientRect().width ==="
-                                        " doc.getElementById('sans').getBoundingClientRect().width,"
-                                        " getComputedStyle(doc.getElementById('own')).fontSize,"
-                                        " getComputedStyle(doc.getElementById('own')).fontFamily].join()"_s)
-                     .toString(),
+        QCOMPARE(evaluate(u"[getComputedStyle(doc.getElementById('a')).fontSize,"
+                          " doc.getElementById('a').getBoundingClientRect().width ==="
+                          " doc.getElementById('sans').getBoundingClientRect().width,"
+                          " getComputedStyle(doc.getElementById('own')).fontSize,"
+                          " getComputedStyle(doc.getElementById('own')).fontFamily].join()"_s),
                  u"12px,true,15px,\"DejaVu Serif\""_s);
     }
     void darkRulesFollowTheSwitch()
@@ -343,11 +338,11 @@ private slots:
         const QString dark =
             u"rgb(200, 201, 202);rgba(0, 0, 0, 0);rgba(255, 255, 255, 0.85);rgb(30, 30, 30)"_s;
         const QString light = u"rgb(1, 2, 3);rgb(9, 9, 9);rgb(0, 0, 0);rgba(0, 0, 0, 0)"_s;
-        QCOMPARE(PageProbe::inSignature(page(), colours).toString(), dark);
+        QCOMPARE(evaluate(colours), dark);
         for (const auto &[appearance, expected] :
              {std::pair(Appearance::Light, light), {Appearance::Dark, dark}}) {
             m_host->setAppearance(appearance);
-            QTRY_COMPARE(PageProbe::inSignature(page(), colours).toString(), expected);
+            QTRY_COMPARE(evaluate(colours), expected);
         }
         m_host->setAppearance(Appearance::Light);
     }
@@ -380,9 +375,7 @@ private slots:
                               "<img src=\"http://127.0.0.1:%1/logo.png\">"_s.arg(silent.serverPort()),
                               Appearance::Dark);
         QTRY_COMPARE(
-            PageProbe::inSignature(
-                page(), u"getComputedStyle(doc.documentElement).backgroundColor + doc.readyState"_s, true)
-                .toString(),
+            evaluate(u"getComputedStyle(doc.documentElement).backgroundColor + doc.readyState"_s, true),
             u"rgb(30, 30, 30)interactive"_s);
         m_host->setAppearance(Appearance::Light);
     }
@@ -414,8 +407,7 @@ private slots:
             QTRY_COMPARE(opened.size() + refused.size(), y == 28 ? 1 : 2);
             // The preview stays as it is, or comes back: no window, the signature's document.
             QTest::qWait(200);
-            QTRY_COMPARE(PageProbe::inSignature(page(), u"doc.URL + doc.links.length"_s).toString(),
-                         u"about:srcdoc2"_s);
+            QTRY_COMPARE(evaluate(u"doc.URL + doc.links.length"_s), u"about:srcdoc2"_s);
             QCOMPARE(QApplication::topLevelWidgets().size(), windows);
         }
         QCOMPARE(opened, opens ? QList<QUrl>(2, QUrl(href)) : QList<QUrl>());
@@ -431,13 +423,11 @@ private:
     // Shows html and waits until the frame holds it, in a new document or in place of the nodes of the last.
     void show(const QString &html, Appearance appearance = {}, const PreviewImages &images = {})
     {
-        PageProbe::inSignature(page(), u"doc.documentElement.seen = true"_s);
+        evaluate(u"doc.documentElement.seen = true"_s);
         m_host->showSignature(html, appearance, images);
         // The new nodes, asked in the page (between documents it answers no); then loaded.
-        QTRY_VERIFY_WITH_TIMEOUT(PageProbe::inSignature(page(), u"!doc.documentElement.seen"_s).toBool(),
-                                 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(PageProbe::inSignature(page(), u"doc.readyState === 'complete'"_s).toBool(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(u"!doc.documentElement.seen"_s) == u"true", 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(u"doc.readyState"_s) == u"complete", 10000);
     }
     // Acts on a preview with these barriers from now on, made on first use.
     void use(Barriers barriers)
@@ -469,6 +459,10 @@ private:
         return PageProbe::run(page(), u"handed"_s, QWebEngineScript::ApplicationWorld).toStringList();
     }
     QWebEngineView *view() const { return m_host->findChild<QWebEngineView *>(); }
+    QString evaluate(const QString &expression, bool loading = false) const
+    {
+        return PageProbe::inSignature(page(), expression, loading).toString();
+    }
     QWebEnginePage *page() const { return view()->page(); }
 
     std::unique_ptr<ControlWebview> m_hosts[4];
