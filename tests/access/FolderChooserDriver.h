@@ -13,10 +13,9 @@ namespace FolderChooserDriver {
 
 inline bool press(QFileDialog *chooser, const QString &text)
 {
-    for (QPushButton *button : chooser->findChildren<QPushButton *>()) {
+    for (QPushButton *button : chooser->findChildren<QPushButton *>())
         if (button->text() == text && button->isVisible() && button->isEnabled())
             return QTest::mouseClick(button, Qt::LeftButton), true;
-    }
     return false;
 }
 

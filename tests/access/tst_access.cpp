@@ -54,10 +54,8 @@ private slots:
         const QByteArray situation = QTest::currentDataTag();
         if (situation != "none")
             FolderAccess::saveFolderBookmark(mail);
-        if (situation == "stale") {
-            QVERIFY(QDir().rename(mail, mail + u".old"_s));
-            QVERIFY(QDir().mkpath(mail));
-        }
+        if (situation == "stale")
+            QVERIFY(QDir().rename(mail, mail + u".old"_s) && QDir().mkpath(mail));
         if (situation == "gone")
             QVERIFY(QDir(mail).removeRecursively());
         if (situation == "garbage")
@@ -271,17 +269,14 @@ private slots:
         const auto [dropped, expected] = fetch<QString, QString>();
         QMimeData mime;
         QTemporaryDir dir;
-        if (dropped.startsWith(u"text:"_s)) {
-            mime.setHtml(dropped.mid(5));
-        } else if (dropped == u"folder"_s) {
-            QVERIFY(QDir().mkpath(dir.path() + u"/x.html"_s));
-            mime.setUrls({QUrl::fromLocalFile(dir.path() + u"/x.html"_s)});
-        } else {
-            QList<QUrl> urls;
-            for (const QString &each : dropped.split(u'|'))
-                urls.append(each.startsWith(u'/') ? QUrl::fromLocalFile(each) : QUrl(each));
-            mime.setUrls(urls);
-        }
+        const QString folder = dir.filePath(u"x.html"_s);
+        QVERIFY(dropped != u"folder"_s || QDir().mkpath(folder));
+        QList<QUrl> urls;
+        for (const QString &each : dropped.split(u'|'))
+            urls.append(each == u"folder"_s     ? QUrl::fromLocalFile(folder)
+                        : each.startsWith(u'/') ? QUrl::fromLocalFile(each)
+                                                : QUrl(each));
+        dropped.startsWith(u"text:"_s) ? mime.setHtml(dropped.mid(5)) : mime.setUrls(urls);
         const DroppedFile::Verdict verdict = DroppedFile::of(mime);
         QCOMPARE(verdict.file.value_or(verdict.refusal), expected);
     }

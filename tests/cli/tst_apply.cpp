@@ -114,8 +114,8 @@ private slots:
         TestHome home;
         const QStringList folders = home.prepareStores(u"both"_s, false);
         const QString page = home.path() + u"/sig.html"_s;
-        QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
-        QVERIFY(TestHome::write(page, "<p>Team</p><img width=\"9\" src=\"logo.png\">"));
+        QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")) &&
+                TestHome::write(page, "<p>Team</p><img width=\"9\" src=\"logo.png\">"));
         const QStringList apply{u"apply"_s, u"Team"_s, page, u"--embed-images"_s};
         QCOMPARE(mailsig(apply).code, 0);
         const QString id = mailsig(u"show Team --json"_s).json()[u"id"_s].toString();

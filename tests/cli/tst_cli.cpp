@@ -100,8 +100,8 @@ private slots:
     {
         TestHome home;
         const QString html = home.path() + u"/sig.html"_s;
-        QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
         QVERIFY(
+            TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")) &&
             TestHome::write(html, "<img width=1 src=\"logo.png\"><img width=1 src=\"data:image/png;base64," +
                                       TestHome::png("blue").toBase64() + "\">"));
         const QStringList embed{u"insert"_s, home.name(0), html, u"--embed-images"_s};
@@ -273,10 +273,10 @@ private slots:
             QVERIFY(TestHome::lock(home.signatures()));
         const QString site = home.path() + u"/site"_s;
         if (setup == u"Site") {
-            QVERIFY(QDir().mkpath(site));
-            QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
-            QVERIFY(QFile::link(home.path() + u"/logo.png"_s, site + u"/out.png"_s));
-            QVERIFY(TestHome::write(site + u"/text.png"_s, "<p>not an image</p>"));
+            QVERIFY(QDir().mkpath(site) &&
+                    TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")) &&
+                    QFile::link(home.path() + u"/logo.png"_s, site + u"/out.png"_s) &&
+                    TestHome::write(site + u"/text.png"_s, "<p>not an image</p>"));
             QByteArray many;
             for (int i = 0; i < 21; ++i) {
                 QVERIFY(
