@@ -143,8 +143,7 @@ private slots:
         const Run none = mailsig({u"check"_s, home.name(1)});
         QCOMPARE(tuple(none.code, none.out), tuple(0, QByteArray()));
         // Empty text has no notes; only text that cannot be read fails.
-        QCOMPARE(mailsig({u"check"_s, u"-"_s}, " ").code, 0);
-        QCOMPARE(mailsig({u"check"_s, u"-"_s}, "\xff").code, 1);
+        QCOMPARE(tuple(mailsig(u"check -"_s, " ").code, mailsig(u"check -"_s, "\xff").code), tuple(0, 1));
     }
     void badInput_data()
     {

@@ -438,8 +438,7 @@ private:
             QSignalSpy shown(host.get(), &ControlWebview::previewShown);
             host->resize(400, 480);
             host->QWidget::show();
-            QVERIFY(QTest::qWaitForWindowExposed(host.get()));
-            QVERIFY(shown.wait(30000));
+            QVERIFY(QTest::qWaitForWindowExposed(host.get()) && shown.wait(30000));
         }
         m_host = host.get();
     }

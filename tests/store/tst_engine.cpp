@@ -128,8 +128,7 @@ private slots:
         QCOMPARE(s.shown(), content);
         TestHome::write(s.home.file(2), "H\n\n<b>caf\xe9</b>");
         QCOMPARE(TestHome::printed([&s] { s.select(2); }), QStringList());
-        QCOMPARE(s.shown(), AppleSignatureContent{});
-        QCOMPARE(rendered.count(), 3);
+        QCOMPARE(tuple(s.shown() == AppleSignatureContent{}, rendered.count()), tuple(true, 3));
 
         // Granted, but Mail's folders are gone: authorised, no monitor, empty list.
         QDir(s.home.path() + u"/Library"_s).removeRecursively();
@@ -156,8 +155,7 @@ private slots:
         QCOMPARE(s.shown(), SignatureFileFormat::split(QString::fromUtf8(TestHome::read(file))));
         // With the same header it takes a second insert; nothing to insert writes nothing, and says so.
         QCOMPARE(s.shown()->header, before->header);
-        QVERIFY(s.insert(u"<p>second</p>"_s));
-        QVERIFY(!s.message());
+        QVERIFY(s.insert(u"<p>second</p>"_s) && !s.message());
         QVERIFY(!s.insert(u" \n\t"_s));
         QCOMPARE(s.message(), u"The clipboard holds only white space, so nothing was inserted."_s);
         QCOMPARE(TestHome::read(file), s.composed(u"<p>second</p>"_s));
@@ -166,13 +164,11 @@ private slots:
     void insertRefusals()
     {
         EngineSample s;
-        QVERIFY(!s.insert(u"<p>nothing selected</p>"_s));
-        QVERIFY(!s.message());
+        QVERIFY(!s.insert(u"<p>nothing selected</p>"_s) && !s.message());
         // The file is gone: nothing is created, and the user is told until the next selection.
         s.select(0);
         QFile::remove(s.home.file(0));
-        QVERIFY(!s.insert(u"<p>x</p>"_s));
-        QVERIFY(!QFile::exists(s.home.file(0)));
+        QVERIFY(!s.insert(u"<p>x</p>"_s) && !QFile::exists(s.home.file(0)));
         QCOMPARE(s.message(), std::optional(u"The signature's file %1 is missing."_s.arg(s.home.file(0))));
         s.select(2);
         QVERIFY(!s.message());
@@ -192,8 +188,7 @@ private slots:
                                        {QByteArray(), u"could not be read"_s}}) {
             QVERIFY(odd.isEmpty() ? QFile::remove(s.home.file(2)) : TestHome::write(s.home.file(2), odd));
             s.select(2);
-            QVERIFY(!s.insert(u"<p>x</p>"_s));
-            QVERIFY(s.message()->contains(why));
+            QVERIFY(!s.insert(u"<p>x</p>"_s) && s.message()->contains(why));
             QCOMPARE(TestHome::state(s.home.file(2)), TestHome::State(odd, false));
         }
         QCOMPARE(s.listed.count(), 0);
@@ -216,8 +211,7 @@ private slots:
         QCOMPARE(tuple(kinds(s.home.id(0)), rendered.count(), s.listed.count(), s.files()),
                  tuple(u"original"_s, 1, 0, 4));
         s.select(1); // a file that was not locked is not locked by a failed write either
-        QVERIFY(!s.insert(u"<p>new</p>"_s));
-        QVERIFY(TestHome::lock(s.home.signatures(), false));
+        QVERIFY(!s.insert(u"<p>new</p>"_s) && TestHome::lock(s.home.signatures(), false));
         QVERIFY(!TestHome::isLocked(s.home.file(1)));
         // Unlocking a vanished or hostile id changes nothing, and still reloads.
         s.engine->unlockSignature(u"GONE"_s);
@@ -283,8 +277,7 @@ private slots:
                  tuple(21, local));
         // Without a place to keep what is inserted (the file before is kept already), nothing is replaced.
         const QString versions = *KeptVersions::folderOf(id);
-        QVERIFY(TestHome::lock(versions));
-        QVERIFY(!s.insert(u"<p>unrecorded</p>"_s));
+        QVERIFY(TestHome::lock(versions) && !s.insert(u"<p>unrecorded</p>"_s));
         QCOMPARE(s.message(), u"The new signature could not be kept as a version, so nothing was changed."_s);
         QCOMPARE(TestHome::read(file), s.composed(u"<p>34</p>"_s));
         // Without a place to keep the version (of what Mail wrote since), nothing is replaced or unlocked.
@@ -293,8 +286,7 @@ private slots:
         QVERIFY(!s.insert(u"<p>lost?</p>"_s));
         s.engine->unlockSignature(id);
         QVERIFY(TestHome::lock(versions, false));
-        QCOMPARE(TestHome::state(file), TestHome::State(before, true));
-        QVERIFY(s.message());
+        QCOMPARE(tuple(TestHome::state(file), bool(s.message())), tuple(TestHome::State(before, true), true));
         for (const QString &hostile : {u".."_s, u"."_s, u"../x"_s, u"a/b"_s})
             QVERIFY(!KeptVersions::folderOf(hostile));
     }
@@ -305,8 +297,7 @@ private slots:
         const QString victim = s.home.path() + u"/victim.mailsignature"_s;
         TestHome::write(victim, TestHome::header(u"victim"_s) + "\n\n<b>victim</b>");
         TestHome::write(s.home.mail() + u"/V10/MailData/x.mailsignature"_s, "H\n\n<b>x</b>");
-        QVERIFY(TestHome::lock(victim));
-        QVERIFY(QFile::link(victim, s.home.file(u"link"_s)));
+        QVERIFY(TestHome::lock(victim) && QFile::link(victim, s.home.file(u"link"_s)));
         const QStringList ids = {u"../../../../../victim"_s,   u"../x"_s,          u".."_s,  u"."_s,
                                  s.home.path() + u"/victim"_s, QString(300, u'A'), u"link"_s};
         QList<TestHome::Entry> entries;
@@ -332,8 +323,7 @@ private slots:
         EngineSample s;
         // A FIFO in place of a signature file: nothing blocks, nothing is written.
         s.select(0);
-        QVERIFY(QFile::remove(s.home.file(0)));
-        QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.file(0)}), 0);
+        QVERIFY(QFile::remove(s.home.file(0)) && QProcess::execute(u"mkfifo"_s, {s.home.file(0)}) == 0);
         QVERIFY(!s.insert(u"<p>mine</p>"_s));
         QCOMPARE(TestHome::printed([&s] { s.select(0); }), QStringList{u"ERROR"_s});
         QCOMPARE(s.files(), 4);
@@ -345,14 +335,10 @@ private slots:
             s.engine->loadSignatures();
             return s.list().isEmpty() && QFile::remove(s.home.listFile());
         };
-        QVERIFY(emptyLoad());
-        QVERIFY(!emptyLoad());
+        QVERIFY(emptyLoad() && !emptyLoad()); // too large, then missing
         QCOMPARE(QProcess::execute(u"mkfifo"_s, {s.home.listFile()}), 0);
-        QCOMPARE(TestHome::printed([&] {
-                     QVERIFY(emptyLoad());
-                     QVERIFY(QDir().mkdir(s.home.listFile()));
-                     QVERIFY(!emptyLoad());
-                 }),
+        QCOMPARE(TestHome::printed(
+                     [&] { QVERIFY(emptyLoad() && QDir().mkdir(s.home.listFile()) && !emptyLoad()); }),
                  QStringList());
     }
 #ifdef TESTS_ON_LINUX
