@@ -31,8 +31,7 @@ private slots:
         for (const QString &way : {u"insert"_s, u"restore"_s, u"new"_s, u"undo"_s}) {
             const bool restoring = way == u"restore"_s;
             click(1);
-            QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled(), 10000);
-            QTRY_VERIFY(message()->isHidden());
+            QTRY_VERIFY_WITH_TIMEOUT(button()->isEnabled() && message()->isHidden(), 10000);
             const QByteArray before = TestHome::read(m_home->file(1));
             if (restoring)
                 restoreAction()->trigger();
@@ -55,11 +54,10 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(message()->isHidden() ? QString() : message()->text(), refusal, 3000);
             QTRY_VERIFY(!button()->isEnabled());
             click(1); // a new look at the signature: Mail's state is what is left to say
-            QVERIFY(!message()->isHidden());
-            QVERIFY2(message()->text() != refusal, "Mail's state, no longer the refusal");
+            QVERIFY2(!message()->isHidden() && message()->text() != refusal,
+                     "Mail's state, no longer the refusal");
             mail.kill();
-            QTRY_VERIFY_WITH_TIMEOUT(message()->isHidden(), 10000);
-            QTRY_VERIFY(button()->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(message()->isHidden() && button()->isEnabled(), 10000);
         }
     }
     void restoreAPreviousVersion()

@@ -125,10 +125,9 @@ private slots:
         QTest::mouseClick(view()->focusProxy(), Qt::LeftButton, {}, QPoint(100, 28));
         QTRY_COMPARE(message()->text(),
                      u"Links to \u201cfile:\u201d are not opened; only web, e-mail and phone links are."_s);
-        QTRY_VERIFY_WITH_TIMEOUT(preview().contains(u"Katherine Johnson"_s), 15000);
-        QVERIFY(preview().contains(u"?id=12345"_s));
-        QTRY_VERIFY(list()->unlockButton(1)); // locked, as the store suite pins
-        QVERIFY(!list()->unlockButton(0));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            preview().contains(u"Katherine Johnson"_s) && preview().contains(u"?id=12345"_s), 15000);
+        QTRY_VERIFY(list()->unlockButton(1) && !list()->unlockButton(0)); // locked, as the store suite pins
         // The list read again after the write still shows the row selected, with the focus elsewhere too.
         button()->setFocus();
         QImage highlight(1, 1, QImage::Format_ARGB32_Premultiplied);
@@ -157,8 +156,7 @@ private slots:
         });
         QCOMPARE(alert()->buttonRole(*confirm), QMessageBox::DestructiveRole);
         QTest::mouseClick(*confirm, Qt::LeftButton);
-        QTRY_VERIFY(!alert());
-        QTRY_VERIFY(!list()->unlockButton(1));
+        QTRY_VERIFY(!alert() && !list()->unlockButton(1));
         QVERIFY(!TestHome::isLocked(m_home->file(1)));
     }
     void previewModuleWhereTheProgramIs()
@@ -255,8 +253,7 @@ private slots:
         click(0);
         QTRY_VERIFY(line->isHidden());
         click(2);
-        QTRY_VERIFY(line->isVisible());
-        QCOMPARE(line->text(), u"2 notes on this signature"_s);
+        QTRY_COMPARE(line->isVisible() ? line->text() : QString(), u"2 notes on this signature"_s);
         // Undone, the file read again for the same selection has none: at once, not once the
         // folder's watch reloads the list a second later.
         QVERIFY(engine().undoSelected());
@@ -319,8 +316,8 @@ private slots:
             TestHome::accountsMap(TestHome::account(u"A1"_s, u"imap://jane%40example.com@x/"_s, {u"C"_s}) +
                                   TestHome::account(u"A2"_s, u"imap://bob%40example.org@x/"_s, {u"C"_s}))));
         // Mail's preferences choose it for jane's account.
-        QVERIFY(QDir().mkpath(QFileInfo(m_home->preferences()).absolutePath()));
-        QVERIFY(TestHome::write(m_home->preferences(),
+        QVERIFY(QDir().mkpath(QFileInfo(m_home->preferences()).absolutePath()) &&
+                TestHome::write(m_home->preferences(),
                                 "<plist><dict><key>SignaturesSelected</key><dict><key>A1"
                                 "</key><string>C</string></dict></dict></plist>"));
         engine().loadSignatures();

@@ -36,12 +36,8 @@ private slots:
         const QString html = u"<table>\n\n<tr><td>Ada \u00e9 \U0001F600</td></tr></table>\n"_s;
         const QString input = home.path() + u"/new.html"_s;
         QVERIFY(TestHome::write(input, html.toUtf8()));
-        QStringList arguments{u"insert"_s, home.name(0)};
-        if (fromFile)
-            arguments.append(input);
-        if (!flag.isEmpty())
-            arguments.append(flag);
-        const Run run = mailsig(arguments, fromFile ? QByteArray() : html.toUtf8());
+        const Run run = mailsig(u"insert Work %1 %2"_s.arg(fromFile ? input : QString(), flag),
+                                fromFile ? QByteArray() : html.toUtf8());
         QCOMPARE(tuple(run.code, run.err), tuple(0, QString()));
         if (flag == u"--dry-run"_s) {
             QCOMPARE(tuple(TestHome::state(file), versions(home.id(0)).isEmpty()),

@@ -31,6 +31,19 @@ QByteArray run(const QString &program, const QStringList &arguments, bool *ok = 
     return process.readAllStandardOutput();
 }
 
+// A property list rewritten in binary form by Python's plistlib, a writer independent of the program.
+bool toBinary(const QString &path)
+{
+    bool ok = false;
+    run(u"python3"_s,
+        {u"-c"_s,
+         QStringLiteral("import plistlib,sys; p=sys.argv[1]; d=plistlib.load(open(p,'rb')); "
+                        "plistlib.dump(d, open(p,'wb'), fmt=plistlib.FMT_BINARY)"),
+         path},
+        &ok);
+    return ok;
+}
+
 // The immutable flag's tool, and its arguments to set and to clear the flag.
 #if defined(Q_OS_MACOS)
 const QString flagTool = u"chflags"_s, setFlag = u"uchg"_s, clearFlag = u"nouchg"_s;
@@ -166,18 +179,6 @@ QStringList TestHome::prepareStores(const QString &stores, bool binary, const QL
     if (binary)
         toBinary(preferences());
     return folders;
-}
-
-bool TestHome::toBinary(const QString &path)
-{
-    bool ok = false;
-    run(u"python3"_s,
-        {u"-c"_s,
-         QStringLiteral("import plistlib,sys; p=sys.argv[1]; d=plistlib.load(open(p,'rb')); "
-                        "plistlib.dump(d, open(p,'wb'), fmt=plistlib.FMT_BINARY)"),
-         path},
-        &ok);
-    return ok;
 }
 
 QJsonValue TestHome::plist(const QString &path)

@@ -55,8 +55,6 @@ public:
     // asked, each with Mail's map of two accounts (A1 jane@example.com sends Work, A2 bob@example.org
     // Personal), and Mail's preferences with bob's choice and a key of their own; the folders.
     QStringList prepareStores(const QString &stores, bool binary, const QList<Entry> &iCloudOnly = {}) const;
-    // A property list rewritten in binary form by Python's plistlib, a writer independent of the program.
-    static bool toBinary(const QString &path);
     // A property list as plistlib (an independent reader) reads it, as JSON; undefined when it cannot.
     static QJsonValue plist(const QString &path);
     // A signature as Mail writes one with an image dragged in: multipart/related, the HTML part

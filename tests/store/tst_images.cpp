@@ -151,8 +151,7 @@ private slots:
             QCOMPARE(now.contains(logoPart), parts.contains(u"LOGO"_s));
         }
         // The version before the insert holds every part.
-        const QList<KeptVersions::Version> versions = KeptVersions::list(home.id(0));
-        QCOMPARE(KeptVersions::read(versions.constLast().file), old);
+        QCOMPARE(KeptVersions::read(KeptVersions::list(home.id(0)).constLast().file), old);
         // The same HTML again writes nothing.
         QVERIFY(SignatureService::insert(signature(home, now), html).unchanged);
     }
@@ -190,8 +189,7 @@ private slots:
                                     TestHome::png(file.section(u'=', 1).toLatin1().constData())));
         }
         QString failure;
-        const std::optional<ImageEmbedding::Embedded> embedded =
-            ImageEmbedding::embed(html, folder.path(), &failure);
+        const auto embedded = ImageEmbedding::embed(html, folder.path(), &failure);
         QVERIFY2(embedded, qPrintable(failure));
         // Each image's id comes from its bytes: the same again, whatever the run.
         QString expected = written, expectedParts = parts;
