@@ -236,15 +236,13 @@ private slots:
     {
         const auto [stores, binary, name, code, told] = fetch<QString, bool, QString, int, QString>();
         TestHome home;
-        QStringList folders;
         if (stores != u"local"_s)
             QVERIFY(home.makeICloud(TestHome::sample(), binary));
         if (stores == u"iCloud"_s)
             QVERIFY(QDir(home.mail()).removeRecursively());
-        else
-            folders.append(home.signatures());
-        if (stores != u"local"_s)
-            folders.prepend(home.iCloud());
+        const QStringList folders = stores == u"local"_s    ? QStringList{home.signatures()}
+                                    : stores == u"iCloud"_s ? QStringList{home.iCloud()}
+                                                            : QStringList{home.iCloud(), home.signatures()};
         const QByteArray accounts = TestHome::accountsMap(
             TestHome::account(u"A1"_s, u"imap://jane%40example.com@imap.example.com/"_s, {u"S"_s}) +
             TestHome::account(u"EWS-7"_s, u"ews://AAMk/"_s, {}));
