@@ -54,8 +54,8 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(message()->isHidden() ? QString() : message()->text(), refusal, 3000);
             QTRY_VERIFY(!button()->isEnabled());
             click(1); // a new look at the signature: Mail's state is what is left to say
-            QVERIFY2(!message()->isHidden() && message()->text() != refusal,
-                     "Mail's state, no longer the refusal");
+            QVERIFY(!message()->isHidden());
+            QVERIFY2(message()->text() != refusal, "Mail's state, no longer the refusal");
             mail.kill();
             QTRY_VERIFY_WITH_TIMEOUT(message()->isHidden() && button()->isEnabled(), 10000);
         }
@@ -63,7 +63,8 @@ private slots:
     void restoreAPreviousVersion()
     {
         click(2); // never replaced: nothing to restore
-        QVERIFY(restoreAction() && !restoreAction()->isEnabled());
+        QVERIFY(restoreAction());
+        QVERIFY(!restoreAction()->isEnabled());
         click(1);
         const QByteArray original = TestHome::read(m_home->file(1)); // as Mail wrote it
         // An insert and an unlock before, each kept as a version.

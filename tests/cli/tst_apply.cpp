@@ -238,8 +238,9 @@ private slots:
             }
         }
         QCOMPARE(tuple(restored.size(), state(), mailsig(u"show Team"_s).out), tuple(5, applied, html));
-        QVERIFY(QDir(home.iCloud()).entryList({u"*.mailsignature"_s}).size() == 4 &&
-                mailsig(u"list --json"_s).json()[u"signatures"_s][3][u"locked"_s].toBool());
+        QCOMPARE(tuple(QDir(home.iCloud()).entryList({u"*.mailsignature"_s}).size(),
+                       mailsig(u"list --json"_s).json()[u"signatures"_s][3][u"locked"_s].toBool()),
+                 tuple(4, true));
         // A signature one of whose files is gone is taken out all the same.
         QVERIFY(QFile::remove(home.iCloudFile(home.id(2))));
         QCOMPARE(mailsig(u"remove Short"_s).code, 0);
