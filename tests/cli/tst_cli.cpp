@@ -205,8 +205,10 @@ private slots:
         row("Mail running, reapply", u"reapply --all"_s, no, u"MailRunning"_s, 3, u"Mail is running"_s);
         // Images an HTML file names are read only from its own folder, and only images.
         const QString embed = u" --embed-images"_s;
-        row("embed: a path out of the folder", u"insert Work {site}/up.html"_s + embed, no, u"Site"_s, 1,
-            u"The image ../logo.png is outside the HTML file's folder, so nothing was embedded."_s);
+        row("embed: a path with ..", u"insert Work {site}/up.html"_s + embed, no, u"Site"_s, 1,
+            u"The image img/../in.png names its file with \"..\", so nothing was embedded."_s);
+        row("embed: an absolute path", u"insert Work {site}/root.html"_s + embed, no, u"Site"_s, 1,
+            u"The image /etc/hostname is outside the HTML file's folder, so nothing was embedded."_s);
         row("embed: a link out of the folder", u"insert Work {site}/link.html"_s + embed, no, u"Site"_s, 1,
             u"The image out.png is outside the HTML file's folder, so nothing was embedded."_s);
         row("embed: a text file named .png", u"insert Work {site}/text.html"_s + embed, no, u"Site"_s, 1,
@@ -242,13 +244,15 @@ private slots:
             QVERIFY(TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")));
             QVERIFY(QFile::link(home.path() + u"/logo.png"_s, site + u"/out.png"_s));
             QVERIFY(TestHome::write(site + u"/text.png"_s, "<p>not an image</p>"));
+            QVERIFY(TestHome::write(site + u"/in.png"_s, TestHome::png("red")));
             QByteArray many;
             for (int i = 0; i < 21; ++i) {
                 QVERIFY(
                     TestHome::write(site + u"/%1.png"_s.arg(i), TestHome::png("red") + QByteArray(i, ' ')));
                 many += "<img width=1 src=\"" + QByteArray::number(i) + ".png\">";
             }
-            for (const auto &[name, html] : {std::pair{"up", "<img src=\"../logo.png\">"_ba},
+            for (const auto &[name, html] : {std::pair{"up", "<img src=\"img/../in.png\">"_ba},
+                                             {"root", "<img src=\"/etc/hostname\">"_ba},
                                              {"link", "<img src=\"out.png\">"_ba},
                                              {"text", "<img src=\"text.png\">"_ba},
                                              {"many", many}})
