@@ -159,8 +159,12 @@ std::optional<QByteArray> fileImage(const QByteArray &address, const QString &fo
     const QString path = url.path(QUrl::FullyDecoded);
     const QString name = named(address, Kind::Relative);
     const QStringList segments = path.split(u'/');
-    if (!url.isValid() || url.isEmpty() || path.isEmpty() || segments.contains(QStringLiteral("..")) ||
-        path.contains(u'\\')) {
+    // A ".." is refused wherever it leads: the folder is all the HTML may name.
+    if (segments.contains(QStringLiteral(".."))) {
+        *failure = name + QStringLiteral(" names its file with \"..\", so nothing was embedded.");
+        return std::nullopt;
+    }
+    if (!url.isValid() || url.isEmpty() || path.isEmpty() || path.contains(u'\\')) {
         *failure = name + QStringLiteral(" is outside the HTML file's folder, so nothing was embedded.");
         return std::nullopt;
     }

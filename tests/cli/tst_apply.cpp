@@ -129,6 +129,16 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(mailsig(apply).out, "\"Team\" is in use as asked; nothing was written.\n"_ba);
         QVERIFY(TestHome::snapshot(home.path()) == before);
+        // A copy that lost its part, its HTML and lock as they were, gets it back.
+        const QString local = folders.constLast() + u'/' + id + u".mailsignature"_s;
+        const QByteArray html = mailsig({u"show"_s, u"Team"_s}).out;
+        QVERIFY(TestHome::lock(local, false));
+        QVERIFY(TestHome::write(
+            local, "Content-Type: text/html; charset=utf-8\nContent-Transfer-Encoding: base64\n\n" +
+                       html.toBase64()));
+        QVERIFY(TestHome::lock(local));
+        QCOMPARE(mailsig(apply).code, 0);
+        QCOMPARE(TestHome::mimeParts({local}).at(0)[u"parts"_s].toArray().size(), 1);
     }
     void fieldsFromEverySource_data()
     {

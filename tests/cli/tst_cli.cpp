@@ -216,8 +216,10 @@ private slots:
                 "<p>{{name}}</p>"_ba, none, 1, u"No value for {{name}}: give --field name=\u2026"_s);
         // Images an HTML file names are read only from its own folder, and only images.
         const QString embed = u" --embed-images"_s;
-        row("embed: a path out of the folder", u"insert Work {site}/up.html"_s + embed, no, u"Site"_s, 1,
-            u"The image ../logo.png is outside the HTML file's folder, so nothing was embedded."_s);
+        row("embed: a path with ..", u"insert Work {site}/up.html"_s + embed, no, u"Site"_s, 1,
+            u"The image img/../in.png names its file with \"..\", so nothing was embedded."_s);
+        row("embed: an absolute path", u"insert Work {site}/root.html"_s + embed, no, u"Site"_s, 1,
+            u"The image /etc/hostname is outside the HTML file's folder, so nothing was embedded."_s);
         row("embed: a link out of the folder", u"insert Work {site}/link.html"_s + embed, no, u"Site"_s, 1,
             u"The image out.png is outside the HTML file's folder, so nothing was embedded."_s);
         row("embed: a text file named .png", u"insert Work {site}/text.html"_s + embed, no, u"Site"_s, 1,
@@ -272,14 +274,16 @@ private slots:
             QVERIFY(QDir().mkpath(site) &&
                     TestHome::write(home.path() + u"/logo.png"_s, TestHome::png("red")) &&
                     QFile::link(home.path() + u"/logo.png"_s, site + u"/out.png"_s) &&
-                    TestHome::write(site + u"/text.png"_s, "<p>not an image</p>"));
+                    TestHome::write(site + u"/text.png"_s, "<p>not an image</p>") &&
+                    TestHome::write(site + u"/in.png"_s, TestHome::png("red")));
             QByteArray many;
             for (int i = 0; i < 21; ++i) {
                 QVERIFY(
                     TestHome::write(site + u"/%1.png"_s.arg(i), TestHome::png("red") + QByteArray(i, ' ')));
                 many += "<img width=1 src=\"" + QByteArray::number(i) + ".png\">";
             }
-            for (const auto &[name, html] : {std::pair{"up", "<img src=\"../logo.png\">"_ba},
+            for (const auto &[name, html] : {std::pair{"up", "<img src=\"img/../in.png\">"_ba},
+                                             {"root", "<img src=\"/etc/hostname\">"_ba},
                                              {"link", "<img src=\"out.png\">"_ba},
                                              {"text", "<img src=\"text.png\">"_ba},
                                              {"many", many}})
