@@ -63,6 +63,9 @@ TestHome::TestHome() : m_oldHome(qgetenv("HOME"))
     QStandardPaths::setTestModeEnabled(true);
     // Files: the macOS preferences database cannot be moved by a path.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+    // The toolkit's own settings (the file chooser's) take the native format, whose folder is
+    // otherwise the first home's for the whole run, and would bring it back once it is removed.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QDir().mkpath(signatures());
     writeList(sample());
