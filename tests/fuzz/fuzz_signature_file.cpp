@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             QString html = QStringLiteral("<p>x</p>");
             for (const SignatureImage &part : body->parts) {
                 const bool plain = std::all_of(part.contentId.cbegin(), part.contentId.cend(), [](QChar c) {
-                    return c.isLetterOrNumber() && c.unicode() < 0x80 || c == u'@' || c == u'.' || c == u'-';
+                    return (c.isLetterOrNumber() && c.unicode() < 0x80) || c == u'@' || c == u'.' ||
+                           c == u'-';
                 });
                 if (!part.contentId.isEmpty() && plain)
                     html += QStringLiteral("<img src=\"cid:%1\">").arg(part.contentId);
