@@ -94,6 +94,27 @@ std::optional<QString> PropertyList::text(plist_t node)
     return QString::fromUtf8(value, static_cast<qsizetype>(length));
 }
 
+QHash<QString, QString> PropertyList::texts(plist_t dictionary)
+{
+    QHash<QString, QString> texts;
+    if (!dictionary || plist_get_node_type(dictionary) != PLIST_DICT)
+        return texts;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(dictionary, &it);
+    for (char *name = nullptr; it;) {
+        plist_t value = nullptr;
+        plist_dict_next_item(dictionary, it, &name, &value);
+        if (!name)
+            break;
+        if (const std::optional<QString> text = PropertyList::text(value))
+            texts.insert(QString::fromUtf8(name), *text);
+        std::free(name);
+        name = nullptr;
+    }
+    std::free(it);
+    return texts;
+}
+
 plist_t PropertyList::value(plist_t dictionary, const char *key)
 {
     if (!dictionary || plist_get_node_type(dictionary) != PLIST_DICT)

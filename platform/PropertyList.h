@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -35,6 +36,8 @@ public:
     static std::optional<QString> text(plist_t node);
     static std::optional<bool> boolean(plist_t node);
     static plist_t value(plist_t dictionary, const char *key);
+    // The entries of a dictionary node that hold text, by key; empty for any other node.
+    static QHash<QString, QString> texts(plist_t dictionary);
 
     // Files larger than this are not property lists Mail would write.
     static constexpr qint64 maximumFileSize = 64 * 1024 * 1024;

@@ -6,10 +6,6 @@
 #include "store/KeptVersions.h"
 #include "store/MailFolders.h"
 
-#include <plist/plist.h>
-
-#include <cstdlib>
-
 namespace {
 
 const QString selectedKey = QStringLiteral("SignaturesSelected");
@@ -23,24 +19,7 @@ std::unique_ptr<MailPreferences> preferences()
 // The text entries of a kept version's dictionary under key.
 QHash<QString, QString> entries(const PropertyList &list, const QString &key)
 {
-    QHash<QString, QString> texts;
-    const plist_t node = PropertyList::value(list.root(), key.toUtf8().constData());
-    if (!node || plist_get_node_type(node) != PLIST_DICT)
-        return texts;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    for (char *name = nullptr; it;) {
-        plist_t value = nullptr;
-        plist_dict_next_item(node, it, &name, &value);
-        if (!name)
-            break;
-        if (const std::optional<QString> text = PropertyList::text(value))
-            texts.insert(QString::fromUtf8(name), *text);
-        std::free(name);
-        name = nullptr;
-    }
-    std::free(it);
-    return texts;
+    return PropertyList::texts(PropertyList::value(list.root(), key.toUtf8().constData()));
 }
 
 MailChoice::Choices combined(const QHash<QString, QString> &selected, const QHash<QString, QString> &methods)

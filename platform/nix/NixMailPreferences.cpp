@@ -7,8 +7,6 @@
 
 #include <plist/plist.h>
 
-#include <cstdlib>
-
 NixMailPreferences::NixMailPreferences(const QString &library)
     : m_file(library +
              QStringLiteral("/Containers/com.apple.mail/Data/Library/Preferences/com.apple.mail.plist"))
@@ -23,9 +21,8 @@ bool NixMailPreferences::exists() const
 std::optional<QHash<QString, QString>> NixMailPreferences::dictionary(const QString &key,
                                                                       QString *failure) const
 {
-    QHash<QString, QString> texts;
     if (!QFileInfo::exists(m_file))
-        return texts;
+        return QHash<QString, QString>();
     const std::optional<PropertyList> list = PropertyList::fromFile(m_file);
     const plist_t node = list ? PropertyList::value(list->root(), key.toUtf8().constData()) : nullptr;
     if (!list || plist_get_node_type(list->root()) != PLIST_DICT ||
@@ -33,20 +30,7 @@ std::optional<QHash<QString, QString>> NixMailPreferences::dictionary(const QStr
         *failure = QStringLiteral("Mail's preferences %1 cannot be read.").arg(m_file);
         return std::nullopt;
     }
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    for (char *name = nullptr; node && it;) {
-        plist_t value = nullptr;
-        plist_dict_next_item(node, it, &name, &value);
-        if (!name)
-            break;
-        if (const std::optional<QString> text = PropertyList::text(value))
-            texts.insert(QString::fromUtf8(name), *text);
-        std::free(name);
-        name = nullptr;
-    }
-    std::free(it);
-    return texts;
+    return PropertyList::texts(node);
 }
 
 std::optional<QByteArray> NixMailPreferences::contents() const
