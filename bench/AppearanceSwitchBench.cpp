@@ -52,17 +52,9 @@ int main(int argc, char *argv[])
         return 1;
     SignatureListView *list = window.contentView()->listPane();
     SignatureRenderTopbarAppearance *appearance = window.contentView()->previewPane()->topbar()->appearance();
-    QWebEngineView *view = nullptr;
-    const bool ready = SampleWindow::waitFor(
-        [&] {
-            view = window.findChild<QWebEngineView *>();
-            return view && view->isVisible() && list->rowsView()->model()->rowCount() == 2;
-        },
-        30000, 1);
-    if (!ready) {
-        std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
+    QWebEngineView *view = SampleWindow::loaded(window, *list->rowsView()->model(), 2);
+    if (!view)
         return 1;
-    }
     // In the body's margin: the page's background, white in light, Mail's dark grey in dark.
     const auto background = [view] {
         return view->grab(QRect(3, view->height() / 2, 1, 1)).toImage().pixel(0, 0);

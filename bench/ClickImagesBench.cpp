@@ -98,17 +98,10 @@ int main(int argc, char *argv[])
     if (!SampleWindow::show(window))
         return 1;
     SignatureListView *list = window.contentView()->listPane();
-    QWebEnginePage *page = nullptr;
-    if (!SampleWindow::waitFor(
-            [&] {
-                auto *view = window.findChild<QWebEngineView *>();
-                page = view && view->isVisible() ? view->page() : nullptr;
-                return page && list->rowsView()->model()->rowCount() == 3;
-            },
-            30000, 5)) {
-        std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
+    QWebEngineView *view = SampleWindow::loaded(window, *list->rowsView()->model(), 3);
+    if (!view)
         return 1;
-    }
+    QWebEnginePage *page = view->page();
 
     QElapsedTimer clock;
     int probes = 0;

@@ -168,19 +168,10 @@ int main(int argc, char *argv[])
     if (!SampleWindow::show(window))
         return 1;
     SignatureListView *list = window.contentView()->listPane();
-    QWebEnginePage *page = nullptr;
-    // The preview's web view is shown once its page has loaded.
-    const bool ready = SampleWindow::waitFor(
-        [&] {
-            auto *view = window.findChild<QWebEngineView *>();
-            page = view && view->isVisible() ? view->page() : nullptr;
-            return page;
-        },
-        30000, 5);
-    if (!ready || list->rowsView()->model()->rowCount() < signatureCount) {
-        std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
+    QWebEngineView *view = SampleWindow::loaded(window, *list->rowsView()->model(), signatureCount);
+    if (!view)
         return 1;
-    }
+    QWebEnginePage *page = view->page();
 
     QStringList names, signatures;
     for (int row = 0; row < signatureCount; ++row) {

@@ -2,11 +2,13 @@
 
 #include "access/FolderAccess.h"
 
+#include <QAbstractItemModel>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <cstdio>
 
@@ -34,6 +36,21 @@ bool SampleWindow::waitFor(const std::function<bool()> &condition, int timeoutMs
         QTest::qWait(pollMs);
     }
     return true;
+}
+
+QWebEngineView *SampleWindow::loaded(QWidget &window, const QAbstractItemModel &rows, int count)
+{
+    QWebEngineView *view = nullptr;
+    // The preview's web view is shown once its page has loaded.
+    if (waitFor(
+            [&] {
+                view = window.findChild<QWebEngineView *>();
+                return view && view->isVisible() && rows.rowCount() == count;
+            },
+            30000, 5))
+        return view;
+    std::fprintf(stderr, "the window did not show the list and a loaded preview\n");
+    return nullptr;
 }
 
 QVariant SampleWindow::pageAnswer(QWebEnginePage *page, const QString &question)

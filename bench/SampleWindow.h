@@ -9,7 +9,9 @@
 #include <functional>
 #include <optional>
 
+class QAbstractItemModel;
 class QWebEnginePage;
+class QWebEngineView;
 
 // What the window benchmarks share: the program's window opened on a sample
 // Mail folder, and a wait that keeps the events flowing.
@@ -24,6 +26,10 @@ bool show(QWidget &window);
 
 // Runs the events until condition holds, looking every pollMs; false after timeoutMs.
 bool waitFor(const std::function<bool()> &condition, int timeoutMs, int pollMs);
+
+// Waits until window's preview is shown and rows lists count signatures: the preview's web view, or none
+// after 30 s, said on standard error.
+QWebEngineView *loaded(QWidget &window, const QAbstractItemModel &rows, int count);
 
 // Asks the page what `question`, a script, gives now.
 QVariant pageAnswer(QWebEnginePage *page, const QString &question);
