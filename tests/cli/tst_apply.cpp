@@ -195,20 +195,11 @@ private slots:
     void waitsForMailToQuit()
     {
         TestHome home;
-        QProcess mail, run;
-        mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
-        QVERIFY(mail.waitForStarted());
         QElapsedTimer waited;
         waited.start();
-        run.start(QStringLiteral(TESTS_MAILSIG), {u"apply"_s, u"Team"_s, u"--wait"_s, u"10"_s});
-        run.write(html);
-        run.closeWriteChannel();
-        QTest::qWait(1500);
-        QCOMPARE(run.state(), QProcess::Running);
-        mail.kill();
-        mail.waitForFinished();
-        QVERIFY(run.waitForFinished(15000));
-        QCOMPARE(tuple(run.exitCode(), waited.elapsed() >= 1500), tuple(0, true));
+        const auto [waiting, run] = applyWhileMailRuns(home.path(), u"Team"_s, html);
+        QVERIFY(waiting);
+        QCOMPARE(tuple(run.code, waited.elapsed() >= 1500), tuple(0, true));
         QCOMPARE(mailsig(u"show Team"_s).out, html);
     }
 

@@ -77,23 +77,14 @@ private slots:
                                {u"digest"_s, digest}},
             plan{{u"id"_s, u"T1"_s}, {u"name"_s, u"Team"_s}, {u"made"_s, QJsonArray{made}}};
         QVERIFY(QDir().mkpath(plans) && TestHome::write(plans + u"/1.json"_s, QJsonDocument(plan).toJson()));
-        QProcess mail, run;
-        mail.start(TestHome::fakeApp(home.path(), u"Mail"_s, u"com.apple.mail"_s), {u"60"_s});
-        QVERIFY(mail.waitForStarted());
-        run.start(QStringLiteral(TESTS_MAILSIG), {u"apply"_s, u"Team"_s, u"--wait"_s, u"10"_s});
-        run.write("<p>Team</p>");
-        run.closeWriteChannel();
-        QTest::qWait(1500);
-        QCOMPARE(run.state(), QProcess::Running);
-        mail.kill();
-        mail.waitForFinished();
-        QVERIFY(run.waitForFinished(15000));
+        const auto [waiting, run] = applyWhileMailRuns(home.path(), u"Team"_s, "<p>Team</p>");
+        QVERIFY(waiting);
         // Left for later while Mail ran, finished once it quit, and then the one signature apply works on.
-        const QString told = QString::fromUtf8(run.readAllStandardError());
+        const QString &told = run.err;
         QVERIFY2(told.contains(u"interrupted; it will be finished once Mail is closed."_s) &&
                      told.contains(u"interrupted; it was finished."_s),
                  qPrintable(told));
-        QCOMPARE(tuple(run.exitCode(), QString::fromUtf8(run.readAllStandardOutput())),
+        QCOMPARE(tuple(run.code, QString::fromUtf8(run.out)),
                  tuple(0, u"Locked \"Team\" again (%1).\n"_s.arg(home.file(u"T1"_s))));
         QCOMPARE(TestHome::plist(home.listFile()).toArray().last()[u"SignatureUniqueId"_s], u"T1"_s);
     }

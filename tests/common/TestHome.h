@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -168,6 +169,29 @@ inline Run mailsig(const QStringList &arguments, const QByteArray &input = {})
 inline Run mailsig(const QString &arguments, const QByteArray &input = {})
 {
     return mailsig(arguments.split(u' ', Qt::SkipEmptyParts), input);
+}
+// mailsig apply name --wait 10 on input, with a stand-in Mail that quits after 1.5 s: whether apply was still
+// waiting then, and its run.
+inline std::pair<bool, Run> applyWhileMailRuns(const QString &folder, const QString &name,
+                                               const QByteArray &input)
+{
+    QProcess mail, run;
+    mail.start(TestHome::fakeApp(folder, QStringLiteral("Mail"), QStringLiteral("com.apple.mail")),
+               {QStringLiteral("60")});
+    if (!mail.waitForStarted())
+        return {false, {}};
+    run.start(QStringLiteral(TESTS_MAILSIG),
+              {QStringLiteral("apply"), name, QStringLiteral("--wait"), QStringLiteral("10")});
+    run.write(input);
+    run.closeWriteChannel();
+    QTest::qWait(1500);
+    const bool waiting = run.state() == QProcess::Running;
+    mail.kill();
+    mail.waitForFinished();
+    if (!run.waitForFinished(15000) || run.exitStatus() != QProcess::NormalExit)
+        return {waiting, {}};
+    return {waiting,
+            {run.exitCode(), run.readAllStandardOutput(), QString::fromUtf8(run.readAllStandardError())}};
 }
 // The kept versions mailsig reports for of (a signature, or --list-file), newest first.
 inline QJsonArray versions(const QString &of)
