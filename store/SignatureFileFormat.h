@@ -43,7 +43,6 @@ struct Body
     QString html;
     QList<SignatureImage> parts;
 };
-// Without withData the parts' bytes are left empty, not decoded.
 // The file that puts html into the signature file holds: a multipart/related
 // one keeps its outer header, its boundary and, byte for byte, every part
 // html names by cid:; the others are left out, and added to leftOut. An image of available that html names
@@ -56,6 +55,7 @@ std::optional<QByteArray> compose(const AppleSignatureContent &file, const QStri
                                   QList<SignatureImage> *leftOut = nullptr,
                                   std::optional<Body> *held = nullptr);
 
+// What content holds; without withData the parts' bytes are left empty, not decoded.
 std::optional<Body> body(const AppleSignatureContent &content, bool withData = true);
 // Its HTML alone.
 std::optional<QString> decodedBody(const AppleSignatureContent &content);
