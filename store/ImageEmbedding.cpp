@@ -273,7 +273,7 @@ std::optional<ImageEmbedding::Embedded> ImageEmbedding::embed(const QString &htm
                                              "embedded.");
             return std::nullopt;
         }
-        const qsizetype size = bytes.sliced(*at).startsWith(written)
+        const qsizetype size = QByteArrayView(bytes).sliced(*at).startsWith(written)
                                    ? written.size()
                                    : QByteArray(written).replace("&", "&amp;").size();
         replacements.append({*at, size, "cid:" + idOfAddress.value(found.address).toLatin1()});

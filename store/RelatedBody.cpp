@@ -133,7 +133,8 @@ QByteArray RelatedBody::guarded(QByteArray content, const QByteArray &boundary)
 {
     const QByteArray delimiter = "--" + boundary;
     for (qsizetype at = 0; at < content.size();) {
-        if (content.sliced(at).startsWith(delimiter))
+        // A view: a copy of the rest at every line would be quadratic in the content.
+        if (QByteArrayView(content).sliced(at).startsWith(delimiter))
             content.replace(at, 1, "=2D");
         const qsizetype feed = content.indexOf('\n', at);
         if (feed < 0)
