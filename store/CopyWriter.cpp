@@ -121,15 +121,6 @@ SignatureService::Reading readSplit(const SignatureService::Copy &copy)
     return reading;
 }
 
-// Whether a copy holds every one of images, by content id.
-bool holds(const SignatureService::Reading &reading, const QList<SignatureImage> &images)
-{
-    return std::all_of(images.cbegin(), images.cend(), [&](const SignatureImage &image) {
-        return std::any_of(reading.parts.cbegin(), reading.parts.cend(),
-                           [&](const SignatureImage &part) { return part.contentId == image.contentId; });
-    });
-}
-
 // What an insert of html writes into each copy, each under its own header
 // and with its own parts; none, with the refusal, when any copy cannot take
 // it. The parts that html leaves out go to leftOut.
@@ -165,7 +156,7 @@ std::optional<QList<Plan>> planInsert(const SignatureService::Entry &entry, cons
                                          "it was left as it is."));
             return std::nullopt;
         }
-        *unchanged = *unchanged && reading.html == html && holds(reading, images);
+        *unchanged = *unchanged && reading.holds(html, images);
         plans.append({copy, *bytes});
     }
     return plans;
@@ -182,6 +173,16 @@ bool CopyWriter::isReplaced(const QString &file, const std::optional<KeptVersion
         return true;
     const std::optional<QByteArray> now = RegularFile::read(file, SignatureLimits::maximumFileSize);
     return !now || now != KeptVersions::read(inserted->file);
+}
+
+bool SignatureService::Reading::holds(const QString &html, const QList<SignatureImage> &images) const
+{
+    return this->html == html &&
+           std::all_of(images.cbegin(), images.cend(), [&](const SignatureImage &image) {
+               return std::any_of(parts.cbegin(), parts.cend(), [&](const SignatureImage &part) {
+                   return part.contentId == image.contentId;
+               });
+           });
 }
 
 SignatureService::Reading CopyWriter::readCopy(const SignatureService::Copy &copy, bool withData)

@@ -3,9 +3,8 @@
 #include "store/AccountsMap.h"
 #include "store/CopyWriter.h"
 #include "store/SignatureCreator.h"
+#include "store/SignatureName.h"
 #include "store/WriteIntents.h"
-
-#include <QUuid>
 
 #include <algorithm>
 
@@ -54,13 +53,7 @@ std::optional<SignaturePlan> SignatureApplier::plan(const SignatureService &serv
         for (const SignatureService::Copy &copy : entry->copies) {
             const SignatureService::Reading reading = CopyWriter::readCopy(copy, false);
             // An image to embed that the copy lacks is a change of its own.
-            const bool holdsImages =
-                std::all_of(request.images.cbegin(), request.images.cend(), [&](const SignatureImage &image) {
-                    return std::any_of(
-                        reading.parts.cbegin(), reading.parts.cend(),
-                        [&](const SignatureImage &part) { return part.contentId == image.contentId; });
-                });
-            const Plan::CopyChange change = reading.html != request.html || !holdsImages
+            const Plan::CopyChange change = !reading.holds(request.html, request.images)
                                                 ? Plan::CopyChange::Insert
                                             : copy.isLocked ? Plan::CopyChange::None
                                                             : Plan::CopyChange::Lock;
@@ -73,11 +66,11 @@ std::optional<SignaturePlan> SignatureApplier::plan(const SignatureService &serv
     } else if (!failure->message.isEmpty()) {
         return std::nullopt;
     } else if (const std::optional<Failure> refused =
-                   SignatureCreator::refusedName(service.entries(), request.name)) {
+                   SignatureName::refusal(request.name, service.entries())) {
         *failure = *refused;
         return std::nullopt;
     } else {
-        plan.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        plan.id = SignatureCreator::newId();
         plan.name = request.name;
     }
     // Made in each store that lacks it.

@@ -15,10 +15,9 @@ namespace {
 using Failure = SignatureService::Failure;
 } // namespace
 
-std::optional<Failure> SignatureCreator::refusedName(const QList<SignatureService::Entry> &entries,
-                                                     const QString &name)
+QString SignatureCreator::newId()
 {
-    return SignatureName::refusal(name, entries);
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
 std::optional<QByteArray> SignatureCreator::newFile(const QString &html, const QList<SignatureImage> &images)
@@ -28,7 +27,7 @@ std::optional<QByteArray> SignatureCreator::newFile(const QString &html, const Q
         QStringLiteral("Content-Transfer-Encoding: quoted-printable\nContent-Type: text/html;\n"
                        "\tcharset=utf-8\nMessage-Id: <%1>\nMime-Version: 1.0 (Mac OS X Mail 16.0 "
                        "\\(3826.400.131.1.6\\))")
-            .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
+            .arg(newId());
     return SignatureFileFormat::compose({header, QString()}, html, images);
 }
 
@@ -37,7 +36,7 @@ SignatureCreator::create(const QList<SignatureStore> &stores, const QList<Signat
                          const QString &name, const QString &html, const QStringList &addresses,
                          SignatureService::Created *created, const QList<SignatureImage> &images)
 {
-    if (const std::optional<Failure> refused = refusedName(entries, name))
+    if (const std::optional<Failure> refused = SignatureName::refusal(name, entries))
         return refused;
     // A list file that is a link is refused before its signature's file is written.
     QList<const char *> lists{ListFileWriter::allSignaturesName};
@@ -61,7 +60,7 @@ SignatureCreator::create(const QList<SignatureStore> &stores, const QList<Signat
     if (!bytes)
         return Failure{Failure::Kind::Failed, QStringLiteral("The HTML could not be encoded.")};
     SignaturePlan plan;
-    plan.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    plan.id = newId();
     plan.name = name;
     *created = SignatureService::Created{plan.id, {}};
     for (const SignatureStore &store : stores) {

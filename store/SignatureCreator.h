@@ -13,9 +13,8 @@
 // list, its id in the accounts asked for. SignatureService::create is the way in.
 namespace SignatureCreator {
 
-// Why name cannot be a new signature's; none when it can.
-std::optional<SignatureService::Failure> refusedName(const QList<SignatureService::Entry> &entries,
-                                                     const QString &name);
+// A new signature's id: an upper-case UUID, as Mail makes them.
+QString newId();
 // The file of a new signature holding html, under the header Mail gives a
 // signature it makes, the images html names its parts; none when the HTML
 // cannot be encoded.

@@ -70,6 +70,9 @@ public:
         std::optional<QString> html;
         QList<SignatureImage> parts;
         std::optional<QString> fault;
+
+        // Whether the copy holds html already, and every one of images (by content id) among its parts.
+        bool holds(const QString &html, const QList<SignatureImage> &images) const;
     };
 
     struct Outcome
